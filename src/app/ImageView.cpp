@@ -1,0 +1,48 @@
+#include "app/ImageView.h"
+
+#include "app/Application.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+TImageView::TImageView(QWidget* parent, const QRect& place)
+    : QWidget(parent), picture_(place.size(), QImage::Format_RGB32) {
+    setGeometry(place);
+    picture_.fill(Qt::black);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TImageView::SetFixedPicture(const QPixmap& pixmap) {
+    picture_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    picture_.fill(Qt::transparent);
+    const QPixmap scaled = pixmap.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QPainter painter(&picture_);
+    painter.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);
+    setAttribute(Qt::WA_OpaquePaintEvent, false);
+    update();
+}
+
+void TImageView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, picture_);
+}
+
+void TImageView::mouseMoveEvent(QMouseEvent* event) {
+    if (OnMouseMove) {
+        const QPoint at = event->position().toPoint();
+        TApplication::RunGuarded([&] { OnMouseMove(event->buttons(), at.x(), at.y()); });
+    }
+}
+
+void TImageView::mousePressEvent(QMouseEvent* event) {
+    if (OnMouseDown) {
+        const QPoint at = event->position().toPoint();
+        TApplication::RunGuarded([&] { OnMouseDown(event->button(), at.x(), at.y()); });
+    }
+}
+
+void TImageView::mouseReleaseEvent(QMouseEvent* event) {
+    if (OnClick && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        TApplication::RunGuarded(OnClick);
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+// A drawing surface: shows an off-screen image of exactly its own size and reports the mouse.
+// Drawing on Picture() and calling update() is all it takes to show a new picture.
+class TImageView : public QWidget {
+    Q_OBJECT
+public:
+    TImageView(QWidget* parent, const QRect& place);
+
+    QImage& Picture() { return picture_; }
+    const QImage& Picture() const { return picture_; }
+    // Shows `pixmap` scaled proportionally into the control (for the logo).
+    void SetFixedPicture(const QPixmap& pixmap);
+
+    // Button state and position of a move or press, in the control's pixels.
+    std::function<void(Qt::MouseButtons, int x, int y)> OnMouseMove;
+    std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown;
+    std::function<void()> OnClick;
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage picture_;
+};

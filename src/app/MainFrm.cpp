@@ -1,0 +1,192 @@
+#include "app/MainFrm.h"
+
+#include "app/AboutDlg.h"
+#include "app/Application.h"
+#include "app/LabeledEdit.h"
+#include "app/StatusBar.h"
+#include "app/WindowPlacement.h"
+#include "bigview/BigDlg.h"
+#include "calibration/Setup.h"
+#include "lines/SpektralDlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSlider>
+#include <QSpinBox>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+const std::string SensorSection = "TSL1401";
+const std::string DiagramSection = "Diagramm";
+const std::string DataSection = "Daten";
+const std::string WindowSection = "Fenster";
+} // namespace
+
+TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
+    MainForm = this;
+    setWindowTitle(QStringLiteral("KOLiX-Spektrometer KX207 V1.0 "));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    CreateMenu();
+    auto* client = new QWidget(this);
+    client->setFixedSize(ClientWidth, ClientHeight);
+    setCentralWidget(client);
+    CreateToolBar(client);
+    CreateControls(client);
+    Messung_Timer = new TTimer(1000, [] {}, this);
+    VersionsTimer = new TTimer(1000, [] {}, this);
+    COMException_Timer = new TTimer(5000, [this] { COMException_TimerTimer(); }, this);
+    ConnectHandlers();
+    setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
+    TApplication::RunGuarded([this] { FormCreate(); });
+}
+
+TMainForm::~TMainForm() {
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::FormCreate() {
+    StartDir = QDir::currentPath();
+    IniFile = std::make_unique<TIniFile>("KX207.INI", context_.SettingsFolder);
+
+    SetCalibration(IniFile->ReadInteger(SensorSection, "Lambda_min", 360),
+                   IniFile->ReadInteger(SensorSection, "Lambda_max", 675));
+    TrackBar->setValue(std::clamp(IniFile->ReadInteger(SensorSection, "Gain", 0), 0, 100));
+    GainEdit->setText(QString::number(TrackBar->value()));
+    Korrektur_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Korrektur", false));
+    Auto_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Auto-Belichtung", false));
+    Skalierung_SpinEdit->setValue(std::clamp(IniFile->ReadInteger(DiagramSection, "Skalierung", 3), 1, 4));
+    Autoscale_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "AutoScale", true));
+    Min_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Minimum", false));
+    Max_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Maximum", true));
+    Spektralfarben_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Spektralfarben", true));
+    Balkendiagramm_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Balkendiagramm", true));
+    Gitter_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Gitter", true));
+    CurveColor = static_cast<TColor>(IniFile->ReadInteger(DiagramSection, "Linienfarbe", clYellow));
+    ZeroOffset = IniFile->ReadInteger(DiagramSection, "Offset", 0);
+    SaveDialogInitialDir = QString::fromStdString(
+        IniFile->ReadString(DataSection, "Datenverzeichnis", QDir::currentPath().toStdString()));
+    OpenDialogInitialDir = SaveDialogInitialDir;
+
+    const QPoint stored(IniFile->ReadInteger(WindowSection, "Left Main", 0),
+                        IniFile->ReadInteger(WindowSection, "Top Main", 0));
+    if (LiesOnAScreen(stored, frameGeometry().size()))
+        move(stored);
+
+    LinesShown = false;
+    BigShown = false;
+    ReferenceValue = 0;
+}
+
+void TMainForm::FormDestroy() {
+    IniFile->WriteInteger(SensorSection, "Gain", TrackBar->value());
+    IniFile->WriteBool(SensorSection, "Korrektur", Korrektur_CheckBox->isChecked());
+    IniFile->WriteBool(SensorSection, "Auto-Belichtung", Auto_CheckBox->isChecked());
+    IniFile->WriteInteger(DiagramSection, "Skalierung", Skalierung_SpinEdit->value());
+    IniFile->WriteBool(DiagramSection, "AutoScale", Autoscale_CheckBox->isChecked());
+    IniFile->WriteBool(DiagramSection, "Minimum", Min_CheckBox->isChecked());
+    IniFile->WriteBool(DiagramSection, "Maximum", Max_CheckBox->isChecked());
+    IniFile->WriteBool(DiagramSection, "Spektralfarben", Spektralfarben_CheckBox->isChecked());
+    IniFile->WriteBool(DiagramSection, "Balkendiagramm", Balkendiagramm_CheckBox->isChecked());
+    IniFile->WriteBool(DiagramSection, "Gitter", Gitter_CheckBox->isChecked());
+    IniFile->WriteInteger(DiagramSection, "Linienfarbe", static_cast<int32_t>(CurveColor));
+    IniFile->WriteInteger(DiagramSection, "Offset", ZeroOffset);
+    IniFile->WriteString(DataSection, "Datenverzeichnis", OpenDialogInitialDir.toStdString());
+    IniFile->WriteInteger(WindowSection, "Left Main", pos().x());
+    IniFile->WriteInteger(WindowSection, "Top Main", pos().y());
+}
+
+void TMainForm::FormActivate() {
+    // Qt paints every window double-buffered already, so nothing needs switching here.
+    DrawSpectrum();
+}
+
+bool TMainForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        TApplication::RunGuarded([this] { FormActivate(); });
+    return QMainWindow::event(event);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    // Closing the main window ends the program, even while a secondary window is still shown.
+    event->accept();
+    QCoreApplication::quit();
+}
+
+void TMainForm::FileQuitClick() { QCoreApplication::quit(); }
+
+void TMainForm::EinstellungenClick() { SetupForm->show(); }
+
+void TMainForm::SpektrallinieneinblendenClick() { SpektralForm->show(); }
+
+void TMainForm::GroesSpektrogramm1Click() {
+    if (BigShown) {
+        BigShown = false;
+        BigForm->hide();
+    } else {
+        BigShown = true;
+        BigForm->show();
+    }
+    IniFile->WriteBool(WindowSection, "Big", BigShown);
+}
+
+void TMainForm::Image1Click() {
+    AboutForm->Timer1->SetEnabled(true);
+    AboutForm->exec();
+    AboutForm->Timer1->SetEnabled(false);
+}
+
+void TMainForm::RedrawUnlessMeasuring() {
+    if (!Messung_Timer->Enabled())
+        DrawSpectrum();
+}
+
+void TMainForm::Autoscale_CheckBoxClick() {
+    const bool manual = !Autoscale_CheckBox->isChecked();
+    Skalierung_SpinEdit->setEnabled(manual);
+    Label3->setEnabled(manual);
+    RedrawUnlessMeasuring();
+}
+
+void TMainForm::Skalierung_SpinEditChange() { RedrawUnlessMeasuring(); }
+void TMainForm::Min_CheckBoxClick() { RedrawUnlessMeasuring(); }
+void TMainForm::Max_CheckBoxClick() { RedrawUnlessMeasuring(); }
+void TMainForm::Spektralfarben_CheckBoxClick() { RedrawUnlessMeasuring(); }
+void TMainForm::Balkendiagramm_CheckBoxClick() { RedrawUnlessMeasuring(); }
+void TMainForm::Gitter_CheckBoxClick() { RedrawUnlessMeasuring(); }
+
+void TMainForm::SpektrumEditChange() {
+    if (BigForm)
+        BigForm->SpektrumEdit->setText(SpektrumEdit->text());
+}
+
+void TMainForm::TrackBarChange() { GainEdit->setText(QString::number(TrackBar->value())); }
+
+void TMainForm::COMException_TimerTimer() {
+    QMessageBox::information(this, QCoreApplication::applicationName(), QStringLiteral("Kommunikationsfehler"));
+    QCoreApplication::quit();
+}
+
+void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
+    Calibration.SetRange(lambdaMin, lambdaMax);
+    Lambda_min_Label->setText(QString::number(lambdaMin) + QStringLiteral("nm"));
+    Lambda_min_Label->adjustSize();
+    Lambda_max_Label->setText(QString::number(lambdaMax) + QStringLiteral("nm"));
+    Lambda_max_Label->adjustSize();
+}
+
+LevelOptions TMainForm::CurrentLevelOptions() const {
+    return {Korrektur_CheckBox->isChecked(), Autoscale_CheckBox->isChecked(), Skalierung_SpinEdit->value()};
+}
+
+void TMainForm::DrawSpectrum() {
+    ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
+    StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
+    StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
+}

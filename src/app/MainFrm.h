@@ -1,0 +1,174 @@
+#pragma once
+
+#include "app/IniFile.h"
+#include "app/Timer.h"
+#include "spectrum/SpectrumModel.h"
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+class QToolButton;
+class TImageView;
+class TLabeledEdit;
+class TStatusBar;
+
+// What the main window takes from its surroundings. The program uses the defaults; tests point the
+// settings file at a folder of their own.
+struct TMainFormContext {
+    std::string SettingsFolder = KX207_SETTINGS_DIR;
+};
+
+// The main window: owns the settings object, the timers and the one spectrum with its calibration,
+// shows the diagram and every command of the program.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(TMainFormContext context = {});
+    ~TMainForm() override;
+
+    // Client area of the window below its menu.
+    static constexpr int ClientWidth = 537;
+    static constexpr int ClientHeight = 613;
+
+    // Handlers.
+    void FormCreate();
+    void FormDestroy();
+    void FormActivate();
+    void FileQuitClick();
+    void EinstellungenClick();
+    void SpektrallinieneinblendenClick();
+    void GroesSpektrogramm1Click();
+    void Image1Click();
+    void Autoscale_CheckBoxClick();
+    void Skalierung_SpinEditChange();
+    void Min_CheckBoxClick();
+    void Max_CheckBoxClick();
+    void Spektralfarben_CheckBoxClick();
+    void Balkendiagramm_CheckBoxClick();
+    void Gitter_CheckBoxClick();
+    void SpektrumEditChange();
+    void TrackBarChange();
+    void COMException_TimerTimer();
+
+    // The one redraw operation: recomputes the levels and repaints everything that shows them.
+    void DrawSpectrum();
+    // Sets both ends of the wavelength axis, NmPerChannel and the two axis labels together.
+    void SetCalibration(int32_t lambdaMin, int32_t lambdaMax);
+    // The state of the check boxes and the spin edit that the level computation reads.
+    LevelOptions CurrentLevelOptions() const;
+
+    // Spectrum and calibration state, shared with the secondary windows.
+    int32_t LastIoResult = 0;
+    SpectrumValues Spectrum;
+    std::unique_ptr<TIniFile> IniFile;
+    WavelengthCalibration Calibration;
+    int32_t ZeroOffset = 0;
+    TColor CurveColor = clYellow;
+    bool LinesShown = false;
+    QString StartDir;
+    int32_t ReferenceValue = 0;
+    bool BigShown = false;
+    int32_t CursorX = 0;
+    // Initial folders of the file dialogs, kept while no dialog is open.
+    QString OpenDialogInitialDir;
+    QString SaveDialogInitialDir;
+
+    // Menu.
+    QMenu* Beenden1;
+    QAction* FileOpen;
+    QAction* FileClose;
+    QAction* N1;
+    QAction* FileQuit;
+    QMenu* Setup1;
+    QAction* Einstellungen;
+    QAction* Farbe;
+    QAction* GroesSpektrogramm1;
+    QMenu* Spektrallinien1;
+    QAction* Spektrallinieneinblenden;
+
+    // Tool bar.
+    QWidget* ToolBar1;
+    QToolButton* ToolButton1;
+    QWidget* ToolButton3;
+    QToolButton* ToolButton6;
+    QToolButton* ToolButton8;
+    QWidget* ToolButton7;
+    QToolButton* ToolButton2;
+    QToolButton* ToolButton4;
+    QWidget* ToolButton5;
+    QToolButton* ToolButton9;
+    QToolButton* ToolButton10;
+
+    // Top and diagram area.
+    QLineEdit* LambdaEdit;
+    QLineEdit* RefEdit;
+    TLabeledEdit* SpektrumEdit;
+    TImageView* Image;
+    QLabel* Range_Label1;
+    QLabel* Range_Label2;
+    QLabel* Range_Label3;
+    QLabel* Range_Label4;
+    QLabel* Range_Label5;
+    QLabel* Lambda_min_Label;
+    QLabel* Lambda_max_Label;
+    TImageView* Spektral_Image;
+
+    // Lower area.
+    QGroupBox* GroupBox2;
+    QCheckBox* Autoscale_CheckBox;
+    QLabel* Label3;
+    QSpinBox* Skalierung_SpinEdit;
+    QCheckBox* Min_CheckBox;
+    QCheckBox* Max_CheckBox;
+    QCheckBox* Spektralfarben_CheckBox;
+    QCheckBox* Balkendiagramm_CheckBox;
+    QCheckBox* Gitter_CheckBox;
+    QGroupBox* GroupBox3;
+    TLabeledEdit* MinPos_Edit;
+    TLabeledEdit* MaxPos_Edit;
+    QFrame* Bevel1;
+    TImageView* Image1;
+    TImageView* Image2;
+    QPushButton* SchnappschussButton;
+    QGroupBox* GroupBox1;
+    QSlider* TrackBar;
+    QFrame* GroupBox4;
+    QLineEdit* GainEdit;
+    QCheckBox* Korrektur_CheckBox;
+    QCheckBox* Auto_CheckBox;
+    QPushButton* Messung_Button;
+    TStatusBar* StatusBar;
+
+    // Timers.
+    TTimer* Messung_Timer;
+    TTimer* VersionsTimer;
+    TTimer* COMException_Timer;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateMenu();
+    void CreateToolBar(QWidget* client);
+    void CreateControls(QWidget* client);
+    void ConnectHandlers();
+    // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
+    void RedrawUnlessMeasuring();
+
+    TMainFormContext context_;
+};
+
+// The one instance, set while it exists.
+extern TMainForm* MainForm;

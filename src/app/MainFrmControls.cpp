@@ -1,0 +1,238 @@
+// The main window's controls, menu and tool bar, at the places and sizes of its fixed layout.
+#include "app/MainFrm.h"
+
+#include "app/Application.h"
+#include "app/Artwork.h"
+#include "app/ImageView.h"
+#include "app/LabeledEdit.h"
+#include "app/StatusBar.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QToolButton>
+
+namespace {
+
+QCheckBox* CheckBox(QWidget* parent, const QRect& place, const QString& caption, const QString& hint) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setGeometry(place);
+    box->setToolTip(hint);
+    return box;
+}
+
+QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QLabel* FixedLabel(QWidget* parent, const QRect& place, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setGeometry(place);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QLineEdit* ReadOnlyEdit(QWidget* parent, const QRect& place) {
+    auto* edit = new QLineEdit(parent);
+    edit->setGeometry(place);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QGroupBox* GroupBox(QWidget* parent, const QRect& place, const QString& caption) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setGeometry(place);
+    return box;
+}
+
+QAction* MenuItem(QMenu* menu, const QString& caption, int image, const QString& hint) {
+    auto* action = menu->addAction(QIcon(Artwork::ToolImagePixmap(image)), caption);
+    action->setToolTip(hint);
+    return action;
+}
+
+// A gap between groups of tool buttons, with an etched line in its middle.
+QWidget* ToolSeparator(QWidget* toolBar, int left, int width) {
+    auto* separator = new QFrame(toolBar);
+    separator->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    separator->setGeometry(left, 2, width, 38);
+    return separator;
+}
+
+} // namespace
+
+void TMainForm::CreateMenu() {
+    QMenuBar* bar = menuBar();
+    Beenden1 = bar->addMenu(QStringLiteral("Datei"));
+    FileOpen = MenuItem(Beenden1, QStringLiteral("Öffnen..."), Artwork::Open,
+                        QStringLiteral("Abgespeichertes Spektrum öffnen..."));
+    FileClose = MenuItem(Beenden1, QStringLiteral("Speichern..."), Artwork::Save,
+                         QStringLiteral("Aktuelles Spektrum speichern..."));
+    N1 = Beenden1->addSeparator();
+    FileQuit = MenuItem(Beenden1, QStringLiteral("Beenden"), Artwork::Quit, QStringLiteral("Programm beenden..."));
+
+    Setup1 = bar->addMenu(QStringLiteral("Ansicht"));
+    Einstellungen = MenuItem(Setup1, QStringLiteral("Einstellungen..."), Artwork::Settings,
+                             QStringLiteral("Wertebereich der X-Achse einstellen..."));
+    Farbe = MenuItem(Setup1, QStringLiteral("Farbe..."), Artwork::Colour, QStringLiteral("Kurvenfarbe festlegen..."));
+    GroesSpektrogramm1 = MenuItem(Setup1, QStringLiteral("Großes Spektrogramm"), Artwork::LargeSpectrogram,
+                                  QStringLiteral("Großes Spektrogrammfenster..."));
+
+    Spektrallinien1 = bar->addMenu(QStringLiteral("Spektrallinien"));
+    Spektrallinieneinblenden = MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."),
+                                        Artwork::SpectralLines, QStringLiteral("Spektrallinien einblenden..."));
+}
+
+void TMainForm::CreateToolBar(QWidget* client) {
+    ToolBar1 = new QWidget(client);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setGeometry(0, 0, ClientWidth, 42);
+    int left = 0;
+    auto button = [&](QAction* item) {
+        auto* toolButton = new QToolButton(ToolBar1);
+        toolButton->setDefaultAction(item);
+        toolButton->setIconSize(QSize(32, 32));
+        toolButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        toolButton->setAutoRaise(true);
+        toolButton->setGeometry(left, 2, 39, 38);
+        left += 39;
+        return toolButton;
+    };
+    auto separator = [&](int width) {
+        QWidget* gap = ToolSeparator(ToolBar1, left, width);
+        left += width;
+        return gap;
+    };
+    ToolButton1 = button(FileQuit);
+    ToolButton3 = separator(10);
+    ToolButton6 = button(FileOpen);
+    ToolButton8 = button(FileClose);
+    ToolButton7 = separator(10);
+    ToolButton2 = button(Einstellungen);
+    ToolButton4 = button(Farbe);
+    ToolButton5 = separator(8);
+    ToolButton9 = button(Spektrallinieneinblenden);
+    ToolButton10 = button(GroesSpektrogramm1);
+}
+
+void TMainForm::CreateControls(QWidget* client) {
+    LambdaEdit = ReadOnlyEdit(client, QRect(312, 15, 108, 21));
+    LambdaEdit->hide();
+    RefEdit = ReadOnlyEdit(client, QRect(424, 15, 105, 21));
+    RefEdit->hide();
+    SpektrumEdit = new TLabeledEdit(client, QRect(56, 48, 449, 21), QStringLiteral("Spektrum:"),
+                                    TLabeledEdit::LabelPosition::Left);
+
+    Image = new TImageView(client, QRect(2, 77, 509, 256));
+    Image->setCursor(Qt::CrossCursor);
+    Range_Label1 = FixedLabel(client, QRect(512, 76, 24, 29), QStringLiteral("1024"));
+    Range_Label1->setToolTip(QStringLiteral("Skalenendwert"));
+    Range_Label2 = FixedLabel(client, QRect(512, 136, 24, 13), QStringLiteral("1024"));
+    Range_Label3 = FixedLabel(client, QRect(512, 200, 24, 13), QStringLiteral("1024"));
+    Range_Label4 = FixedLabel(client, QRect(512, 264, 24, 13), QStringLiteral("1024"));
+    Range_Label5 = Label(client, QPoint(512, 322), QStringLiteral("0"));
+    Lambda_min_Label = Label(client, QPoint(0, 333), QStringLiteral("0nm"));
+    Lambda_max_Label = Label(client, QPoint(496, 333), QStringLiteral("900nm"));
+    Spektral_Image = new TImageView(client, QRect(2, 347, 509, 45));
+    Spektral_Image->setCursor(Qt::CrossCursor);
+
+    GroupBox2 = GroupBox(client, QRect(0, 392, 129, 201), QStringLiteral(" Diagramm "));
+    Autoscale_CheckBox = CheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
+                                  QStringLiteral("Automatische Skalierung einschalten?"));
+    Label3 = Label(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
+    Skalierung_SpinEdit = new QSpinBox(GroupBox2);
+    Skalierung_SpinEdit->setGeometry(72, 32, 41, 22);
+    Skalierung_SpinEdit->setRange(1, 4);
+    Skalierung_SpinEdit->setToolTip(QStringLiteral("Wert für manuelle Skalierung (1..4)"));
+    Min_CheckBox = CheckBox(GroupBox2, QRect(8, 64, 113, 17), QStringLiteral("Minimum markieren"),
+                            QStringLiteral("Minimum farblich markieren?"));
+    Max_CheckBox = CheckBox(GroupBox2, QRect(8, 88, 113, 17), QStringLiteral("Maximum markieren"),
+                            QStringLiteral("Maximum farblich markieren?"));
+    Spektralfarben_CheckBox = CheckBox(GroupBox2, QRect(8, 112, 113, 17), QStringLiteral("Spektralfarben"),
+                                       QStringLiteral("Spektralfarben für Kurve verwenden?"));
+    Balkendiagramm_CheckBox = CheckBox(GroupBox2, QRect(8, 136, 113, 17), QStringLiteral("Balkendiagramm"),
+                                       QStringLiteral("Darstellung als Balkendiagramm?"));
+    Gitter_CheckBox = CheckBox(GroupBox2, QRect(8, 160, 97, 17), QStringLiteral("Gitternetzlinien"),
+                               QStringLiteral("Gitternetzlinien einblenden?"));
+
+    GroupBox3 = GroupBox(client, QRect(136, 392, 105, 113), QStringLiteral(" Auswertung "));
+    MinPos_Edit = new TLabeledEdit(GroupBox3, QRect(8, 32, 81, 21), QStringLiteral("Minimum bei: "),
+                                   TLabeledEdit::LabelPosition::Above);
+    MaxPos_Edit = new TLabeledEdit(GroupBox3, QRect(8, 72, 81, 21), QStringLiteral("Maximum bei: "),
+                                   TLabeledEdit::LabelPosition::Above);
+
+    Bevel1 = new QFrame(client);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel1->setGeometry(253, 402, 112, 89);
+    Image1 = new TImageView(client, QRect(253, 402, 111, 88));
+    Image1->SetFixedPicture(Artwork::Logo());
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image2 = new TImageView(client, QRect(381, 402, 128, 25));
+
+    SchnappschussButton = new QPushButton(QIcon(Artwork::SnapshotGlyph()), QStringLiteral("Schnappschuss"), client);
+    SchnappschussButton->setGeometry(392, 480, 121, 49);
+    SchnappschussButton->setIconSize(QSize(32, 32));
+    SchnappschussButton->setToolTip(QStringLiteral("Spektrogramm in Zwischenablage kopieren..."));
+
+    GroupBox1 = GroupBox(client, QRect(136, 512, 241, 81), QStringLiteral(" Belichtungszeit "));
+    TrackBar = new QSlider(Qt::Horizontal, GroupBox1);
+    TrackBar->setGeometry(3, 15, 182, 40);
+    TrackBar->setRange(0, 100);
+    TrackBar->setTickInterval(1);
+    TrackBar->setTickPosition(QSlider::TicksBelow);
+    GroupBox4 = new QFrame(GroupBox1);
+    GroupBox4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+    GroupBox4->setGeometry(176, 8, 81, 1);
+    GainEdit = ReadOnlyEdit(GroupBox1, QRect(192, 16, 33, 21));
+    Korrektur_CheckBox = CheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
+                                  QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
+    Auto_CheckBox = CheckBox(GroupBox1, QRect(160, 56, 73, 17), QStringLiteral("Automatik"),
+                             QStringLiteral("Automatische Einstellung der Belichtungszeit?"));
+
+    Messung_Button = new QPushButton(QIcon(Artwork::MeasureGlyph()), QStringLiteral("Start"), client);
+    Messung_Button->setGeometry(392, 536, 121, 41);
+    Messung_Button->setIconSize(QSize(32, 32));
+    Messung_Button->setToolTip(QStringLiteral("Spektren aufnehmen..."));
+    Messung_Button->setEnabled(false);
+
+    StatusBar = new TStatusBar(client, QRect(0, 594, ClientWidth, 19), {60, 60, 175, 50});
+    StatusBar->SetPanelText(0, QStringLiteral("Min:"));
+    StatusBar->SetPanelText(1, QStringLiteral("Max:"));
+    StatusBar->SetPanelText(2, QStringLiteral("KX207 · Lehrmittel-Spektroskopie"));
+    StatusBar->SetPanelText(3, QStringLiteral("kein Spektrometer angeschlossen"));
+    StatusBar->setToolTip(QStringLiteral("https://www.kolix-spektrometer.de"));
+
+    // The spin edits of this program step by their arrows only; nothing can be typed into them.
+    Skalierung_SpinEdit->findChild<QLineEdit*>()->setReadOnly(true);
+}
+
+void TMainForm::ConnectHandlers() {
+    connect(FileQuit, &QAction::triggered, this, Guarded([this] { FileQuitClick(); }));
+    connect(Einstellungen, &QAction::triggered, this, Guarded([this] { EinstellungenClick(); }));
+    connect(Spektrallinieneinblenden, &QAction::triggered, this,
+            Guarded([this] { SpektrallinieneinblendenClick(); }));
+    connect(GroesSpektrogramm1, &QAction::triggered, this, Guarded([this] { GroesSpektrogramm1Click(); }));
+    Image1->OnClick = [this] { Image1Click(); };
+
+    connect(Autoscale_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Autoscale_CheckBoxClick(); }));
+    connect(Skalierung_SpinEdit, &QSpinBox::valueChanged, this, Guarded([this] { Skalierung_SpinEditChange(); }));
+    connect(Min_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Min_CheckBoxClick(); }));
+    connect(Max_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Max_CheckBoxClick(); }));
+    connect(Spektralfarben_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Spektralfarben_CheckBoxClick(); }));
+    connect(Balkendiagramm_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Balkendiagramm_CheckBoxClick(); }));
+    connect(Gitter_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));
+    // The correction shares the grid's handler: both only ask for a redraw.
+    connect(Korrektur_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));
+    connect(SpektrumEdit, &QLineEdit::textChanged, this, Guarded([this] { SpektrumEditChange(); }));
+    connect(TrackBar, &QSlider::valueChanged, this, Guarded([this] { TrackBarChange(); }));
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLabel>
+#include <QVector>
+#include <QWidget>
+
+// A status bar of sunken panels with fixed widths; the last panel takes the rest of the bar.
+class TStatusBar : public QWidget {
+    Q_OBJECT
+public:
+    TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths);
+
+    QString PanelText(int index) const;
+    void SetPanelText(int index, const QString& text);
+    QRect PanelRect(int index) const;
+
+private:
+    QVector<QLabel*> panels_;
+};

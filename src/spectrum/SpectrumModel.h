@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+constexpr int ChannelCount = 128;
+
+// Colours are held as 0x00BBGGRR (red in the lowest byte) everywhere in the program's logic.
+using TColor = uint32_t;
+constexpr TColor clBlack = 0x000000;
+constexpr TColor clGray = 0x808080;
+constexpr TColor clGreen = 0x008000;
+constexpr TColor clRed = 0x0000FF;
+constexpr TColor clWhite = 0xFFFFFF;
+constexpr TColor clYellow = 0x00FFFF;
+
+// The 261 values of the one spectrum the main window keeps, all 0 at creation.
+struct SpectrumValues {
+    std::array<int32_t, ChannelCount> Readings{};
+    int32_t MinReading = 0;
+    int32_t MinChannel = 0;
+    int32_t MaxReading = 0;
+    int32_t MaxChannel = 0;
+    std::array<int32_t, ChannelCount> Levels{};
+    int32_t ScaleDivisor = 0;
+};
+
+// The wavelength axis: whole nm of channel 0 and channel 127 and the step between channels.
+struct WavelengthCalibration {
+    int32_t LambdaMin = 360;
+    int32_t LambdaMax = 675;
+    double NmPerChannel = (675.0 - 360.0) / 127.0;
+
+    // Sets both ends and recomputes NmPerChannel, keeping the three in step.
+    void SetRange(int32_t lambdaMin, int32_t lambdaMax);
+};
+
+// Whole-nm wavelength of channel `c` at quarter step `k` (0..3) toward channel c + 1, rounded half to even.
+int32_t ChannelWavelength(const WavelengthCalibration& calibration, int c, int k);
+
+// Round half to even, as every Round of the program does.
+int32_t RoundHalfEven(double value);
+
+// The state of the controls that ComputeLevels reads.
+struct LevelOptions {
+    bool Korrektur = false;
+    bool AutoScale = true;
+    int32_t Skalierung = 3;
+};
+
+// Height of the main diagram in pixel rows, which the automatic scale fills.
+constexpr int32_t DiagramHeight = 256;
+
+// Turns Readings into Levels (zero offset, optional sensitivity correction), finds the extremes
+// (the lowest channel wins ties) and chooses ScaleDivisor.
+void ComputeLevels(SpectrumValues& values, const WavelengthCalibration& calibration, int32_t zeroOffset,
+                   const LevelOptions& options);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// A fresh folder below the system's temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+    // Whole content of a file, or an empty text when it can't be read.
+    static std::string Read(const std::string& path);
+    static void Write(const std::string& path, const std::string& bytes);
+
+private:
+    std::string path_;
+};
