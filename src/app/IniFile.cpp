@@ -210,7 +210,9 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     const std::string entry = key + "=" + value;
     const size_t line = file.FindKey(section, key);
     if (line != std::string::npos) {
-        file.lines[line] = entry;
+        // A replaced line keeps its own line end, so a file edited on Windows stays consistent.
+        const bool crlf = !file.lines[line].empty() && file.lines[line].back() == '\r';
+        file.lines[line] = crlf ? entry + '\r' : entry;
     } else if (const size_t body = file.SectionBody(section); body != std::string::npos) {
         size_t insertAt = file.SectionEnd(body);
         while (insertAt > body && Trim(file.lines[insertAt - 1]).empty())
@@ -227,7 +229,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         // The folder is made on first use so that the group of the machine's instrument users may write.
         if (mkdir(folder_.c_str(), 02775) == 0)
             chmod(folder_.c_str(), 02775);
-        WriteFileAtomically(Path(), file.Text(), 0664);
+        // Every user of the machine's instrument group may change the settings, whatever their umask.
+        WriteFileAtomically(Path(), file.Text(), 0664, false);
     } catch (const std::system_error&) {
         throw EIniFileException("In " + fileName_ + " kann nicht geschrieben werden");
     }

@@ -1,33 +1,14 @@
-// Program entry: creates the five windows in order, runs the message loop, and destroys the
-// windows in reverse order, each running its destruction handler.
-#include "app/AboutDlg.h"
+// Program entry: creates the five windows, runs the message loop until the program is told to
+// end or the main window is closed, then destroys the windows in reverse order.
 #include "app/Application.h"
 #include "app/Artwork.h"
-#include "app/MainFrm.h"
-#include "bigview/BigDlg.h"
-#include "calibration/Setup.h"
-#include "lines/SpektralDlg.h"
+#include "app/Program.h"
 
 int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
-
-    new TMainForm();
-    MainForm->show();
-    new TSetupForm();
-    new TAboutForm();
-    new TSpektralForm();
-    new TBigForm();
-
+    CreateWindows();
     const int result = TApplication::exec();
-
-    TApplication::RunGuarded([] { BigForm->FormDestroy(); });
-    delete BigForm;
-    TApplication::RunGuarded([] { SpektralForm->FormDestroy(); });
-    delete SpektralForm;
-    delete AboutForm;
-    delete SetupForm;
-    TApplication::RunGuarded([] { MainForm->FormDestroy(); });
-    delete MainForm;
+    DestroyWindows();
     return result;
 }

@@ -22,8 +22,9 @@ mode_t CurrentUmask() {
 
 } // namespace
 
-void WriteFileAtomically(const std::string& path, const std::string& bytes, mode_t newFileMode) {
-    mode_t mode = newFileMode & ~CurrentUmask();
+void WriteFileAtomically(const std::string& path, const std::string& bytes, mode_t newFileMode,
+                         bool applyUmask) {
+    mode_t mode = applyUmask ? newFileMode & ~CurrentUmask() : newFileMode;
     struct stat existing {};
     if (stat(path.c_str(), &existing) == 0)
         mode = existing.st_mode & 07777;

@@ -1,0 +1,32 @@
+#include "app/Program.h"
+
+#include "app/AboutDlg.h"
+#include "app/Application.h"
+#include "bigview/BigDlg.h"
+#include "calibration/Setup.h"
+#include "lines/SpektralDlg.h"
+
+void CreateWindows(const TMainFormContext& context) {
+    new TMainForm(context);
+    MainForm->show();
+    new TSetupForm();
+    new TAboutForm();
+    new TSpektralForm();
+    new TBigForm();
+}
+
+void DestroyWindows() {
+    TApplication::RunGuarded([] { BigForm->FormDestroy(); });
+    delete BigForm;
+    BigForm = nullptr;
+    TApplication::RunGuarded([] { SpektralForm->FormDestroy(); });
+    delete SpektralForm;
+    SpektralForm = nullptr;
+    delete AboutForm;
+    AboutForm = nullptr;
+    delete SetupForm;
+    SetupForm = nullptr;
+    TApplication::RunGuarded([] { MainForm->FormDestroy(); });
+    delete MainForm;
+    MainForm = nullptr;
+}
