@@ -6,7 +6,7 @@
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KX207"));
     // The fixed layout of every window is made for an 8-point sans font at 96 dots per inch.
-    QFont font(QStringLiteral("DejaVu Sans"));
+    QFont font(QStringLiteral("Liberation Sans"));
     font.setPointSize(8);
     setFont(font);
     setQuitOnLastWindowClosed(false);
