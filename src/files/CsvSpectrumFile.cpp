@@ -1,0 +1,107 @@
+#include "files/CsvSpectrumFile.h"
+
+#include "files/AtomicFile.h"
+#include "files/TextFile.h"
+#include "files/Windows1252.h"
+
+#include <QStringView>
+#include <algorithm>
+
+namespace {
+
+QString TitlePrefix() {
+    return QStringLiteral("Spektrum: ");
+}
+
+// Title line, column header and one line per channel.
+constexpr qsizetype FileLineCount = 2 + ChannelCount;
+
+int DigitValue(QChar c, int base) {
+    const char16_t code = c.unicode();
+    if (code >= u'0' && code <= u'9') return code - u'0';
+    if (base == 16 && code >= u'a' && code <= u'f') return code - u'a' + 10;
+    if (base == 16 && code >= u'A' && code <= u'F') return code - u'A' + 10;
+    return -1;
+}
+
+// The number at the start of `text`: blanks skipped, one optional sign, then decimal digits, or
+// hexadecimal ones after "$", "x", "X", "0x" or "0X", up to the first other character. No digits give 0;
+// values beyond 32 bits stop at the nearer bound.
+int32_t LeadingNumber(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    int base = 10;
+    const QStringView number = text.mid(i);
+    if (number.startsWith(u'$') || number.startsWith(u'x', Qt::CaseInsensitive)) {
+        base = 16;
+        i += 1;
+    } else if (number.startsWith(u"0x", Qt::CaseInsensitive)) {
+        base = 16;
+        i += 2;
+    }
+    const int64_t limit = int64_t(INT32_MAX) + 1;
+    int64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const int digit = DigitValue(text[i], base);
+        if (digit < 0) break;
+        magnitude = std::min(magnitude * base + digit, limit);
+    }
+    return static_cast<int32_t>(negative ? -magnitude : std::min(magnitude, limit - 1));
+}
+
+QStringView AfterFirstSeparator(QStringView text) {
+    const qsizetype comma = text.indexOf(u',');
+    return comma < 0 ? text : text.mid(comma + 1);
+}
+
+} // namespace
+
+void SaveSpectrumFile(const std::string& path, const QString& title,
+                      const std::array<int32_t, ChannelCount>& readings,
+                      const WavelengthCalibration& calibration) {
+    QString titleLine = TitlePrefix() + title;
+    // A line break in the name would move every channel of the file one line down.
+    titleLine.replace(u'\r', u' ').replace(u'\n', u' ');
+    std::string bytes = ToWindows1252(titleLine) + "\r\nKanal;nm;Digits\r\n";
+    for (int c = 0; c < ChannelCount; ++c)
+        bytes += std::to_string(c) + ';' + std::to_string(ChannelWavelength(calibration, c, 0)) + ';' +
+                 std::to_string(readings[c]) + "\r\n";
+    WriteFileAtomically(path, bytes);
+}
+
+SpectrumFileContents LoadSpectrumFile(const std::string& path) {
+    const TextFileLines file = ReadTextFileLines(path, FileLineCount);
+    SpectrumFileContents contents;
+    contents.IoResult = file.Error;
+    const QString title = file.Lines.value(0);
+    if (!title.contains(u"Kanal")) contents.Name = title.mid(TitlePrefix().size());
+    // A file that starts with the column header has no title line: its data follows at once.
+    const qsizetype firstDataLine = title.startsWith(u"Kanal") ? 1 : 2;
+    for (int i = 0; i < ChannelCount; ++i) {
+        QString line = file.Lines.value(firstDataLine + i);
+        if (line.isEmpty()) continue;
+        line.replace(u';', u',');
+        const QStringView wavelengthField = AfterFirstSeparator(line);
+        const int32_t wavelength = LeadingNumber(wavelengthField);
+        if (i == 0) contents.LambdaMin = wavelength;
+        if (i == ChannelCount - 1) contents.LambdaMax = wavelength;
+        contents.Readings[i] = LeadingNumber(AfterFirstSeparator(wavelengthField));
+    }
+    return contents;
+}
+
+void ApplySpectrumFile(const SpectrumFileContents& file, std::array<int32_t, ChannelCount>& readings,
+                       WavelengthCalibration& calibration) {
+    for (int c = 0; c < ChannelCount; ++c)
+        if (file.Readings[c]) readings[c] = *file.Readings[c];
+    calibration.SetRange(file.LambdaMin.value_or(calibration.LambdaMin),
+                         file.LambdaMax.value_or(calibration.LambdaMax));
+}
+
+QString WithCsvExtension(const QString& fileName) {
+    const qsizetype lastPart = fileName.lastIndexOf(u'/') + 1;
+    return fileName.indexOf(u'.', lastPart) < 0 ? fileName + QStringLiteral(".csv") : fileName;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "spectrum/SpectrumModel.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Writes the spectrum file: "Spektrum: " + `title`, the header "Kanal;nm;Digits" and one line
+// "channel;nm;reading" per channel, 130 lines in Windows-1252, each ending in CR LF. The file is replaced
+// atomically. Throws std::system_error carrying errno when it can't be written; an existing file is then
+// left as it was. (LastIoResult: 0 after a save that returns, the error's code after one that throws.)
+void SaveSpectrumFile(const std::string& path, const QString& title,
+                      const std::array<int32_t, ChannelCount>& readings,
+                      const WavelengthCalibration& calibration);
+
+// What a spectrum file gave. A value left empty is one the file does not carry (a missing or empty line):
+// a load keeps the value held before.
+struct SpectrumFileContents {
+    // 0, or the errno that kept the file from being opened or read; becomes LastIoResult.
+    int32_t IoResult = 0;
+    // The spectrum name; empty when the first line holds "Kanal" or the file can't be read.
+    QString Name;
+    std::array<std::optional<int32_t>, ChannelCount> Readings;
+    // The wavelength ends from the lines of channel 0 and channel 127.
+    std::optional<int32_t> LambdaMin;
+    std::optional<int32_t> LambdaMax;
+
+    bool Opened() const { return IoResult == 0; }
+};
+
+// Reads a spectrum file. Never throws for anything in or about the file: a file that can't be opened
+// gives IoResult and an otherwise empty result, as though every line were empty.
+SpectrumFileContents LoadSpectrumFile(const std::string& path);
+
+// Takes over what `file` carries: readings of the lines present, the wavelength ends it gives (the
+// other end stays), and NmPerChannel recomputed in any case. The name is the caller's to show.
+void ApplySpectrumFile(const SpectrumFileContents& file, std::array<int32_t, ChannelCount>& readings,
+                       WavelengthCalibration& calibration);
+
+// The file name the file dialogs use: ".csv" appended when the last path part has no "." at all.
+QString WithCsvExtension(const QString& fileName);

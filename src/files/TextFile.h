@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+#include <limits>
+#include <string>
+
+// The lines of a text file and why it could not be read.
+struct TextFileLines {
+    // 0, or the errno that kept the file from being opened or read (then Lines is empty).
+    int Error = 0;
+    QStringList Lines;
+};
+
+// Reads the lines of a Windows-1252 text file: a line ends at LF, a CR at its end is dropped, and a last
+// line without LF still counts. Stops after `maxLines` lines. Only regular files are read, so choosing a
+// folder, a pipe or a device gives an error (EISDIR, EINVAL) instead of a hang or an opened port.
+TextFileLines ReadTextFileLines(const std::string& path,
+                                qsizetype maxLines = std::numeric_limits<qsizetype>::max());

@@ -1,0 +1,337 @@
+#include "files/CsvSpectrumFile.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Readings = std::array<int32_t, ChannelCount>;
+
+std::string Crlf(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+std::vector<std::string> SplitCrlf(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    lines.push_back(bytes.substr(start));
+    return lines;
+}
+
+Readings SampleReadings() {
+    Readings readings{};
+    for (int c = 0; c < ChannelCount; ++c)
+        readings[c] = (c * 37) % 1024;
+    readings[5] = -12;
+    return readings;
+}
+
+class CsvSpectrumFile : public ::testing::Test {
+protected:
+    TempFolder folder;
+
+    // Loads a file of these lines, each ended by CR LF.
+    SpectrumFileContents LoadLines(const std::vector<std::string>& lines) {
+        const std::string path = folder.File("hand.csv");
+        TempFolder::Write(path, Crlf(lines));
+        return LoadSpectrumFile(path);
+    }
+
+    // The reading a single data line for channel 1 gives.
+    std::optional<int32_t> ReadingOf(const std::string& line) {
+        return LoadLines({"Spektrum: x", "Kanal;nm;Digits", "0;360;0", line}).Readings[1];
+    }
+};
+
+TEST_F(CsvSpectrumFile, SaveWritesTitleHeaderAndOneCrLfLinePerChannel) {
+    const std::string path = folder.File("hg.csv");
+    SaveSpectrumFile(path, QStringLiteral("Hg-Lampe"), SampleReadings(), WavelengthCalibration());
+    const std::string bytes = TempFolder::Read(path);
+    const std::vector<std::string> lines = SplitCrlf(bytes);
+    ASSERT_EQ(lines.size(), 131u);
+    EXPECT_EQ(lines.back(), "");
+    for (const std::string& line : lines)
+        EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
+    EXPECT_EQ(lines[0], "Spektrum: Hg-Lampe");
+    EXPECT_EQ(lines[1], "Kanal;nm;Digits");
+    EXPECT_EQ(lines[2], "0;360;0");
+    EXPECT_EQ(lines[3], "1;362;37");
+    EXPECT_EQ(lines[4], "2;365;74");
+    EXPECT_EQ(lines[5], "3;367;111");
+    EXPECT_EQ(lines[7], "5;372;-12");
+    EXPECT_EQ(lines[65], "63;516;283");
+    EXPECT_EQ(lines[66], "64;519;320");
+    EXPECT_EQ(lines[128], "126;673;566");
+    EXPECT_EQ(lines[129], "127;675;603");
+}
+
+TEST_F(CsvSpectrumFile, TitleLineHoldsTheNameWithoutLineBreaks) {
+    const std::string path = folder.File("t.csv");
+    SaveSpectrumFile(path, QString(), Readings{}, WavelengthCalibration());
+    EXPECT_EQ(SplitCrlf(TempFolder::Read(path))[0], "Spektrum: ");
+    SaveSpectrumFile(path, QStringLiteral("Kanal 3 "), Readings{}, WavelengthCalibration());
+    EXPECT_EQ(SplitCrlf(TempFolder::Read(path))[0], "Spektrum: Kanal 3 ");
+
+    SaveSpectrumFile(path, QStringLiteral("a\nb\r\nc"), Readings{}, WavelengthCalibration());
+    const std::vector<std::string> lines = SplitCrlf(TempFolder::Read(path));
+    EXPECT_EQ(lines.size(), 131u);
+    EXPECT_EQ(lines[0], "Spektrum: a b  c");
+}
+
+TEST_F(CsvSpectrumFile, SavedFileLoadsBackToTheSameSpectrum) {
+    WavelengthCalibration saved;
+    saved.SetRange(400, 654);
+    const QString name = QStringLiteral("  Hg  Kalibrierlampe ");
+    const std::string path = folder.File("round.csv");
+    SaveSpectrumFile(path, name, SampleReadings(), saved);
+
+    const SpectrumFileContents file = LoadSpectrumFile(path);
+    EXPECT_EQ(file.IoResult, 0);
+    EXPECT_EQ(file.Name, name);
+    Readings readings{};
+    readings.fill(999);
+    WavelengthCalibration loaded;
+    ApplySpectrumFile(file, readings, loaded);
+    EXPECT_EQ(readings, SampleReadings());
+    EXPECT_EQ(loaded.LambdaMin, 400);
+    EXPECT_EQ(loaded.LambdaMax, 654);
+    EXPECT_EQ(loaded.NmPerChannel, 2.0);
+}
+
+TEST_F(CsvSpectrumFile, WindowsFileWithUmlautsLoadsAndSavesByteForByte) {
+    const std::string path = folder.File("windows.csv");
+    SaveSpectrumFile(path, QStringLiteral("x"), SampleReadings(), WavelengthCalibration());
+    std::vector<std::string> lines = SplitCrlf(TempFolder::Read(path));
+    lines.pop_back();
+    lines[0] = "Spektrum: Gl\xFChlampe \xC4\xD6\xDC\xDF \x80 \x81\x9D";
+    const std::string original = Crlf(lines);
+    TempFolder::Write(path, original);
+
+    const SpectrumFileContents file = LoadSpectrumFile(path);
+    EXPECT_EQ(file.Name, QStringLiteral("Glühlampe ÄÖÜß € \u0081\u009D"));
+    Readings readings{};
+    WavelengthCalibration calibration;
+    ApplySpectrumFile(file, readings, calibration);
+    SaveSpectrumFile(path, file.Name, readings, calibration);
+    EXPECT_EQ(TempFolder::Read(path), original);
+}
+
+TEST_F(CsvSpectrumFile, FirstLineGivesTheNameAfterTenCharacters) {
+    auto nameOf = [this](const std::string& title) { return LoadLines({title, "Kanal;nm;Digits"}).Name; };
+    EXPECT_EQ(nameOf("Spektrum: Neon"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("0123456789Neon "), QStringLiteral("Neon "));
+    EXPECT_EQ(nameOf("Spektrum: "), QString());
+    EXPECT_EQ(nameOf("Spektrum"), QString());
+    EXPECT_EQ(nameOf("Spektrum: Kanal 3"), QString());
+    EXPECT_EQ(nameOf("Spektrum: kanal 3"), QStringLiteral("kanal 3"));
+}
+
+TEST_F(CsvSpectrumFile, CommaAndSemicolonBothSeparateFields) {
+    const SpectrumFileContents file =
+        LoadLines({"Spektrum: a", "Kanal;nm;Digits", "0,350;10", "1,352,11", "2;355,12", "3;357;13"});
+    EXPECT_EQ(file.LambdaMin, 350);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(file.Readings[c], 10 + c) << c;
+}
+
+TEST_F(CsvSpectrumFile, NumbersAreReadFromTheStartOfAField) {
+    const std::vector<std::pair<std::string, int32_t>> cases = {
+        // Decimal, up to the first character that is no digit; no digits give 0.
+        {"1;362;+7", 7},
+        {"1;362;   42", 42},
+        {"1;362;0042", 42},
+        {"1;362;12abc", 12},
+        {"1;362;-3.9", -3},
+        {"1;362;12;99;x", 12},
+        {"1;362;abc", 0},
+        {"1;362;", 0},
+        {"1;362;\t5", 0},
+        {"   ", 0},
+        // Without a second or any separator the same number serves twice.
+        {"1;362", 362},
+        {"77", 77},
+        // A sign followed by anything but digits.
+        {"1;362;-abc", 0},
+        {"1;362;-", 0},
+        {"1;362;- 5", 0},
+        {"1;362;+-5", 0},
+        // Hexadecimal forms.
+        {"1;362;$1A", 26},
+        {"1;362;x1A", 26},
+        {"1;362;X1a", 26},
+        {"1;362;0x1a", 26},
+        {"1;362;0X1A", 26},
+        {"1;362; $1a", 26},
+        {"1;362;-$10", -16},
+        {"1;362;$1G", 1},
+        {"1;362;$", 0},
+        {"1;362;0xZ", 0},
+        {"1;362;1A", 1},
+        // Beyond 32 bits the nearer bound.
+        {"1;362;2147483647", INT32_MAX},
+        {"1;362;2147483648", INT32_MAX},
+        {"1;362;99999999999999999999999999", INT32_MAX},
+        {"1;362;$FFFFFFFFFF", INT32_MAX},
+        {"1;362;-2147483648", INT32_MIN},
+        {"1;362;-2147483649", INT32_MIN},
+        {"1;362;-99999999999999999999999999", INT32_MIN}};
+    for (const auto& [line, expected] : cases)
+        EXPECT_EQ(ReadingOf(line), expected) << line;
+    const SpectrumFileContents file = LoadLines({"Spektrum: a", "Kanal;nm;Digits", "0;-99999999999;0"});
+    EXPECT_EQ(file.LambdaMin, INT32_MIN);
+}
+
+TEST_F(CsvSpectrumFile, LinesOfChannelsZeroAnd127GiveTheWavelengthEnds) {
+    std::vector<std::string> lines = {"Spektrum: a", "Kanal;nm;Digits"};
+    for (int c = 0; c < ChannelCount; ++c)
+        lines.push_back("9;" + std::to_string(300 + c) + ";" + std::to_string(c));
+    const SpectrumFileContents file = LoadLines(lines);
+    EXPECT_EQ(file.LambdaMin, 300);
+    EXPECT_EQ(file.LambdaMax, 427);
+    EXPECT_EQ(file.Readings[127], 127);
+}
+
+TEST_F(CsvSpectrumFile, EmptyAndMissingLinesKeepWhatWasHeld) {
+    std::vector<std::string> lines = {"Spektrum: kurz", "Kanal;nm;Digits", "0;400;1", "", "2;365;5"};
+    for (int c = 3; c < 48; ++c)
+        lines.push_back(std::to_string(c) + ";0;" + std::to_string(c));
+    ASSERT_EQ(lines.size(), 50u);
+    const SpectrumFileContents file = LoadLines(lines);
+    EXPECT_EQ(file.LambdaMin, 400);
+    EXPECT_FALSE(file.LambdaMax);
+
+    Readings readings;
+    readings.fill(-1);
+    WavelengthCalibration calibration;
+    calibration.SetRange(380, 700);
+    ApplySpectrumFile(file, readings, calibration);
+    EXPECT_EQ(readings[0], 1);
+    EXPECT_EQ(readings[1], -1);
+    EXPECT_EQ(readings[2], 5);
+    EXPECT_EQ(readings[47], 47);
+    EXPECT_EQ(readings[48], -1);
+    EXPECT_EQ(readings[127], -1);
+    EXPECT_EQ(calibration.LambdaMin, 400);
+    EXPECT_EQ(calibration.LambdaMax, 700);
+    EXPECT_EQ(calibration.NmPerChannel, 300.0 / 127.0);
+}
+
+TEST_F(CsvSpectrumFile, LinesAfterTheLastChannelAreNotRead) {
+    const std::string path = folder.File("long.csv");
+    SaveSpectrumFile(path, QStringLiteral("a"), SampleReadings(), WavelengthCalibration());
+    std::string bytes = TempFolder::Read(path);
+    for (int extra = 0; extra < 70; ++extra)
+        bytes += "Kanal;0;0\r\n";
+    TempFolder::Write(path, bytes);
+    const SpectrumFileContents file = LoadSpectrumFile(path);
+    Readings readings{};
+    WavelengthCalibration calibration;
+    ApplySpectrumFile(file, readings, calibration);
+    EXPECT_EQ(readings, SampleReadings());
+    EXPECT_EQ(calibration.LambdaMax, 675);
+}
+
+TEST_F(CsvSpectrumFile, LfLineEndsLoadAsWell) {
+    const std::string path = folder.File("lf.csv");
+    TempFolder::Write(path, "Spektrum: LF\nKanal;nm;Digits\n0;410;3\n1;412;4");
+    const SpectrumFileContents file = LoadSpectrumFile(path);
+    EXPECT_EQ(file.Name, QStringLiteral("LF"));
+    EXPECT_EQ(file.LambdaMin, 410);
+    EXPECT_EQ(file.Readings[0], 3);
+    EXPECT_EQ(file.Readings[1], 4);
+}
+
+TEST_F(CsvSpectrumFile, FileStartingWithTheHeaderHasItsDataRightAfterIt) {
+    const SpectrumFileContents file = LoadLines({"Kanal;nm;Digits", "0;380;10", "1;382;11"});
+    EXPECT_EQ(file.Name, QString());
+    EXPECT_EQ(file.LambdaMin, 380);
+    EXPECT_EQ(file.Readings[0], 10);
+    EXPECT_EQ(file.Readings[1], 11);
+    EXPECT_FALSE(file.Readings[2]);
+}
+
+TEST_F(CsvSpectrumFile, FileThatCannotBeReadGivesItsErrorAndNothingElse) {
+    const std::string pipe = folder.File("pipe.csv");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const std::vector<std::pair<std::string, int>> cases = {
+        {folder.File("missing.csv"), ENOENT}, {folder.Path(), EISDIR}, {pipe, EINVAL}, {"/dev/null", EINVAL}};
+    for (const auto& [path, error] : cases) {
+        const SpectrumFileContents file = LoadSpectrumFile(path);
+        EXPECT_FALSE(file.Opened()) << path;
+        EXPECT_EQ(file.IoResult, error) << path;
+        EXPECT_EQ(file.Name, QString());
+        Readings readings;
+        readings.fill(7);
+        WavelengthCalibration calibration;
+        calibration.SetRange(390, 690);
+        ApplySpectrumFile(file, readings, calibration);
+        EXPECT_EQ(readings[0], 7);
+        EXPECT_EQ(readings[127], 7);
+        EXPECT_EQ(calibration.LambdaMin, 390);
+        EXPECT_EQ(calibration.LambdaMax, 690);
+    }
+}
+
+TEST_F(CsvSpectrumFile, FailedSaveThrowsTheSystemErrorAndLeavesTheOldFile) {
+    const Readings readings = SampleReadings();
+    try {
+        SaveSpectrumFile(folder.File("no/such/folder.csv"), QString(), readings, WavelengthCalibration());
+        FAIL() << "no error";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), ENOENT);
+    }
+    EXPECT_THROW(SaveSpectrumFile(folder.Path(), QString(), readings, WavelengthCalibration()),
+                 std::system_error);
+    EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
+
+    // The longest name the folder allows leaves no room for the temporary file beside it.
+    const std::string existing = folder.File(std::string(251, 'a') + ".csv");
+    TempFolder::Write(existing, "old content");
+    try {
+        SaveSpectrumFile(existing, QString(), readings, WavelengthCalibration());
+        FAIL() << "no error";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), ENAMETOOLONG);
+    }
+    EXPECT_EQ(TempFolder::Read(existing), "old content");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+}
+
+TEST_F(CsvSpectrumFile, SaveIntoReadOnlyFolderLeavesTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
+    const std::string path = folder.File("old.csv");
+    TempFolder::Write(path, "old content");
+    ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
+    try {
+        SaveSpectrumFile(path, QString(), SampleReadings(), WavelengthCalibration());
+        FAIL() << "no error";
+    } catch (const std::system_error& error) {
+        EXPECT_EQ(error.code().value(), EACCES);
+    }
+    EXPECT_EQ(TempFolder::Read(path), "old content");
+}
+
+TEST(CsvFileName, CsvIsAppendedOnlyWithoutAnyExtension) {
+    EXPECT_EQ(WithCsvExtension(QStringLiteral("/home/k/spectrum1")), QStringLiteral("/home/k/spectrum1.csv"));
+    EXPECT_EQ(WithCsvExtension(QStringLiteral("/home/k/spectrum1.txt")),
+              QStringLiteral("/home/k/spectrum1.txt"));
+    EXPECT_EQ(WithCsvExtension(QStringLiteral("/home/k/spectrum1.")), QStringLiteral("/home/k/spectrum1."));
+    EXPECT_EQ(WithCsvExtension(QStringLiteral("/home/k.v/spectrum1")),
+              QStringLiteral("/home/k.v/spectrum1.csv"));
+    EXPECT_EQ(WithCsvExtension(QStringLiteral("spectrum1")), QStringLiteral("spectrum1.csv"));
+}
+
+} // namespace
