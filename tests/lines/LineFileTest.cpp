@@ -1,0 +1,113 @@
+#include "lines/LineFile.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace {
+
+QString Q(const std::string& path) {
+    return QString::fromStdString(path);
+}
+
+TEST(LineFile, FirstLineIsTheNameAndNonEmptyLinesAreTheEntries) {
+    TempFolder folder;
+    TempFolder::Write(folder.File("Hg.dat"), "Hg - Quecksilberdampflampe\r\n404\r\n\r\n435\r\n");
+    const LineFile file = ReadLineFile(Q(folder.File("Hg.dat")));
+    EXPECT_EQ(file.Name, QStringLiteral("Hg - Quecksilberdampflampe"));
+    EXPECT_EQ(file.Entries, QStringList({"404", "435"}));
+}
+
+TEST(LineFile, EntriesStayExactlyAsTheyStand) {
+    TempFolder folder;
+    TempFolder::Write(folder.File("Na.dat"),
+                      "Na - Natriumdampflampe gr\xFCn\n589 \n 590\n\n546.1\n616 nm\n  \n589");
+    const LineFile file = ReadLineFile(Q(folder.File("Na.dat")));
+    EXPECT_EQ(file.Name, QStringLiteral("Na - Natriumdampflampe grün"));
+    EXPECT_EQ(file.Entries, QStringList({"589 ", " 590", "546.1", "616 nm", "  ", "589"}));
+}
+
+TEST(LineFile, FileWithoutLinesOrWithoutFileGivesNothing) {
+    TempFolder folder;
+    TempFolder::Write(folder.File("one.dat"), "Nur ein Name\r\n");
+    const LineFile one = ReadLineFile(Q(folder.File("one.dat")));
+    EXPECT_EQ(one.Name, QStringLiteral("Nur ein Name"));
+    EXPECT_TRUE(one.Entries.isEmpty());
+
+    for (const std::string& path : {folder.File("gone.dat"), folder.Path()}) {
+        const LineFile none = ReadLineFile(Q(path));
+        EXPECT_TRUE(none.Name.isEmpty());
+        EXPECT_TRUE(none.Entries.isEmpty());
+    }
+}
+
+TEST(LineWavelength, AcceptsWholeNumbersOnly) {
+    int32_t nm = 0;
+    EXPECT_TRUE(LineWavelength(QStringLiteral("404"), nm));
+    EXPECT_EQ(nm, 404);
+    EXPECT_TRUE(LineWavelength(QStringLiteral("  435"), nm));
+    EXPECT_EQ(nm, 435);
+    EXPECT_TRUE(LineWavelength(QStringLiteral("-12"), nm));
+    EXPECT_EQ(nm, -12);
+    EXPECT_TRUE(LineWavelength(QStringLiteral("+546"), nm));
+    EXPECT_EQ(nm, 546);
+    EXPECT_TRUE(LineWavelength(QStringLiteral("0x250"), nm));
+    EXPECT_EQ(nm, 592);
+
+    nm = 1;
+    for (const char* entry :
+         {"435 ", "435 nm", "546.1", "546,1", "", "   ", "-", "abc", "4O4", "99999999999", "\t404", "$1B4"})
+        EXPECT_FALSE(LineWavelength(QString::fromUtf8(entry), nm)) << entry;
+    EXPECT_FALSE(LineWavelength(QStringLiteral("٤٠٤"), nm));
+    EXPECT_EQ(nm, 1);
+}
+
+class LineLibrary : public ::testing::Test {
+protected:
+    TempFolder start;
+
+    std::string Dat() const { return start.File("dat"); }
+    void Add(const std::string& name) const { TempFolder::Write(Dat() + "/" + name, "x\n1\n"); }
+};
+
+TEST_F(LineLibrary, ListsRegularDatFilesByNameInAnyLetterCase) {
+    std::filesystem::create_directory(Dat());
+    for (const char* name : {"ne.dat", "Hg.DAT", "Ar.Dat", "b.dat", "B.dat", ".hidden.dat", "notes.txt",
+                             "old.dat.bak", "Xe.dat~"})
+        Add(name);
+    std::filesystem::create_directory(Dat() + "/folder.dat");
+    std::filesystem::create_symlink("Ar.Dat", Dat() + "/link.dat");
+    std::filesystem::create_symlink("missing", Dat() + "/broken.dat");
+    ASSERT_EQ(mkfifo((Dat() + "/pipe.dat").c_str(), 0600), 0);
+
+    const std::vector<LineFileEntry> entries = ListLineFiles(Q(Dat()));
+    QStringList captions, names;
+    for (const LineFileEntry& entry : entries) {
+        captions << entry.Caption;
+        names << entry.FileName;
+    }
+    EXPECT_EQ(captions, QStringList({"Ar", "B", "b", "Hg", "link", "ne"}));
+    EXPECT_EQ(names, QStringList({"Ar.Dat", "B.dat", "b.dat", "Hg.DAT", "link.dat", "ne.dat"}));
+}
+
+TEST_F(LineLibrary, EmptyOrMissingFolderListsNothing) {
+    EXPECT_TRUE(ListLineFiles(Q(Dat())).empty());
+    std::filesystem::create_directory(Dat());
+    EXPECT_TRUE(ListLineFiles(Q(Dat())).empty());
+}
+
+TEST_F(LineLibrary, FolderIsDatBelowTheStartFolderWhenThereIsOne) {
+    const QString current = QStringLiteral("/somewhere/else");
+    EXPECT_EQ(LineLibraryFolder(Q(start.Path()), current), current);
+    TempFolder::Write(Dat(), "a file, not a folder");
+    EXPECT_EQ(LineLibraryFolder(Q(start.Path()), current), current);
+    std::filesystem::remove(Dat());
+    std::filesystem::create_directory(Dat());
+    EXPECT_EQ(QDir(LineLibraryFolder(Q(start.Path()), current)), QDir(Q(Dat())));
+}
+
+} // namespace
