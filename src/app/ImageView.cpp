@@ -38,7 +38,7 @@ void TImageView::mouseMoveEvent(QMouseEvent* event) {
 void TImageView::mousePressEvent(QMouseEvent* event) {
     if (OnMouseDown) {
         const QPoint at = event->position().toPoint();
-        TApplication::RunGuarded([&] { OnMouseDown(event->button(), at.x(), at.y()); });
+        TApplication::RunGuarded([&] { OnMouseDown(event->buttons(), at.x(), at.y()); });
     }
 }
 

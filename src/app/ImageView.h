@@ -18,7 +18,8 @@ public:
 
     // Button state and position of a move or press, in the control's pixels.
     std::function<void(Qt::MouseButtons, int x, int y)> OnMouseMove;
-    std::function<void(Qt::MouseButton, int x, int y)> OnMouseDown;
+    // Buttons held at the press, the pressed one included.
+    std::function<void(Qt::MouseButtons, int x, int y)> OnMouseDown;
     std::function<void()> OnClick;
 
 protected:

@@ -42,6 +42,7 @@ TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
     VersionsTimer = new TTimer(1000, [] {}, this);
     COMException_Timer = new TTimer(5000, [this] { COMException_TimerTimer(); }, this);
     ConnectHandlers();
+    ConnectReadout();
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
     TApplication::RunGuarded([this] { FormCreate(); });
 }

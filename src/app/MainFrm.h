@@ -60,6 +60,16 @@ public:
     void SpektrumEditChange();
     void TrackBarChange();
     void COMException_TimerTimer();
+    void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
+    void Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
+    void FormMouseMove();
+    void GroupBox1MouseMove();
+    void GroupBox2MouseMove();
+    void GroupBox3MouseMove();
+    void ImageMouseDown(Qt::MouseButtons buttons, int x, int y);
+    void SchnappschussButtonClick();
+    // Writes the readout for CursorX into LambdaEdit.
+    void ShowCursorReadout();
 
     // The one redraw operation: recomputes the levels and repaints everything that shows them.
     void DrawSpectrum();
@@ -158,12 +168,14 @@ public:
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateMenu();
     void CreateToolBar(QWidget* client);
     void CreateControls(QWidget* client);
     void ConnectHandlers();
+    void ConnectReadout();
     // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
     void RedrawUnlessMeasuring();
 

@@ -6,6 +6,7 @@
 #include "app/WindowPlacement.h"
 
 #include <QHideEvent>
+#include <QLineEdit>
 
 TBigForm* BigForm = nullptr;
 
@@ -22,6 +23,14 @@ TBigForm::TBigForm() {
     SpektrumEdit = new TLabeledEdit(this, QRect(56, 1, 449, 21), QStringLiteral("Spektrum:"),
                                     TLabeledEdit::LabelPosition::Left);
     SpektrumEdit->setReadOnly(true);
+    LambdaEdit = new QLineEdit(this);
+    LambdaEdit->setGeometry(512, 1, 108, 21);
+    LambdaEdit->setReadOnly(true);
+    LambdaEdit->hide();
+    RefEdit = new QLineEdit(this);
+    RefEdit->setGeometry(632, 1, 105, 21);
+    RefEdit->setReadOnly(true);
+    RefEdit->hide();
     TApplication::RunGuarded([this] { FormCreate(); });
 }
 

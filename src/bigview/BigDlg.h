@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <cstdint>
 
+class QLineEdit;
 class TLabeledEdit;
 
 // The large spectrogram window "Spektrogramm": the main window's spectrum at twice the size.
@@ -19,6 +20,8 @@ public:
     void FormHide();
 
     TLabeledEdit* SpektrumEdit;
+    QLineEdit* LambdaEdit;
+    QLineEdit* RefEdit;
     // x of the last mouse position over the large diagram or its colour strip.
     int32_t BigCursorX = 0;
 

@@ -1,6 +1,53 @@
 #include "calibration/Setup.h"
 
+#include "app/Application.h"
+#include "app/Artwork.h"
+#include "app/MainFrm.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
 TSetupForm* SetupForm = nullptr;
+
+namespace {
+
+QSpinBox* SpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,
+                   const QString& hint) {
+    auto* edit = new QSpinBox(parent);
+    edit->setGeometry(place);
+    edit->setRange(minimum, maximum);
+    edit->setSingleStep(step);
+    edit->setValue(value);
+    edit->setToolTip(hint);
+    // Values change only by the arrows or the arrow keys, one step at a time.
+    edit->findChild<QLineEdit*>()->setReadOnly(true);
+    return edit;
+}
+
+QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
+                         const QString& hint) {
+    auto* button = new QPushButton(QIcon(glyph), caption, parent);
+    button->setGeometry(place);
+    button->setToolTip(hint);
+    QFont bold = button->font();
+    bold.setBold(true);
+    button->setFont(bold);
+    return button;
+}
+
+} // namespace
 
 TSetupForm::TSetupForm() {
     SetupForm = this;
@@ -8,4 +55,102 @@ TSetupForm::TSetupForm() {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
+
+    GroupBox4 = new QGroupBox(QStringLiteral("Wellenlängenkalibrierung "), this);
+    GroupBox4->setGeometry(8, 4, 208, 140);
+    Label1 = Label(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
+    Lambda_min_Edit = SpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
+                               QStringLiteral("kleinste Wellenlänge"));
+    Label3 = Label(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
+    Bereich_Edit = SpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
+                            QStringLiteral("Wellenlängenbereich"));
+    Label2 = Label(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
+    Lambda_max_Edit = new QLineEdit(GroupBox4);
+    Lambda_max_Edit->setGeometry(112, 80, 81, 22);
+    Lambda_max_Edit->setReadOnly(true);
+    Lambda_max_Edit->setEnabled(false);
+    Lambda_max_Edit->setToolTip(QStringLiteral("Größte Wellenlänge"));
+    Label4 = Label(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
+    OffsetEdit = SpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
+
+    OK_Button = GlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
+                            QStringLiteral("Werte übernehmen..."));
+    OK_Button->setDefault(true);
+    Cancel_Button = GlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(), QStringLiteral("Abbruch"),
+                                QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+
+    connect(Lambda_min_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Lambda_min_EditChange(); }));
+    connect(Bereich_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Bereich_EditChange(); }));
+    connect(OffsetEdit, &QSpinBox::valueChanged, this, Guarded([this] { OffsetEditChange(); }));
+    connect(OK_Button, &QPushButton::clicked, this, Guarded([this] { OK_ButtonClick(); }));
+    connect(Cancel_Button, &QPushButton::clicked, this, Guarded([this] { Cancel_ButtonClick(); }));
+}
+
+bool TSetupForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        TApplication::RunGuarded([this] { FormActivate(); });
+    return QDialog::event(event);
+}
+
+void TSetupForm::FormActivate() {
+    SavedLambdaMin = MainForm->Calibration.LambdaMin;
+    SavedLambdaMax = MainForm->Calibration.LambdaMax;
+    SavedZeroOffset = MainForm->ZeroOffset;
+    Lambda_max_Edit->setText(QString::number(MainForm->Calibration.LambdaMax));
+    // A value outside an edit's range is clamped there, and the change handler this fires applies
+    // the clamped value to the main window.
+    OffsetEdit->setValue(MainForm->ZeroOffset);
+    Bereich_Edit->setValue(MainForm->Calibration.LambdaMax - MainForm->Calibration.LambdaMin);
+    Lambda_min_Edit->setValue(MainForm->Calibration.LambdaMin);
+}
+
+void TSetupForm::Lambda_min_EditChange() {
+    const int32_t lambdaMin = Lambda_min_Edit->value();
+    const int32_t lambdaMax = Bereich_Edit->value() + lambdaMin;
+    MainForm->SetCalibration(lambdaMin, lambdaMax);
+    Lambda_max_Edit->setText(QString::number(lambdaMax));
+    MainForm->DrawSpectrum();
+}
+
+void TSetupForm::Bereich_EditChange() {
+    const int32_t lambdaMax = Lambda_min_Edit->value() + Bereich_Edit->value();
+    Lambda_max_Edit->setText(QString::number(lambdaMax));
+    MainForm->SetCalibration(MainForm->Calibration.LambdaMin, lambdaMax);
+    MainForm->DrawSpectrum();
+}
+
+void TSetupForm::OffsetEditChange() {
+    MainForm->ZeroOffset = OffsetEdit->value();
+    MainForm->DrawSpectrum();
+}
+
+void TSetupForm::OK_ButtonClick() {
+    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_min", MainForm->Calibration.LambdaMin);
+    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_max", MainForm->Calibration.LambdaMax);
+    hide();
+}
+
+void TSetupForm::Cancel_ButtonClick() {
+    {
+        // Resetting the edits must not pass through their change handlers: a remembered value outside
+        // an edit's range would be clamped there and the main window would not get back exactly what
+        // it had.
+        const QSignalBlocker blockMinimum(Lambda_min_Edit);
+        const QSignalBlocker blockRange(Bereich_Edit);
+        Lambda_min_Edit->setValue(SavedLambdaMin);
+        Lambda_max_Edit->setText(QString::number(SavedLambdaMax));
+        Bereich_Edit->setValue(SavedLambdaMax - SavedLambdaMin);
+    }
+    MainForm->ZeroOffset = SavedZeroOffset;
+    MainForm->SetCalibration(SavedLambdaMin, SavedLambdaMax);
+    MainForm->DrawSpectrum();
+    hide();
+}
+
+void TSetupForm::reject() { TApplication::RunGuarded([this] { Cancel_ButtonClick(); }); }
+
+void TSetupForm::closeEvent(QCloseEvent* event) {
+    // The close box does exactly what "Abbruch" does.
+    event->ignore();
+    TApplication::RunGuarded([this] { Cancel_ButtonClick(); });
 }

@@ -1,8 +1,17 @@
 #pragma once
 
 #include <QDialog>
+#include <cstdint>
 
-// The wavelength calibration dialog "Einstellungen": shown without being modal.
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+
+// The wavelength calibration dialog "Einstellungen": every step of a value takes effect in the
+// main window at once; "OK" keeps and stores the range, "Abbruch" returns to the values the main
+// window had when the dialog became active.
 class TSetupForm : public QDialog {
     Q_OBJECT
 public:
@@ -10,6 +19,35 @@ public:
 
     static constexpr int ClientWidth = 224;
     static constexpr int ClientHeight = 199;
+
+    void FormActivate();
+    void Lambda_min_EditChange();
+    void Bereich_EditChange();
+    void OffsetEditChange();
+    void OK_ButtonClick();
+    void Cancel_ButtonClick();
+
+    QGroupBox* GroupBox4;
+    QLabel* Label1;
+    QSpinBox* Lambda_min_Edit;
+    QLabel* Label3;
+    QSpinBox* Bereich_Edit;
+    QLabel* Label2;
+    QLineEdit* Lambda_max_Edit;
+    QLabel* Label4;
+    QSpinBox* OffsetEdit;
+    QPushButton* OK_Button;
+    QPushButton* Cancel_Button;
+
+    // The restore point, taken each time the dialog becomes active.
+    int32_t SavedLambdaMin = 0;
+    int32_t SavedLambdaMax = 0;
+    int32_t SavedZeroOffset = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
 };
 
 extern TSetupForm* SetupForm;

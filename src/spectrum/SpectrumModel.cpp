@@ -1,5 +1,6 @@
 #include "spectrum/SpectrumModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 void WavelengthCalibration::SetRange(int32_t lambdaMin, int32_t lambdaMax) {
@@ -23,22 +24,33 @@ int32_t ChannelWavelength(const WavelengthCalibration& calibration, int c, int k
                          k * calibration.NmPerChannel / 4);
 }
 
+int64_t SensitivityCorrected(int64_t v, int32_t lambda) {
+    if (lambda <= 300 || lambda >= 700)
+        return v;
+    // The detector's sensitivity rises in a straight line from 0.2 at 300 nm to 1.0 at 700 nm.
+    const double sensitivity = 0.002 * lambda - 0.4;
+    const int32_t corrected = RoundHalfEven(static_cast<double>(v) / sensitivity);
+    return corrected > 1023 ? 1000 : corrected;
+}
+
+std::string CursorReadoutText(const SpectrumValues& values, const WavelengthCalibration& calibration, int x,
+                              bool korrektur) {
+    x = std::clamp(x, 0, 4 * ChannelCount - 1);
+    const int32_t lambda = RoundHalfEven(x / 4.0 * calibration.NmPerChannel + calibration.LambdaMin);
+    int64_t v = values.Levels[x / 4];
+    if (korrektur)
+        v = SensitivityCorrected(v, lambda);
+    return std::to_string(lambda) + "nm => " + std::to_string(v) + " Digits";
+}
+
 void ComputeLevels(SpectrumValues& values, const WavelengthCalibration& calibration, int32_t zeroOffset,
                    const LevelOptions& options) {
     for (int c = 0; c < ChannelCount; ++c) {
         int64_t v = int64_t(values.Readings[c]) - zeroOffset;
         if (v < 0)
             v = 0;
-        if (options.Korrektur) {
-            const int32_t lambda = ChannelWavelength(calibration, c, 0);
-            if (lambda > 300 && lambda < 700) {
-                // The detector's sensitivity rises in a straight line from 0.2 at 300 nm to 1.0 at 700 nm.
-                const double sensitivity = 0.002 * lambda - 0.4;
-                v = RoundHalfEven(static_cast<double>(v) / sensitivity);
-                if (v > 1023)
-                    v = 1000;
-            }
-        }
+        if (options.Korrektur)
+            v = SensitivityCorrected(v, ChannelWavelength(calibration, c, 0));
         values.Levels[c] = static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v);
     }
     values.MinReading = 1024;

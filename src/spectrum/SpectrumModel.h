@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 constexpr int ChannelCount = 128;
 
@@ -50,6 +51,17 @@ struct LevelOptions {
 
 // Height of the main diagram in pixel rows, which the automatic scale fills.
 constexpr int32_t DiagramHeight = 256;
+
+// The detector's sensitivity correction of a level `v` at whole-nm wavelength `lambda`: inside
+// 300..700 nm (exclusive) v is divided by the sensitivity there and rounded, and a result above
+// 1023 becomes 1000; outside that range v is returned unchanged.
+int64_t SensitivityCorrected(int64_t v, int32_t lambda);
+
+// The readout text at diagram column `x` (4 columns per channel, 0..511): the wavelength at the
+// pointer and the level of the channel under it, corrected once more at the pointer when
+// `korrektur` is set, e.g. "532nm => 812 Digits".
+std::string CursorReadoutText(const SpectrumValues& values, const WavelengthCalibration& calibration, int x,
+                              bool korrektur);
 
 // Turns Readings into Levels (zero offset, optional sensitivity correction), finds the extremes
 // (the lowest channel wins ties) and chooses ScaleDivisor.

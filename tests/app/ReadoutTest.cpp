@@ -1,0 +1,109 @@
+#include "app/ImageView.h"
+#include "app/Program.h"
+#include "bigview/BigDlg.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+namespace {
+
+class ReadoutTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+
+    void SetUp() override { CreateWindows({folder.Path()}); }
+    void TearDown() override { DestroyWindows(); }
+
+    static QString ReadoutAt(int x) {
+        MainForm->ImageMouseMove(Qt::NoButton, x, 100);
+        return MainForm->LambdaEdit->text();
+    }
+    static void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(widget, &move);
+    }
+};
+
+TEST_F(ReadoutTest, PointerGivesWavelengthAndLevelOfTheChannelUnderIt) {
+    MainForm->Spectrum.Readings[0] = 11;
+    MainForm->Spectrum.Readings[100] = 613;
+    MainForm->Spectrum.Readings[127] = 27;
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(ReadoutAt(0), "360nm => 11 Digits");
+    EXPECT_EQ(ReadoutAt(2), "361nm => 11 Digits");
+    EXPECT_EQ(ReadoutAt(400), "608nm => 613 Digits");
+    EXPECT_EQ(ReadoutAt(508), "675nm => 27 Digits");
+    EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm));
+}
+
+TEST_F(ReadoutTest, CorrectionIsAppliedOnceMoreAtThePointer) {
+    MainForm->Korrektur_CheckBox->setChecked(true);
+    MainForm->Spectrum.Readings[100] = 500;
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(MainForm->Spectrum.Levels[100], 613);
+    EXPECT_EQ(ReadoutAt(400), "608nm => 751 Digits");
+}
+
+TEST_F(ReadoutTest, PositionsOutsideTheDiagramStillNameAChannel) {
+    MainForm->Spectrum.Readings[0] = 5;
+    MainForm->Spectrum.Readings[127] = 9;
+    MainForm->DrawSpectrum();
+    MainForm->ImageMouseMove(Qt::LeftButton, -40, 10);
+    EXPECT_EQ(MainForm->CursorX, 0);
+    EXPECT_EQ(MainForm->LambdaEdit->text(), "360nm => 5 Digits");
+    MainForm->ImageMouseMove(Qt::LeftButton, 900, 10);
+    EXPECT_EQ(MainForm->CursorX, 511);
+    EXPECT_EQ(MainForm->LambdaEdit->text(), "677nm => 9 Digits");
+}
+
+TEST_F(ReadoutTest, MovesOverDiagramStripAndBackgroundShowAndHideTheReadout) {
+    Move(MainForm->Spektral_Image, QPoint(8, 10));
+    EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm));
+    EXPECT_EQ(MainForm->CursorX, 8);
+    BigForm->LambdaEdit->show();
+    Move(MainForm->GroupBox2, QPoint(2, 190));
+    EXPECT_FALSE(MainForm->LambdaEdit->isVisibleTo(MainForm));
+    EXPECT_FALSE(BigForm->LambdaEdit->isVisibleTo(BigForm));
+    Move(MainForm->Image, QPoint(40, 10));
+    EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm));
+    Move(MainForm->centralWidget(), QPoint(250, 70));
+    EXPECT_FALSE(MainForm->LambdaEdit->isVisibleTo(MainForm));
+}
+
+TEST_F(ReadoutTest, ClicksSetAndClearTheReferenceInBothWindows) {
+    MainForm->Autoscale_CheckBox->setChecked(false);
+    MainForm->Skalierung_SpinEdit->setValue(4);
+    MainForm->DrawSpectrum();
+    MainForm->ImageMouseDown(Qt::LeftButton, 30, 128);
+    EXPECT_EQ(MainForm->ReferenceValue, 512);
+    EXPECT_EQ(MainForm->RefEdit->text(), "Referenzwert: 512");
+    EXPECT_EQ(BigForm->RefEdit->text(), "Referenzwert: 512");
+    EXPECT_TRUE(MainForm->RefEdit->isVisibleTo(MainForm));
+    EXPECT_TRUE(BigForm->RefEdit->isVisibleTo(BigForm));
+
+    MainForm->ImageMouseDown(Qt::RightButton, 30, 50);
+    EXPECT_EQ(MainForm->ReferenceValue, 0);
+    EXPECT_FALSE(MainForm->RefEdit->isVisibleTo(MainForm));
+    EXPECT_FALSE(BigForm->RefEdit->isVisibleTo(BigForm));
+
+    MainForm->ImageMouseDown(Qt::LeftButton | Qt::RightButton, 30, 192);
+    EXPECT_EQ(MainForm->ReferenceValue, 256) << "clearing runs first, then the left button sets";
+}
+
+TEST_F(ReadoutTest, SnapshotPutsTheDiagramOnTheClipboard) {
+    MainForm->Spectrum.Readings[10] = 200;
+    MainForm->DrawSpectrum();
+    MainForm->SchnappschussButtonClick();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(509, 256));
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), MainForm->Image->Picture());
+}
+
+} // namespace
