@@ -1,0 +1,163 @@
+#include "spectrum/Canvas.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+// Screen resolution the diagrams are laid out for: 96 dots per inch.
+constexpr int DotsPerMeter = 3780;
+
+// Pictures hold 0xAARRGGBB; the program's colours are 0x00BBGGRR.
+uint32_t ToArgb(TColor color) {
+    return 0xFF000000u | ((color & 0xFFu) << 16) | (color & 0xFF00u) | ((color >> 16) & 0xFFu);
+}
+
+TColor FromArgb(QRgb pixel) {
+    return static_cast<TColor>(qRed(pixel)) | static_cast<TColor>(qGreen(pixel)) << 8 |
+           static_cast<TColor>(qBlue(pixel)) << 16;
+}
+
+// Character height in pixels of a font of `points` at 96 dpi, rounded to the nearest pixel.
+int PixelSizeForPoints(int points) {
+    return (points * 96 + 36) / 72;
+}
+
+// Writes single pixels of one picture quickly, dropping those outside it.
+class PixelWriter {
+public:
+    PixelWriter(QImage& image, uint32_t argb, TPenMode mode)
+        : bits_(image.bits()), stride_(image.bytesPerLine()), width_(image.width()), height_(image.height()),
+          argb_(argb), merge_(mode == TPenMode::Merge) {}
+
+    void Plot(int64_t x, int64_t y) const {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
+        auto* pixel = reinterpret_cast<uint32_t*>(bits_ + y * stride_) + x;
+        *pixel = merge_ ? (*pixel | argb_) : argb_;
+    }
+
+private:
+    uchar* bits_;
+    int64_t stride_;
+    int64_t width_;
+    int64_t height_;
+    uint32_t argb_;
+    bool merge_;
+};
+
+} // namespace
+
+QImage NewCanvasImage(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.setDotsPerMeterX(DotsPerMeter);
+    image.setDotsPerMeterY(DotsPerMeter);
+    image.fill(Qt::black);
+    return image;
+}
+
+TCanvas::TCanvas(QImage& image) : image_(&image) {
+    if (image_->format() != QImage::Format_RGB32) *image_ = image_->convertToFormat(QImage::Format_RGB32);
+    font_.setFamily(QStringLiteral("DejaVu Sans"));
+    font_.setStyleStrategy(QFont::NoAntialias);
+    SetFontSize(fontPoints_);
+}
+
+void TCanvas::SetFontSize(int points) {
+    fontPoints_ = points;
+    font_.setPixelSize(std::max(1, PixelSizeForPoints(points)));
+}
+
+void TCanvas::MoveTo(int x, int y) {
+    penX_ = x;
+    penY_ = y;
+}
+
+void TCanvas::LineTo(int x, int y) {
+    const int64_t dx = int64_t(x) - penX_;
+    const int64_t dy = int64_t(y) - penY_;
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const int64_t majorStart = xMajor ? penX_ : penY_;
+    const int64_t minorStart = xMajor ? penY_ : penX_;
+    const int64_t majorDelta = xMajor ? dx : dy;
+    const int64_t minorDelta = xMajor ? dy : dx;
+    const int64_t majorSize = xMajor ? Width() : Height();
+    const int majorDir = majorDelta < 0 ? -1 : 1;
+    const int minorDir = minorDelta < 0 ? -1 : 1;
+    const uint64_t steps = static_cast<uint64_t>(std::llabs(majorDelta));
+    const uint64_t minorRun = static_cast<uint64_t>(std::llabs(minorDelta));
+    penX_ = x;
+    penY_ = y;
+
+    // Only the steps whose coordinate along the longer axis lies inside the picture can show, so a line
+    // to a point far outside costs no more than one across the picture.
+    int64_t first = majorDir > 0 ? -majorStart : majorStart - majorSize + 1;
+    int64_t end = majorDir > 0 ? majorSize - majorStart : majorStart + 1;
+    first = std::max<int64_t>(first, 0);
+    end = std::min<int64_t>(end, static_cast<int64_t>(steps));
+    if (first >= end) return;
+
+    const PixelWriter writer(*image_, ToArgb(penColor_), penMode_);
+    // After i steps the ideal line has moved i × minorRun / steps across; quotient and remainder of that
+    // fraction are carried from step to step.
+    const uint64_t product = static_cast<uint64_t>(first) * minorRun;
+    uint64_t whole = product / steps;
+    uint64_t remainder = product % steps;
+    for (int64_t i = first; i < end; ++i) {
+        const uint64_t offset = whole + (2 * remainder > steps ? 1 : 0);
+        const int64_t major = majorStart + majorDir * i;
+        const int64_t minor = minorStart + minorDir * static_cast<int64_t>(offset);
+        if (xMajor)
+            writer.Plot(major, minor);
+        else
+            writer.Plot(minor, major);
+        if (penWidth_ == 2) {
+            if (xMajor)
+                writer.Plot(major, minor - 1);
+            else
+                writer.Plot(minor - 1, major);
+        }
+        remainder += minorRun;
+        if (remainder >= steps) {
+            remainder -= steps;
+            ++whole;
+        }
+    }
+}
+
+void TCanvas::FillRect(int left, int top, int right, int bottom) {
+    const int x0 = std::max(left, 0);
+    const int x1 = std::min(right, Width());
+    const int y0 = std::max(top, 0);
+    const int y1 = std::min(bottom, Height());
+    if (x0 >= x1 || y0 >= y1) return;
+    const uint32_t argb = ToArgb(brushColor_);
+    for (int y = y0; y < y1; ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image_->scanLine(y));
+        std::fill(row + x0, row + x1, argb);
+    }
+}
+
+QSize TCanvas::TextExtent(const QString& text) const {
+    const QFontMetrics metrics(font_, image_);
+    return {metrics.horizontalAdvance(text), metrics.height()};
+}
+
+void TCanvas::TextOut(int x, int y, const QString& text) {
+    const QSize extent = TextExtent(text);
+    const int64_t right = int64_t(x) + extent.width();
+    const int64_t bottom = int64_t(y) + extent.height();
+    // A cell entirely outside leaves the picture as it is.
+    if (right <= 0 || bottom <= 0 || x >= Width() || y >= Height()) return;
+    FillRect(x, y, static_cast<int>(right), static_cast<int>(bottom));
+    QPainter painter(image_);
+    painter.setFont(font_);
+    painter.setPen(QColor::fromRgb(ToArgb(fontColor_)));
+    painter.drawText(x, y + QFontMetrics(font_, image_).ascent(), text);
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+    if (x < 0 || y < 0 || x >= Width() || y >= Height()) return ClrInvalid;
+    return FromArgb(image_->pixel(x, y));
+}

@@ -1,0 +1,153 @@
+// Pixel rules of the canvas: which pixels lines, fills and texts paint, in which colour.
+#include "spectrum/Canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <set>
+#include <utility>
+
+namespace {
+
+using Pixels = std::set<std::pair<int, int>>;
+
+class CanvasTest : public ::testing::Test {
+protected:
+    Pixels Painted() const {
+        Pixels painted;
+        for (int y = 0; y < canvas.Height(); ++y)
+            for (int x = 0; x < canvas.Width(); ++x)
+                if (canvas.Pixel(x, y) != clBlack) painted.insert({x, y});
+        return painted;
+    }
+    Pixels Line(int x0, int y0, int x1, int y1) {
+        image.fill(Qt::black);
+        canvas.MoveTo(x0, y0);
+        canvas.LineTo(x1, y1);
+        return Painted();
+    }
+
+    QImage image = NewCanvasImage(10, 10);
+    TCanvas canvas{image};
+};
+
+TEST_F(CanvasTest, LinesPaintTheStartButNeverTheEnd) {
+    canvas.SetPenColor(clWhite);
+    EXPECT_EQ(Line(2, 5, 6, 5), (Pixels{{2, 5}, {3, 5}, {4, 5}, {5, 5}}));
+    EXPECT_EQ(Line(3, 4, 3, 1), (Pixels{{3, 4}, {3, 3}, {3, 2}}));
+    EXPECT_EQ(Line(4, 4, 4, 4), Pixels{});
+}
+
+TEST_F(CanvasTest, SlopedLinesStepAlongTheLongerAxisAndKeepTiesOnTheStartSide) {
+    canvas.SetPenColor(clWhite);
+    EXPECT_EQ(Line(0, 0, 4, 2), (Pixels{{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
+    EXPECT_EQ(Line(4, 2, 0, 0), (Pixels{{4, 2}, {3, 2}, {2, 1}, {1, 1}}));
+    EXPECT_EQ(Line(0, 0, 1, 3), (Pixels{{0, 0}, {0, 1}, {1, 2}}));
+    EXPECT_EQ(Line(0, 0, 3, 3), (Pixels{{0, 0}, {1, 1}, {2, 2}}));
+}
+
+TEST_F(CanvasTest, CurrentPositionCarriesOnFromTheLastLine) {
+    canvas.SetPenColor(clWhite);
+    canvas.MoveTo(1, 1);
+    canvas.LineTo(3, 1);
+    canvas.LineTo(3, 3);
+    EXPECT_EQ(Painted(), (Pixels{{1, 1}, {2, 1}, {3, 1}, {3, 2}}));
+    canvas.TextOut(0, 8, QStringLiteral("x"));
+    canvas.LineTo(5, 3);
+    EXPECT_TRUE(Painted().count({4, 3}));
+}
+
+TEST_F(CanvasTest, PixelsOutsideAreDropped) {
+    canvas.SetPenColor(clWhite);
+    EXPECT_EQ(Line(-5, 2, 2, 2), (Pixels{{0, 2}, {1, 2}}));
+    Pixels row;
+    for (int x = 0; x < 10; ++x)
+        row.insert({x, 3});
+    EXPECT_EQ(Line(INT_MIN, 3, INT_MAX, 3), row);
+    // A line between points two billion rows outside crosses the picture at its middle column.
+    Pixels column;
+    for (int y = 0; y < 10; ++y)
+        column.insert({2, y});
+    EXPECT_EQ(Line(0, 2000000000, 4, -2000000000), column);
+    EXPECT_EQ(Line(20, -5, 20, 50), Pixels{});
+    EXPECT_EQ(canvas.Pixel(-1, 0), TCanvas::ClrInvalid);
+}
+
+TEST_F(CanvasTest, WidePenAddsTheNeighbourLeftOfSteepAndAboveOfFlatLines) {
+    canvas.SetPenColor(clWhite);
+    canvas.SetPenWidth(2);
+    EXPECT_EQ(Line(3, 1, 3, 4), (Pixels{{2, 1}, {3, 1}, {2, 2}, {3, 2}, {2, 3}, {3, 3}}));
+    EXPECT_EQ(Line(1, 4, 4, 4), (Pixels{{1, 3}, {1, 4}, {2, 3}, {2, 4}, {3, 3}, {3, 4}}));
+    EXPECT_EQ(Line(0, 2, 0, 0), (Pixels{{0, 2}, {0, 1}}));
+    EXPECT_EQ(Line(0, 1, 4, 3), (Pixels{{0, 0}, {0, 1}, {1, 0}, {1, 1}, {2, 1}, {2, 2}, {3, 1}, {3, 2}}));
+    // Just outside the right edge, only the neighbour shows.
+    EXPECT_EQ(Line(10, 2, 10, 0), (Pixels{{9, 2}, {9, 1}}));
+    canvas.SetPenWidth(3);
+    EXPECT_EQ(canvas.PenWidth(), 1);
+}
+
+TEST_F(CanvasTest, ColoursReachThePictureInItsOwnLayout) {
+    canvas.SetPenColor(clRed);
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(1, 0);
+    EXPECT_EQ(image.pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_EQ(canvas.Pixel(0, 0), clRed);
+    canvas.SetPenColor(0x123456);
+    canvas.LineTo(2, 0);
+    EXPECT_EQ(image.pixel(1, 0), qRgb(0x56, 0x34, 0x12));
+}
+
+TEST_F(CanvasTest, MergeOrsThePenIntoThePixel) {
+    canvas.SetPenColor(clRed);
+    Line(0, 0, 2, 0);
+    canvas.SetPenMode(TPenMode::Merge);
+    canvas.SetPenColor(clGreen);
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(1, 0);
+    EXPECT_EQ(canvas.Pixel(0, 0), 0x0080FFu);
+    canvas.SetPenColor(clWhite);
+    canvas.LineTo(2, 0);
+    EXPECT_EQ(canvas.Pixel(1, 0), clWhite);
+    canvas.SetPenMode(TPenMode::Copy);
+    canvas.SetPenColor(clGreen);
+    canvas.MoveTo(0, 0);
+    canvas.LineTo(1, 0);
+    EXPECT_EQ(canvas.Pixel(0, 0), clGreen);
+}
+
+TEST_F(CanvasTest, FillCoversLeftAndTopButNotRightAndBottom) {
+    canvas.SetBrushColor(clYellow);
+    canvas.FillRect(8, -3, 12, 2);
+    EXPECT_EQ(Painted(), (Pixels{{8, 0}, {9, 0}, {8, 1}, {9, 1}}));
+    EXPECT_EQ(canvas.Pixel(8, 0), clYellow);
+}
+
+TEST(CanvasText, CellIsOpaqueAndGrowsWithTheFont) {
+    QImage image = NewCanvasImage(120, 40);
+    image.fill(Qt::white);
+    TCanvas canvas(image);
+    canvas.SetBrushColor(clBlack);
+    canvas.SetFontColor(clGray);
+    const QString text = QStringLiteral("400nm");
+    const QSize cell = canvas.TextExtent(text);
+    canvas.TextOut(10, 5, text);
+    int gray = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const TColor pixel = canvas.Pixel(x, y);
+            const bool inCell = x >= 10 && x < 10 + cell.width() && y >= 5 && y < 5 + cell.height();
+            if (!inCell)
+                EXPECT_EQ(pixel, clWhite) << x << "," << y;
+            else if (pixel == clGray)
+                ++gray;
+            else
+                EXPECT_EQ(pixel, clBlack) << x << "," << y;
+        }
+    EXPECT_GT(gray, 20);
+    EXPECT_GE(cell.height(), 11);
+    canvas.SetFontSize(12);
+    EXPECT_GT(canvas.TextExtent(text).height(), cell.height());
+    EXPECT_GT(canvas.TextExtent(text).width(), cell.width());
+}
+
+} // namespace
