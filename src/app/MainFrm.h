@@ -10,6 +10,7 @@
 
 class QAction;
 class QCheckBox;
+class QFileDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -46,6 +47,9 @@ public:
     void FormDestroy();
     void FormActivate();
     void FileQuitClick();
+    void FileOpenClick();
+    void FileCloseClick();
+    void OpenDialogSelectionChange(const QString& path);
     void EinstellungenClick();
     void SpektrallinieneinblendenClick();
     void GroesSpektrogramm1Click();
@@ -70,6 +74,15 @@ public:
     void SchnappschussButtonClick();
     // Writes the readout for CursorX into LambdaEdit.
     void ShowCursorReadout();
+
+    // Writes the current spectrum to `fileName`; a failure is shown with the system's reason.
+    void SaveSpectrumFile(const QString& fileName);
+    // Loads `fileName` into the spectrum, its name and calibration, and redraws. A file that can't
+    // be read changes nothing; `explicitLoad` says whether the user is told why.
+    void LoadSpectrumFile(const QString& fileName, bool explicitLoad);
+    // The file dialogs, made at their first use; both open in the folder of the last file used.
+    QFileDialog* OpenDialog();
+    QFileDialog* SaveDialog();
 
     // The one redraw operation: recomputes the levels and repaints everything that shows them.
     void DrawSpectrum();
@@ -179,7 +192,12 @@ private:
     // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
     void RedrawUnlessMeasuring();
 
+    // ".csv" added where needed; both dialogs then start in that file's folder.
+    QString TakeDialogFileName(const QString& chosen);
+
     TMainFormContext context_;
+    QFileDialog* openDialog_ = nullptr;
+    QFileDialog* saveDialog_ = nullptr;
 };
 
 // The one instance, set while it exists.

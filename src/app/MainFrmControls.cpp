@@ -218,6 +218,8 @@ void TMainForm::CreateControls(QWidget* client) {
 
 void TMainForm::ConnectHandlers() {
     connect(FileQuit, &QAction::triggered, this, Guarded([this] { FileQuitClick(); }));
+    connect(FileOpen, &QAction::triggered, this, Guarded([this] { FileOpenClick(); }));
+    connect(FileClose, &QAction::triggered, this, Guarded([this] { FileCloseClick(); }));
     connect(Einstellungen, &QAction::triggered, this, Guarded([this] { EinstellungenClick(); }));
     connect(Spektrallinieneinblenden, &QAction::triggered, this,
             Guarded([this] { SpektrallinieneinblendenClick(); }));
