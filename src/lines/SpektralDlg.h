@@ -1,9 +1,18 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <cstdint>
+#include <vector>
 
-// The spectral line window "Spektrallinien einblenden": lists the line files of the library folder.
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+// The spectral line window "Spektrallinien einblenden": lists the line files of the library folder;
+// while it is shown, the lines of the chosen file are marked in both diagrams.
 class TSpektralForm : public QDialog {
     Q_OBJECT
 public:
@@ -14,9 +23,35 @@ public:
 
     void FormCreate();
     void FormDestroy();
+    void FormActivate();
+    void FormHide();
+    void ListViewSelectItem(int position);
+    void OK_ButtonClick();
+
+    // The wavelengths the diagrams mark: the entries of ListBox that are whole numbers, in order.
+    std::vector<int32_t> LineWavelengths() const;
+
+    QLabel* Label2;
+    QListWidget* ListView;
+    QLabel* Label1;
+    QLineEdit* Spektrum_Edit;
+    QListWidget* ListBox;
+    QPlainTextEdit* Memo1;
+    QPushButton* OK_Button;
 
     // Position in the list of the entry selected last.
     int32_t SelectedLineFile = 0;
+
+protected:
+    bool event(QEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    // Lists the library folder anew and selects the entry at SelectedLineFile, which loads it.
+    void RefreshLineFileList();
+
+    // File names of the listed entries, by position.
+    QStringList fileNames_;
 };
 
 extern TSpektralForm* SpektralForm;

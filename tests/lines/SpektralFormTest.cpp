@@ -1,0 +1,135 @@
+#include "app/Program.h"
+#include "lines/SpektralDlg.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+class SpektralFormTest : public ::testing::Test {
+protected:
+    TempFolder settings;
+    TempFolder start;
+    QString previousFolder = QDir::currentPath();
+
+    void SetUp() override {
+        std::filesystem::create_directory(start.File("dat"));
+        CreateWindows({settings.Path()});
+        MainForm->StartDir = QString::fromStdString(start.Path());
+    }
+    void TearDown() override {
+        DestroyWindows();
+        QDir::setCurrent(previousFolder);
+    }
+    void LineFile(const std::string& name, const std::string& content) {
+        TempFolder::Write(start.File("dat/" + name), content);
+    }
+    static QStringList Captions() {
+        QStringList captions;
+        for (int i = 0; i < SpektralForm->ListView->count(); ++i)
+            captions << SpektralForm->ListView->item(i)->text();
+        return captions;
+    }
+    static QStringList Lines() {
+        QStringList lines;
+        for (int i = 0; i < SpektralForm->ListBox->count(); ++i)
+            lines << SpektralForm->ListBox->item(i)->text();
+        return lines;
+    }
+    static void Open() {
+        MainForm->Spektrallinieneinblenden->trigger();
+        SpektralForm->FormActivate();
+    }
+};
+
+TEST_F(SpektralFormTest, InstructionsReadLineByLine) {
+    const QStringList lines = SpektralForm->Memo1->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 16);
+    EXPECT_EQ(lines[0], QStringLiteral("Hinzufügen eigener Einträge:"));
+    EXPECT_EQ(lines[1], QStringLiteral("1. Datei im Verzeichnis \"dat\" anlegen"));
+    EXPECT_EQ(lines[5], QStringLiteral("5. 1. Zeile: Kommentare/Bemerkungen "));
+    EXPECT_EQ(lines[7], QString());
+    EXPECT_EQ(lines[9], QStringLiteral("Hg - Quecksilberdampflampe"));
+    EXPECT_EQ(lines.mid(10), QStringList({"404", "435", "492", "545", "578", "615"}));
+    EXPECT_EQ(SpektralForm->OK_Button->text(), QStringLiteral("Beenden"));
+}
+
+TEST_F(SpektralFormTest, ListsLineFilesByNameAndLoadsTheRememberedOne) {
+    LineFile("Ne.dat", "Neon\r\n585\r\n640\r\n");
+    LineFile("Hg.dat", "Hg - Quecksilberdampflampe\r\n404\r\n\r\n435\r\n");
+    LineFile("na.DAT", "Natrium\n589\n");
+    LineFile(".versteckt.dat", "x\n500\n");
+    LineFile("notiz.txt", "kein Linienfile\n");
+    std::filesystem::create_directory(start.File("dat/ordner.dat"));
+    Open();
+    EXPECT_EQ(Captions(), QStringList({"Hg", "na", "Ne"}));
+    EXPECT_EQ(SpektralForm->ListView->currentRow(), 0);
+    EXPECT_EQ(SpektralForm->Spektrum_Edit->text(), "Hg - Quecksilberdampflampe");
+    EXPECT_EQ(Lines(), QStringList({"404", "435"}));
+    EXPECT_TRUE(MainForm->LinesShown);
+    EXPECT_EQ(QDir::currentPath(), QString::fromStdString(start.File("dat")));
+
+    SpektralForm->ListView->setCurrentRow(1);
+    EXPECT_EQ(SpektralForm->SelectedLineFile, 1);
+    EXPECT_EQ(SpektralForm->Spektrum_Edit->text(), "Natrium");
+    EXPECT_EQ(Lines(), QStringList({"589"}));
+}
+
+TEST_F(SpektralFormTest, EntriesThatAreNoWholeNumbersStayListedButAreNotMarked) {
+    LineFile("Hg.dat", "Hg\n404\n546.1\n435 \n577nm\n -10\n");
+    Open();
+    EXPECT_EQ(Lines(), QStringList({"404", "546.1", "435 ", "577nm", " -10"}));
+    EXPECT_EQ(SpektralForm->LineWavelengths(), std::vector<int32_t>({404, -10}));
+}
+
+TEST_F(SpektralFormTest, HidingTurnsTheOverlayOffAndShowingRestoresIt) {
+    LineFile("Hg.dat", "Hg\n404\n");
+    Open();
+    ASSERT_TRUE(MainForm->LinesShown);
+    SpektralForm->OK_Button->click();
+    EXPECT_FALSE(SpektralForm->isVisible());
+    EXPECT_FALSE(MainForm->LinesShown);
+    EXPECT_EQ(Lines(), QStringList({"404"})) << "the list keeps its entries";
+    Open();
+    EXPECT_TRUE(MainForm->LinesShown);
+}
+
+TEST_F(SpektralFormTest, TheRememberedPositionMayNameAnotherFileLater) {
+    LineFile("A.dat", "A\n400\n");
+    LineFile("B.dat", "B\n500\n");
+    LineFile("C.dat", "C\n600\n");
+    Open();
+    SpektralForm->ListView->setCurrentRow(2);
+    SpektralForm->hide();
+    std::filesystem::remove(start.File("dat/A.dat"));
+    Open();
+    EXPECT_EQ(Captions(), QStringList({"B", "C"}));
+    EXPECT_EQ(SpektralForm->ListView->currentRow(), -1) << "no entry at position 2 any more";
+    EXPECT_EQ(SpektralForm->ListView->selectedItems().size(), 0);
+
+    SpektralForm->ListView->setCurrentRow(0);
+    SpektralForm->hide();
+    LineFile("0.dat", "Null\n300\n");
+    Open();
+    EXPECT_EQ(SpektralForm->Spektrum_Edit->text(), "Null");
+}
+
+TEST_F(SpektralFormTest, WithoutALibraryFolderTheCurrentFolderIsListed) {
+    std::filesystem::remove_all(start.File("dat"));
+    TempFolder elsewhere;
+    TempFolder::Write(elsewhere.File("Xe.dat"), "Xenon\n467\n");
+    QDir::setCurrent(QString::fromStdString(elsewhere.Path()));
+    Open();
+    EXPECT_EQ(Captions(), QStringList({"Xe"}));
+    EXPECT_EQ(Lines(), QStringList({"467"}));
+}
+
+} // namespace
