@@ -1,0 +1,260 @@
+#include "spectrum/DiagramPainter.h"
+
+#include "spectrum/DiagramTexts.h"
+#include "spectrum/SpectralColours.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Coordinates are clamped to this distance before they reach the canvas: a point so far outside changes
+// no visible pixel of a line toward it, and the canvas arithmetic stays clear of overflow.
+constexpr int64_t FarOutside = int64_t(1) << 30;
+
+int Coordinate(int64_t value) {
+    return static_cast<int>(std::clamp(value, -FarOutside, FarOutside));
+}
+
+int TruncatedCoordinate(double value) {
+    if (!(value > -FarOutside)) return static_cast<int>(-FarOutside);
+    if (!(value < FarOutside)) return static_cast<int>(FarOutside);
+    return static_cast<int>(value);
+}
+
+// Round half to even into 64 bits, for heights that twice the largest level can reach.
+int64_t RoundedHeight(double value) {
+    constexpr double limit = double(int64_t(1) << 53);
+    return static_cast<int64_t>(std::clamp(std::nearbyint(value), -limit, limit));
+}
+
+void VerticalLine(TCanvas& canvas, int x, int fromY, int toY) {
+    canvas.MoveTo(x, fromY);
+    canvas.LineTo(x, toY);
+}
+
+// A curve or bar that would vanish against the black background is drawn gray.
+void AvoidBlackPen(TCanvas& canvas) {
+    if (canvas.PenColor() == clBlack) canvas.SetPenColor(clGray);
+}
+
+// One repaint of a diagram and its colour strip (and, in the main window, the miniature strip).
+class DiagramPass {
+public:
+    DiagramPass(const DiagramState& state, const DiagramGeometry& geometry, TCanvas& image, TCanvas& strip,
+                TCanvas* miniature)
+        : state_(state), values_(state.Values), calibration_(state.Calibration), geometry_(geometry),
+          image_(image), strip_(strip), miniature_(miniature),
+          // The level computation never leaves a divisor below 1; values from elsewhere are held to it.
+          divisor_(std::max(state.Values.ScaleDivisor, 1)) {
+        const int columns = geometry_.ColumnsPerChannel;
+        columnWavelengths_.resize(size_t(ChannelCount) * columns);
+        columnColours_.resize(columnWavelengths_.size());
+        for (int j = 0; j < ChannelCount; ++j)
+            for (int k = 0; k < columns; ++k) {
+                const size_t column = size_t(j) * columns + k;
+                columnWavelengths_[column] =
+                    RoundHalfEven(j * calibration_.NmPerChannel + calibration_.LambdaMin +
+                                  k * calibration_.NmPerChannel / columns);
+                columnColours_[column] = WavelengthColor(columnWavelengths_[column], 1);
+            }
+    }
+
+    std::array<QString, 4> Run() {
+        ClearAndSetPens();
+        for (int j = 0; j < ChannelCount; ++j)
+            DrawChannel(j);
+        if (state_.Options.Gitter) DrawGrid();
+        DrawScaleBand();
+        image_.SetPenWidth(geometry_.MarkPenWidth);
+        if (state_.Options.Min) DrawMark(clGreen, values_.MinChannel);
+        if (state_.Options.Max) DrawMark(clRed, values_.MaxChannel);
+        if (state_.LinesShown && calibration_.NmPerChannel > 0) DrawSpectralLines();
+        if (state_.ReferenceValue > 0) DrawReferenceLine();
+        return RangeLabelTexts(divisor_);
+    }
+
+private:
+    // Wavelength of column `k` (0 .. columns per channel − 1) of channel j, and its full-brightness colour.
+    int32_t Wavelength(int j, int k) const {
+        return columnWavelengths_[size_t(j) * geometry_.ColumnsPerChannel + k];
+    }
+    TColor FullColour(int j, int k) const {
+        return columnColours_[size_t(j) * geometry_.ColumnsPerChannel + k];
+    }
+    int Column(int j, int k) const { return geometry_.ColumnsPerChannel * j + k; }
+    // Height in rows of a bar standing for `level`.
+    int64_t LevelHeight(double level) const {
+        return RoundedHeight(geometry_.LevelFactor * level) / divisor_;
+    }
+
+    void ClearAndSetPens() {
+        image_.SetBrushColor(clBlack);
+        image_.FillRect(0, 0, geometry_.Width, geometry_.Height);
+        image_.SetPenWidth(1);
+        image_.SetPenColor(state_.CurveColor);
+        image_.SetPenMode(TPenMode::Copy);
+        strip_.SetPenMode(TPenMode::Copy);
+        if (miniature_) miniature_->SetPenMode(TPenMode::Copy);
+    }
+
+    void DrawChannel(int j) {
+        const int columns = geometry_.ColumnsPerChannel;
+        const int32_t maxReading = values_.MaxReading;
+        const bool last = j == ChannelCount - 1;
+        const double level = values_.Levels[j];
+        const double rise = last ? 0 : double(values_.Levels[j + 1]) - level;
+
+        // Intensity band: the spectrum's brightness, interpolated between neighbouring channels.
+        double brightness = maxReading >= 1 ? level / maxReading : 0;
+        if (brightness > 1) brightness = 1;
+        const double brightnessStep = maxReading >= 1 ? rise / columns / maxReading : 0;
+        for (int k = 0; k < columns; ++k) {
+            strip_.SetPenColor(WavelengthColor(Wavelength(j, k), brightness + k * brightnessStep));
+            VerticalLine(strip_, Column(j, k), 0, geometry_.StripHeight / 2);
+        }
+        if (miniature_) {
+            miniature_->SetPenColor(WavelengthColor(ChannelWavelength(calibration_, j, 3), brightness));
+            VerticalLine(*miniature_, j, 0, MiniatureHeight);
+        }
+
+        const double levelStep = rise / columns;
+        const int height = geometry_.Height;
+        if (state_.Options.Balkendiagramm) {
+            for (int k = 0; k < columns; ++k) {
+                if (state_.Options.Spektralfarben) image_.SetPenColor(FullColour(j, k));
+                AvoidBlackPen(image_);
+                const int64_t barHeight = LevelHeight(level + k * levelStep);
+                VerticalLine(image_, Column(j, k), height, Coordinate(height - 1 - barHeight));
+            }
+            return;
+        }
+        if (state_.Options.Spektralfarben) image_.SetPenColor(FullColour(j, 0));
+        AvoidBlackPen(image_);
+        const int y = Coordinate(height - 1 - int64_t(geometry_.LevelFactor) * values_.Levels[j] / divisor_);
+        if (j == 0)
+            image_.MoveTo(0, y);
+        else
+            image_.LineTo(Column(j, 0), y);
+    }
+
+    void DrawGrid() {
+        image_.SetPenColor(clGray);
+        image_.SetFontColor(clGray);
+        image_.SetFontSize(geometry_.GridFontSize);
+        // Without a rising wavelength axis there is no place for the wavelength lines.
+        if (calibration_.NmPerChannel > 0) DrawWavelengthGrid();
+        const int rowStep = geometry_.Height / 4;
+        for (int i = 0; i < 4; ++i) {
+            image_.MoveTo(0, i * rowStep);
+            image_.LineTo(geometry_.Width, i * rowStep);
+        }
+    }
+
+    // Lines every 50 nm, from the hundred at or below the axis start, each with its wavelength as text.
+    void DrawWavelengthGrid() {
+        const int64_t lambdaMin = calibration_.LambdaMin;
+        const int64_t count = (int64_t(calibration_.LambdaMax) - lambdaMin) / 50 + 1;
+        const int64_t start = lambdaMin / 100 * 100;
+        const auto column = [&](int64_t i) {
+            return TruncatedCoordinate(double(start + 50 * i - lambdaMin) / calibration_.NmPerChannel *
+                                       geometry_.ColumnsPerChannel);
+        };
+        for (int64_t i = 1; i <= count; ++i) {
+            const int x = column(i);
+            // Columns only grow, so once a text would start beyond the right edge nothing further shows.
+            if (x - 16 >= geometry_.Width) break;
+            // On an axis tens of thousands of nm long, several lines share a column and only the last of
+            // them covers the others; finding it by halving keeps even an absurdly long axis quick.
+            int64_t last = count;
+            while (i < last) {
+                const int64_t middle = i + (last - i + 1) / 2;
+                if (column(middle) == x)
+                    i = middle;
+                else
+                    last = middle - 1;
+            }
+            VerticalLine(image_, x, geometry_.Height, 0);
+            image_.TextOut(x - 16, 1, QString::number(start + 50 * i) + QStringLiteral("nm"));
+        }
+    }
+
+    // Scale band: every strip column in the full-brightness colour of its wavelength.
+    void DrawScaleBand() {
+        for (int j = 0; j < ChannelCount; ++j)
+            for (int k = 0; k < geometry_.ColumnsPerChannel; ++k) {
+                strip_.SetPenColor(FullColour(j, k));
+                VerticalLine(strip_, Column(j, k), geometry_.StripHeight / 2, geometry_.StripHeight);
+            }
+    }
+
+    void DrawMark(TColor color, int32_t channel) {
+        const int x = Coordinate(int64_t(geometry_.ColumnsPerChannel) * channel);
+        image_.SetPenColor(color);
+        VerticalLine(image_, x, geometry_.Height, 0);
+        if (geometry_.MarksOnStrip) {
+            strip_.SetPenColor(color);
+            VerticalLine(strip_, x, 0, geometry_.StripHeight - 1);
+        }
+    }
+
+    void DrawSpectralLines() {
+        image_.SetPenColor(clWhite);
+        image_.SetPenMode(TPenMode::Merge);
+        strip_.SetPenColor(clBlack);
+        if (miniature_) {
+            miniature_->SetPenColor(clWhite);
+            miniature_->SetPenMode(TPenMode::Merge);
+        }
+        for (const int32_t lambda : state_.Lines) {
+            if (lambda < calibration_.LambdaMin || lambda > calibration_.LambdaMax) continue;
+            const int x =
+                TruncatedCoordinate(geometry_.ColumnsPerChannel * (double(lambda) - calibration_.LambdaMin) /
+                                    calibration_.NmPerChannel);
+            VerticalLine(image_, x, geometry_.Height, 0);
+            VerticalLine(strip_, x, geometry_.StripHeight / 2, geometry_.StripHeight - 1);
+            if (miniature_) VerticalLine(*miniature_, x / geometry_.ColumnsPerChannel, MiniatureHeight, 0);
+        }
+    }
+
+    // The reference line lies on the row a click on that level would be made on.
+    void DrawReferenceLine() {
+        image_.SetPenColor(clWhite);
+        image_.SetPenMode(TPenMode::Merge);
+        const int y =
+            Coordinate(geometry_.Height - int64_t(geometry_.LevelFactor) * state_.ReferenceValue / divisor_);
+        image_.MoveTo(0, y);
+        image_.LineTo(geometry_.Width, y);
+    }
+
+    const DiagramState& state_;
+    const SpectrumValues& values_;
+    const WavelengthCalibration& calibration_;
+    const DiagramGeometry& geometry_;
+    TCanvas& image_;
+    TCanvas& strip_;
+    TCanvas* miniature_;
+    const int32_t divisor_;
+    std::vector<int32_t> columnWavelengths_;
+    std::vector<TColor> columnColours_;
+};
+
+} // namespace
+
+MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,
+                                 TCanvas& image2) {
+    MainDiagramTexts texts;
+    texts.RangeLabels = DiagramPass(state, MainDiagram, image, spektralImage, &image2).Run();
+    const WavelengthCalibration& calibration = state.Calibration;
+    texts.MinPos = PositionText(state.Values.MinChannel * calibration.NmPerChannel + calibration.LambdaMin);
+    texts.MaxPos = PositionText(state.Values.MaxChannel * calibration.NmPerChannel + calibration.LambdaMin);
+    return texts;
+}
+
+BigDiagramTexts DrawBigDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage) {
+    BigDiagramTexts texts;
+    texts.RangeLabels = DiagramPass(state, BigDiagram, image, spektralImage, nullptr).Run();
+    texts.LambdaMin = QString::number(state.Calibration.LambdaMin) + QStringLiteral("nm");
+    texts.LambdaMax = QString::number(state.Calibration.LambdaMax) + QStringLiteral("nm");
+    return texts;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "spectrum/Canvas.h"
+#include "spectrum/DiagramGeometry.h"
+#include "spectrum/SpectrumModel.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// The display check boxes of the main window that change the picture.
+struct DisplayOptions {
+    bool Balkendiagramm = false; // bars instead of a curve
+    bool Spektralfarben = false; // curve or bars in the colours of the spectrum
+    bool Gitter = false;         // grid with wavelength texts
+    bool Min = false;            // mark at the minimum
+    bool Max = false;            // mark at the maximum
+};
+
+// Everything a diagram shows.
+struct DiagramState {
+    SpectrumValues Values; // as the last level computation left them
+    WavelengthCalibration Calibration;
+    DisplayOptions Options;
+    TColor CurveColor = clYellow;
+    bool LinesShown = false;
+    std::vector<int32_t> Lines; // wavelengths of the spectral-line overlay, in list order
+    int32_t ReferenceValue = 0; // level of the reference line; 0 means none
+};
+
+// Texts of the main window's controls that go with a freshly painted diagram.
+struct MainDiagramTexts {
+    std::array<QString, 4> RangeLabels; // top to bottom
+    QString MinPos;                     // wavelength of the minimum, e.g. "516nm"
+    QString MaxPos;                     // wavelength of the maximum
+};
+
+// Texts of the large window's controls that go with a freshly painted diagram.
+struct BigDiagramTexts {
+    std::array<QString, 4> RangeLabels; // top to bottom, the same values as the main window's
+    QString LambdaMin;                  // wavelength of channel 0, e.g. "360nm"
+    QString LambdaMax;                  // wavelength of channel 127
+};
+
+// Repaints every pixel of the main diagram (509 × 256), its colour strip (509 × 45) and the miniature
+// strip (128 × 25) from `state`. The canvases keep their pens between calls.
+MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,
+                                 TCanvas& image2);
+
+// Repaints every pixel of the large diagram (1021 × 512) and its colour strip (1021 × 45) from `state`:
+// the same picture at twice the size, with two-pixel marks and lines and no miniature strip.
+BigDiagramTexts DrawBigDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage);

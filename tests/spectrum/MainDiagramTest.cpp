@@ -1,0 +1,231 @@
+// The main diagram, its colour strip and the miniature strip, pixel by pixel.
+#include "DiagramTestSupport.h"
+
+#include "spectrum/DiagramTexts.h"
+#include "spectrum/SpectralColours.h"
+
+#include <climits>
+
+namespace {
+
+class MainDiagram : public DiagramTest {
+protected:
+    MainDiagramTexts Draw() { return DrawMainDiagram(state, image, strip, miniature); }
+
+    QImage diagramPicture = NewCanvasImage(509, 256);
+    QImage stripPicture = NewCanvasImage(509, 45);
+    QImage miniaturePicture = NewCanvasImage(128, 25);
+    TCanvas image{diagramPicture};
+    TCanvas strip{stripPicture};
+    TCanvas miniature{miniaturePicture};
+};
+
+TEST_F(MainDiagram, GridLinesEvery50nmWithTheirWavelengths) {
+    Measure({});
+    state.Options.Gitter = true;
+    Draw();
+    for (const int x : {64, 145, 225, 306, 387, 467})
+        EXPECT_TRUE(IsGridLine(image, x, 20)) << x;
+    EXPECT_TRUE(ColumnIs(image, 0, 20, 63, clBlack)); // the 350 nm line lies at x = −16
+    for (const int y : {0, 64, 128, 192})
+        EXPECT_TRUE(RowIs(image, y, y == 0 ? 250 : 0, y == 0 ? 285 : 508, clGray)) << y;
+
+    EXPECT_TRUE(ShowsGridText(image, 48, 1, QStringLiteral("400nm"), 8));
+}
+
+TEST_F(MainDiagram, SpectralLinesMarkDiagramScaleBandAndMiniature) {
+    Measure({});
+    state.LinesShown = true;
+    state.Lines = {546, 404, 380};
+    Draw();
+    for (const int x : {299, 70, 32}) {
+        EXPECT_TRUE(ColumnIs(image, x, 1, 255, clWhite)) << x;
+        EXPECT_EQ(image.Pixel(x, 0), clBlack) << x;
+        EXPECT_EQ(image.Pixel(x + 1, 100), clBlack) << x;
+        EXPECT_TRUE(ColumnIs(strip, x, 22, 43, clBlack)) << x;
+        EXPECT_NE(strip.Pixel(x, 44), clBlack) << x;
+        EXPECT_TRUE(ColumnIs(miniature, x / 4, 1, 24, clWhite)) << x;
+    }
+    EXPECT_NE(strip.Pixel(300, 30), clBlack);
+
+    state.Calibration.SetRange(300, 1570); // 10 nm per channel: 299 and 1572 nm would land on x 0 and 508
+    state.Lines = {299, 1572};
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 0, 0, 254, clBlack));
+    EXPECT_TRUE(ColumnIs(image, 508, 0, 255, clBlack));
+    state.Lines = {300, 1570};
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 0, 1, 255, clWhite));
+    EXPECT_TRUE(ColumnIs(image, 508, 1, 255, clWhite));
+}
+
+TEST_F(MainDiagram, BarsFollowTheLevelsBetweenChannels) {
+    Measure({{5, 100}, {6, 103}});
+    state.Options.Balkendiagramm = true;
+    Draw();
+    const int heights[] = {100, 101, 102, 102, 103};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(RunFromBottom(image, 20 + i, clYellow), heights[i]) << 20 + i;
+}
+
+TEST_F(MainDiagram, NothingMeasured) {
+    Measure({});
+    Draw();
+    EXPECT_TRUE(RowIs(image, 255, 0, 507, clYellow));
+    EXPECT_EQ(image.Pixel(508, 255), clBlack); // the curve's last point
+    EXPECT_TRUE(RowIs(image, 254, 0, 508, clBlack));
+    for (int x = 0; x < 509; ++x) {
+        EXPECT_TRUE(ColumnIs(strip, x, 0, 21, clBlack)) << x;
+        EXPECT_TRUE(ColumnIs(strip, x, 22, 44,
+                             WavelengthColor(ChannelWavelength(state.Calibration, x / 4, x % 4), 1)))
+            << x;
+    }
+    EXPECT_EQ(strip.Pixel(300, 30), 0x00FF96u); // 546 nm
+    for (int x = 0; x < 128; ++x)
+        EXPECT_TRUE(ColumnIs(miniature, x, 0, 24, clBlack)) << x;
+
+    state.Options.Balkendiagramm = true;
+    Draw();
+    EXPECT_TRUE(RowIs(image, 255, 0, 508, clBlack));
+}
+
+TEST_F(MainDiagram, CurveLeavesAndReentersThroughTheTopEdge) {
+    Measure({{10, 300}}, 1);
+    Draw();
+    EXPECT_EQ(image.Pixel(39, 0), clYellow);
+    EXPECT_EQ(image.Pixel(41, 0), clYellow);
+    EXPECT_TRUE(ColumnIs(image, 40, 0, 255, clBlack));
+}
+
+TEST_F(MainDiagram, IntensityBandAndMiniatureShowTheSpectrumsBrightness) {
+    Measure({{75, 1000}});
+    Draw();
+    EXPECT_TRUE(ColumnIs(strip, 300, 0, 21, 0x00FF96u));    // 546 nm at full brightness
+    EXPECT_TRUE(ColumnIs(strip, 301, 0, 21, 0x00CB7Au));    // 547 nm at three quarters
+    EXPECT_TRUE(ColumnIs(miniature, 75, 0, 24, 0x00FF9Cu)); // 548 nm, three quarters on to channel 76
+    EXPECT_TRUE(ColumnIs(strip, 296, 0, 21, clBlack));
+}
+
+TEST_F(MainDiagram, BlackPensBecomeGray) {
+    Measure({});
+    state.Options.Spektralfarben = true;
+    Draw();
+    EXPECT_TRUE(RowIs(image, 255, 0, 27, clGray));     // segments ending below 380 nm
+    EXPECT_TRUE(RowIs(image, 255, 28, 31, 0x610061u)); // the segment ending at channel 8, 380 nm
+
+    state.Calibration.SetRange(700, 827);
+    Measure({{80, 10}, {81, 10}});
+    state.Options.Balkendiagramm = true;
+    Draw();
+    EXPECT_EQ(RunFromBottom(image, 320, 0x000061u), 10); // 780 nm
+    EXPECT_EQ(RunFromBottom(image, 324, clGray), 10);    // 781 nm
+
+    state.Options.Spektralfarben = false;
+    state.CurveColor = clBlack;
+    Draw();
+    EXPECT_EQ(RunFromBottom(image, 320, clGray), 10);
+    state.Options.Balkendiagramm = false;
+    Draw();
+    EXPECT_TRUE(RowIs(image, 255, 0, 300, clGray));
+}
+
+TEST_F(MainDiagram, ExtremeMarksWithMaximumOverMinimum) {
+    Measure({{2, 0}, {3, 50}});
+    state.Values.MinChannel = 2;
+    state.Options.Min = state.Options.Max = true;
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 8, 1, 255, clGreen));
+    EXPECT_TRUE(ColumnIs(image, 12, 1, 255, clRed));
+    EXPECT_TRUE(ColumnIs(strip, 8, 0, 43, clGreen));
+    EXPECT_TRUE(ColumnIs(strip, 12, 0, 43, clRed));
+    EXPECT_NE(strip.Pixel(12, 44), clRed);
+    state.Values.MinChannel = 3;
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 12, 1, 255, clRed));
+    EXPECT_TRUE(ColumnIs(strip, 12, 0, 43, clRed));
+}
+
+TEST_F(MainDiagram, ReferenceLineOnTheRowOfItsLevel) {
+    Measure({}, 4);
+    state.ReferenceValue = 512;
+    Draw();
+    EXPECT_TRUE(RowIs(image, 128, 0, 508, clWhite));
+    EXPECT_TRUE(RowIs(image, 127, 0, 508, clBlack));
+    EXPECT_TRUE(RowIs(image, 129, 0, 508, clBlack));
+    Measure({}, 2);
+    Draw();
+    EXPECT_TRUE(RowIs(image, 0, 0, 508, clWhite));
+}
+
+TEST_F(MainDiagram, TextsForTheControls) {
+    Measure({{64, 900}}, 1);
+    state.Values.MinChannel = 63;
+    MainDiagramTexts texts = Draw();
+    EXPECT_EQ(texts.RangeLabels, (std::array<QString, 4>{"256", "192", "128", "64"}));
+    EXPECT_EQ(texts.MinPos, "516nm");
+    EXPECT_EQ(texts.MaxPos, "519nm");
+    state.Values.ScaleDivisor = 4;
+    texts = Draw();
+    EXPECT_EQ(texts.RangeLabels, (std::array<QString, 4>{"1024", "768", "512", "256"}));
+}
+
+TEST(DiagramTexts, LargeValuesKeepTheirDigits) {
+    EXPECT_EQ(PositionText(99999.4), "99999nm");
+    EXPECT_EQ(PositionText(99999.7), "1E5nm");
+    EXPECT_EQ(PositionText(123456), "1.2346E5nm");
+    EXPECT_EQ(PositionText(4294967295.0), "4.295E9nm");
+    EXPECT_EQ(PositionText(-0.3), "0nm");
+    EXPECT_EQ(PositionText(-360.2), "-360nm");
+}
+
+TEST_F(MainDiagram, EachPassRepaintsEveryPixel) {
+    Measure({{40, 700}, {90, 300}});
+    state.Options = {true, true, true, true, true};
+    state.LinesShown = true;
+    state.Lines = {400, 500, 600};
+    state.ReferenceValue = 200;
+    Draw();
+    state = {};
+    Measure({{20, 100}});
+    Draw();
+
+    QImage freshPictures[] = {NewCanvasImage(509, 256), NewCanvasImage(509, 45), NewCanvasImage(128, 25)};
+    TCanvas fresh[] = {TCanvas(freshPictures[0]), TCanvas(freshPictures[1]), TCanvas(freshPictures[2])};
+    DrawMainDiagram(state, fresh[0], fresh[1], fresh[2]);
+    EXPECT_EQ(diagramPicture, freshPictures[0]);
+    EXPECT_EQ(stripPicture, freshPictures[1]);
+    EXPECT_EQ(miniaturePicture, freshPictures[2]);
+}
+
+TEST_F(MainDiagram, HugeValuesStayInsideThePicture) {
+    state.Values.Levels.fill(INT32_MAX);
+    state.Values.MaxReading = INT32_MAX;
+    state.Values.ScaleDivisor = INT32_MAX / 256 + 1;
+    state.Values.MinChannel = INT32_MIN;
+    state.Values.MaxChannel = INT32_MAX;
+    state.Options = {true, false, false, true, true};
+    state.ReferenceValue = INT32_MAX;
+    EXPECT_EQ(Draw().RangeLabels[0], "2147483648");
+    EXPECT_TRUE(ColumnIs(image, 0, 2, 255, clYellow)); // a bar of 255 rows
+    EXPECT_EQ(image.Pixel(0, 0), clBlack);
+    EXPECT_TRUE(RowIs(image, 1, 0, 508, clWhite));
+}
+
+TEST_F(MainDiagram, UnusableCalibrationsStillDraw) {
+    state.Options.Gitter = true;
+    state.LinesShown = true;
+    state.Lines = {INT32_MIN, 0, 500, INT32_MAX};
+    // No rising axis: no wavelength lines and no spectral lines.
+    for (const auto& [lambdaMin, lambdaMax] : {std::pair{500, 500}, std::pair{600, 500}}) {
+        state.Calibration.SetRange(lambdaMin, lambdaMax);
+        Measure({});
+        EXPECT_EQ(Draw().MinPos, QString::number(lambdaMin) + "nm");
+        EXPECT_TRUE(RowIs(image, 100, 0, 508, clBlack));
+    }
+    state.Calibration.SetRange(INT32_MIN, INT32_MAX);
+    EXPECT_EQ(Draw().MinPos, "-2.1475E9nm");
+    for (const int x : {0, 254, 507}) // the last one just short of 508 in floating point
+        EXPECT_TRUE(ColumnIs(image, x, 20, 255, clWhite)) << x;
+}
+
+} // namespace
