@@ -167,6 +167,8 @@ TEST_F(MainDiagram, TextsForTheControls) {
     state.Values.ScaleDivisor = 4;
     texts = Draw();
     EXPECT_EQ(texts.RangeLabels, (std::array<QString, 4>{"1024", "768", "512", "256"}));
+    state.Values.ScaleDivisor = 0; // never left by the level computation; drawn as 1
+    EXPECT_EQ(Draw().RangeLabels[0], "256");
 }
 
 TEST(DiagramTexts, LargeValuesKeepTheirDigits) {
