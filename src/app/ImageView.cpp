@@ -6,9 +6,8 @@
 #include <QPainter>
 
 TImageView::TImageView(QWidget* parent, const QRect& place)
-    : QWidget(parent), picture_(place.size(), QImage::Format_RGB32) {
+    : QWidget(parent), picture_(NewCanvasImage(place.width(), place.height())) {
     setGeometry(place);
-    picture_.fill(Qt::black);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

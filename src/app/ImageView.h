@@ -1,5 +1,7 @@
 #pragma once
 
+#include "spectrum/Canvas.h"
+
 #include <QImage>
 #include <QWidget>
 #include <functional>
@@ -13,6 +15,8 @@ public:
 
     QImage& Picture() { return picture_; }
     const QImage& Picture() const { return picture_; }
+    // The canvas that draws on the picture; its pen stays as last set.
+    TCanvas& Canvas() { return canvas_; }
     // Shows `pixmap` scaled proportionally into the control (for the logo).
     void SetFixedPicture(const QPixmap& pixmap);
 
@@ -30,4 +34,5 @@ protected:
 
 private:
     QImage picture_;
+    TCanvas canvas_{picture_};
 };

@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/Application.h"
+#include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/StatusBar.h"
 #include "app/WindowPlacement.h"
@@ -186,8 +187,34 @@ LevelOptions TMainForm::CurrentLevelOptions() const {
     return {Korrektur_CheckBox->isChecked(), Autoscale_CheckBox->isChecked(), Skalierung_SpinEdit->value()};
 }
 
+DiagramState TMainForm::CurrentDiagramState() const {
+    DiagramState state;
+    state.Values = Spectrum;
+    state.Calibration = Calibration;
+    state.Options = {Balkendiagramm_CheckBox->isChecked(), Spektralfarben_CheckBox->isChecked(),
+                     Gitter_CheckBox->isChecked(), Min_CheckBox->isChecked(), Max_CheckBox->isChecked()};
+    state.CurveColor = CurveColor;
+    state.LinesShown = LinesShown;
+    if (LinesShown && SpektralForm)
+        state.Lines = SpektralForm->LineWavelengths();
+    state.ReferenceValue = ReferenceValue;
+    return state;
+}
+
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
     StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
     StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
+    const MainDiagramTexts texts =
+        DrawMainDiagram(CurrentDiagramState(), Image->Canvas(), Spektral_Image->Canvas(), Image2->Canvas());
+    QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};
+    for (int i = 0; i < 4; ++i)
+        rangeLabels[i]->setText(texts.RangeLabels[i]);
+    MinPos_Edit->setText(texts.MinPos);
+    MaxPos_Edit->setText(texts.MaxPos);
+    Image->update();
+    Spektral_Image->update();
+    Image2->update();
+    if (BigShown)
+        BigForm->DrawBigSpectrum();
 }

@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/Timer.h"
+#include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QMainWindow>
@@ -72,6 +73,9 @@ public:
     void GroupBox3MouseMove();
     void ImageMouseDown(Qt::MouseButtons buttons, int x, int y);
     void SchnappschussButtonClick();
+    // A click on either diagram: the right button clears the reference, then the left one sets it to
+    // `clickedValue`; both windows' fields follow, and everything is redrawn.
+    void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue);
     // Writes the readout for CursorX into LambdaEdit.
     void ShowCursorReadout();
 
@@ -90,6 +94,8 @@ public:
     void SetCalibration(int32_t lambdaMin, int32_t lambdaMax);
     // The state of the check boxes and the spin edit that the level computation reads.
     LevelOptions CurrentLevelOptions() const;
+    // Everything the diagrams show, as the main window holds it now.
+    DiagramState CurrentDiagramState() const;
 
     // Spectrum and calibration state, shared with the secondary windows.
     int32_t LastIoResult = 0;

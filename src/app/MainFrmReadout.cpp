@@ -5,6 +5,7 @@
 #include "app/ImageView.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
+#include "spectrum/DiagramGeometry.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,7 +18,7 @@
 namespace {
 // Columns of the diagram that name a channel: while a button is held the pointer may leave the
 // diagram, and its position must still fall on one of the 128 channels.
-int ClampedColumn(int x) { return std::clamp(x, 0, 4 * ChannelCount - 1); }
+int ClampedColumn(int x) { return std::clamp(x, 0, MainDiagram.ColumnsPerChannel * ChannelCount - 1); }
 } // namespace
 
 void TMainForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
@@ -43,17 +44,21 @@ void TMainForm::GroupBox3MouseMove() { FormMouseMove(); }
 
 void TMainForm::ShowCursorReadout() {
     LambdaEdit->setText(QString::fromStdString(
-        CursorReadoutText(Spectrum, Calibration, CursorX, Korrektur_CheckBox->isChecked())));
+        CursorReadoutText(Spectrum, Calibration, CursorX, MainDiagram.ColumnsPerChannel, Korrektur_CheckBox->isChecked())));
 }
 
 void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
+    SetReferenceByClick(buttons, (DiagramHeight - y) * Spectrum.ScaleDivisor);
+}
+
+void TMainForm::SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue) {
     if (buttons & Qt::RightButton) {
         ReferenceValue = 0;
         RefEdit->hide();
         BigForm->RefEdit->hide();
     }
     if (buttons & Qt::LeftButton) {
-        ReferenceValue = (DiagramHeight - y) * Spectrum.ScaleDivisor;
+        ReferenceValue = clickedValue;
         const QString text = QStringLiteral("Referenzwert: ") + QString::number(ReferenceValue);
         RefEdit->setText(text);
         BigForm->RefEdit->setText(text);

@@ -1,18 +1,44 @@
 #include "bigview/BigDlg.h"
 
 #include "app/Application.h"
+#include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/MainFrm.h"
 #include "app/WindowPlacement.h"
+#include "calibration/Setup.h"
+#include "spectrum/DiagramPainter.h"
 
+#include <QCheckBox>
 #include <QHideEvent>
+#include <QLabel>
 #include <QLineEdit>
 
 TBigForm* BigForm = nullptr;
 
 namespace {
+
 const std::string WindowSection = "Fenster";
+constexpr int DiagramLeft = 2;
+
+QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
+    auto* edit = new QLineEdit(parent);
+    edit->setGeometry(place);
+    edit->setReadOnly(true);
+    edit->hide();
+    return edit;
 }
+
+QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+// Columns of the large diagram that name a channel, for positions from outside while a button is held.
+int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1); }
+
+} // namespace
 
 TBigForm::TBigForm() {
     BigForm = this;
@@ -20,37 +46,104 @@ TBigForm::TBigForm() {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(ClientWidth, ClientHeight);
+    setMouseTracking(true);
+
     SpektrumEdit = new TLabeledEdit(this, QRect(56, 1, 449, 21), QStringLiteral("Spektrum:"),
                                     TLabeledEdit::LabelPosition::Left);
     SpektrumEdit->setReadOnly(true);
-    LambdaEdit = new QLineEdit(this);
-    LambdaEdit->setGeometry(512, 1, 108, 21);
-    LambdaEdit->setReadOnly(true);
-    LambdaEdit->hide();
-    RefEdit = new QLineEdit(this);
-    RefEdit->setGeometry(632, 1, 105, 21);
-    RefEdit->setReadOnly(true);
-    RefEdit->hide();
+    LambdaEdit = HiddenReadOnlyEdit(this, QRect(512, 1, 108, 21));
+    RefEdit = HiddenReadOnlyEdit(this, QRect(632, 1, 105, 21));
+
+    Image = new TImageView(this, QRect(DiagramLeft, 24, BigDiagram.Width, BigDiagram.Height));
+    Image->setCursor(Qt::CrossCursor);
+    Range_Label1 = Label(this, QPoint(1024, 28), QStringLiteral("1024"));
+    Range_Label1->setToolTip(QStringLiteral("Skalenendwert"));
+    Range_Label2 = Label(this, QPoint(1024, 136), QStringLiteral("1024"));
+    Range_Label3 = Label(this, QPoint(1024, 264), QStringLiteral("1024"));
+    Range_Label4 = Label(this, QPoint(1024, 392), QStringLiteral("1024"));
+    Range_Label5 = Label(this, QPoint(1024, 522), QStringLiteral("0"));
+    Lambda_min_Label = Label(this, QPoint(0, 541), QString());
+    Lambda_max_Label = Label(this, QPoint(0, 541), QString());
+    Spektral_Image = new TImageView(this, QRect(DiagramLeft, 555, BigDiagram.Width, BigDiagram.StripHeight));
+    Spektral_Image->setCursor(Qt::CrossCursor);
+
+    Image->OnMouseMove = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); };
+    Spektral_Image->OnMouseMove = [this](Qt::MouseButtons buttons, int x, int y) {
+        Spektral_ImageMouseMove(buttons, x, y);
+    };
+    Image->OnMouseDown = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseDown(buttons, x, y); };
     TApplication::RunGuarded([this] { FormCreate(); });
 }
 
 void TBigForm::FormCreate() {
+    // Qt paints every window double-buffered already.
     PlaceFromSettings(*this, *MainForm->IniFile, "Left Big", "Top Big");
     if (MainForm->IniFile->ReadBool(WindowSection, "Big", false))
         MainForm->GroesSpektrogramm1Click();
 }
 
-void TBigForm::FormDestroy() {
-    StorePlace(*this, *MainForm->IniFile, "Left Big", "Top Big");
-}
+void TBigForm::FormDestroy() { StorePlace(*this, *MainForm->IniFile, "Left Big", "Top Big"); }
+
+void TBigForm::FormActivate() { MainForm->DrawSpectrum(); }
 
 void TBigForm::FormHide() {
     // Closing the window by its own close box ends the large view but leaves the stored "Big" as it was.
     MainForm->BigShown = false;
 }
 
+bool TBigForm::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate)
+        TApplication::RunGuarded([this] { FormActivate(); });
+    return QDialog::event(event);
+}
+
 void TBigForm::hideEvent(QHideEvent* event) {
     if (!event->spontaneous())
         TApplication::RunGuarded([this] { FormHide(); });
     QDialog::hideEvent(event);
+}
+
+void TBigForm::mouseMoveEvent(QMouseEvent* event) {
+    TApplication::RunGuarded([this] { FormMouseMove(); });
+    QDialog::mouseMoveEvent(event);
+}
+
+void TBigForm::FormMouseMove() { LambdaEdit->hide(); }
+
+void TBigForm::DrawBigSpectrum() {
+    const BigDiagramTexts texts = DrawBigDiagram(MainForm->CurrentDiagramState(), Image->Canvas(),
+                                                 Spektral_Image->Canvas());
+    QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};
+    for (int i = 0; i < 4; ++i) {
+        rangeLabels[i]->setText(texts.RangeLabels[i]);
+        rangeLabels[i]->adjustSize();
+    }
+    Lambda_min_Label->setText(texts.LambdaMin);
+    Lambda_min_Label->adjustSize();
+    Lambda_max_Label->setText(texts.LambdaMax);
+    Lambda_max_Label->adjustSize();
+    // The upper end stands under the diagram's right edge.
+    Lambda_max_Label->move(DiagramLeft + BigDiagram.Width - Lambda_max_Label->width(), Lambda_max_Label->y());
+    Image->update();
+    Spektral_Image->update();
+}
+
+void TBigForm::ShowBigCursorReadout() {
+    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(MainForm->Spectrum, MainForm->Calibration,
+                                                                 BigCursorX, BigDiagram.ColumnsPerChannel,
+                                                                 MainForm->Korrektur_CheckBox->isChecked())));
+}
+
+void TBigForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
+    LambdaEdit->show();
+    BigCursorX = ClampedColumn(x);
+    ShowBigCursorReadout();
+    if (!isActiveWindow() && !SetupForm->isVisible())
+        activateWindow();
+}
+
+void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); }
+
+void TBigForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
+    MainForm->SetReferenceByClick(buttons, (BigDiagram.Height - y) * MainForm->Spectrum.ScaleDivisor / 2);
 }

@@ -3,10 +3,13 @@
 #include <QDialog>
 #include <cstdint>
 
+class QLabel;
 class QLineEdit;
+class TImageView;
 class TLabeledEdit;
 
-// The large spectrogram window "Spektrogramm": the main window's spectrum at twice the size.
+// The large spectrogram window "Spektrogramm": the main window's spectrum at twice the size, with
+// its own readout and reference clicks.
 class TBigForm : public QDialog {
     Q_OBJECT
 public:
@@ -17,16 +20,38 @@ public:
 
     void FormCreate();
     void FormDestroy();
+    void FormActivate();
     void FormHide();
+    void FormMouseMove();
+    void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
+    void Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
+    void ImageMouseDown(Qt::MouseButtons buttons, int x, int y);
+
+    // Repaints the window from the main window's state as its last redraw left it.
+    void DrawBigSpectrum();
+    // Writes the readout for BigCursorX into LambdaEdit.
+    void ShowBigCursorReadout();
 
     TLabeledEdit* SpektrumEdit;
     QLineEdit* LambdaEdit;
     QLineEdit* RefEdit;
+    TImageView* Image;
+    QLabel* Range_Label1;
+    QLabel* Range_Label2;
+    QLabel* Range_Label3;
+    QLabel* Range_Label4;
+    QLabel* Range_Label5;
+    QLabel* Lambda_min_Label;
+    QLabel* Lambda_max_Label;
+    TImageView* Spektral_Image;
+
     // x of the last mouse position over the large diagram or its colour strip.
     int32_t BigCursorX = 0;
 
 protected:
+    bool event(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
 };
 
 extern TBigForm* BigForm;

@@ -12,10 +12,8 @@ void WavelengthCalibration::SetRange(int32_t lambdaMin, int32_t lambdaMax) {
 int32_t RoundHalfEven(double value) {
     // nearbyint follows the default rounding mode, which rounds halves to the even neighbour.
     const double rounded = std::nearbyint(value);
-    if (!(rounded > INT32_MIN))
-        return INT32_MIN;
-    if (!(rounded < INT32_MAX))
-        return INT32_MAX;
+    if (!(rounded > INT32_MIN)) return INT32_MIN;
+    if (!(rounded < INT32_MAX)) return INT32_MAX;
     return static_cast<int32_t>(rounded);
 }
 
@@ -25,8 +23,7 @@ int32_t ChannelWavelength(const WavelengthCalibration& calibration, int c, int k
 }
 
 int64_t SensitivityCorrected(int64_t v, int32_t lambda) {
-    if (lambda <= 300 || lambda >= 700)
-        return v;
+    if (lambda <= 300 || lambda >= 700) return v;
     // The detector's sensitivity rises in a straight line from 0.2 at 300 nm to 1.0 at 700 nm.
     const double sensitivity = 0.002 * lambda - 0.4;
     const int32_t corrected = RoundHalfEven(static_cast<double>(v) / sensitivity);
@@ -34,12 +31,12 @@ int64_t SensitivityCorrected(int64_t v, int32_t lambda) {
 }
 
 std::string CursorReadoutText(const SpectrumValues& values, const WavelengthCalibration& calibration, int x,
-                              bool korrektur) {
-    x = std::clamp(x, 0, 4 * ChannelCount - 1);
-    const int32_t lambda = RoundHalfEven(x / 4.0 * calibration.NmPerChannel + calibration.LambdaMin);
-    int64_t v = values.Levels[x / 4];
-    if (korrektur)
-        v = SensitivityCorrected(v, lambda);
+                              int columnsPerChannel, bool korrektur) {
+    x = std::clamp(x, 0, columnsPerChannel * ChannelCount - 1);
+    const int32_t lambda =
+        RoundHalfEven(x / double(columnsPerChannel) * calibration.NmPerChannel + calibration.LambdaMin);
+    int64_t v = values.Levels[x / columnsPerChannel];
+    if (korrektur) v = SensitivityCorrected(v, lambda);
     return std::to_string(lambda) + "nm => " + std::to_string(v) + " Digits";
 }
 
@@ -47,10 +44,8 @@ void ComputeLevels(SpectrumValues& values, const WavelengthCalibration& calibrat
                    const LevelOptions& options) {
     for (int c = 0; c < ChannelCount; ++c) {
         int64_t v = int64_t(values.Readings[c]) - zeroOffset;
-        if (v < 0)
-            v = 0;
-        if (options.Korrektur)
-            v = SensitivityCorrected(v, ChannelWavelength(calibration, c, 0));
+        if (v < 0) v = 0;
+        if (options.Korrektur) v = SensitivityCorrected(v, ChannelWavelength(calibration, c, 0));
         values.Levels[c] = static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v);
     }
     values.MinReading = 1024;

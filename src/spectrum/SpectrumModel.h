@@ -57,11 +57,11 @@ constexpr int32_t DiagramHeight = 256;
 // 1023 becomes 1000; outside that range v is returned unchanged.
 int64_t SensitivityCorrected(int64_t v, int32_t lambda);
 
-// The readout text at diagram column `x` (4 columns per channel, 0..511): the wavelength at the
-// pointer and the level of the channel under it, corrected once more at the pointer when
-// `korrektur` is set, e.g. "532nm => 812 Digits".
+// The readout text at diagram column `x` of a diagram with `columnsPerChannel` columns a channel:
+// the wavelength at the pointer and the level of the channel under it, corrected once more at the
+// pointer when `korrektur` is set, e.g. "532nm => 812 Digits".
 std::string CursorReadoutText(const SpectrumValues& values, const WavelengthCalibration& calibration, int x,
-                              bool korrektur);
+                              int columnsPerChannel, bool korrektur);
 
 // Turns Readings into Levels (zero offset, optional sensitivity correction), finds the extremes
 // (the lowest channel wins ties) and chooses ScaleDivisor.

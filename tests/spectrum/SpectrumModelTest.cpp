@@ -103,7 +103,8 @@ TEST(ComputeLevelsTest, CorrectionRoundsHalvesToEven) {
 }
 
 TEST(ComputeLevelsTest, ScaleDivisorFromPeakOrSpinEdit) {
-    for (const auto& [peak, divisor] : {std::pair{255, 1}, {256, 2}, {511, 2}, {512, 3}, {1023, 4}, {1024, 5}}) {
+    for (const auto& [peak, divisor] :
+         {std::pair{255, 1}, {256, 2}, {511, 2}, {512, 3}, {1023, 4}, {1024, 5}}) {
         SpectrumValues values = Single(3, peak);
         ComputeLevels(values, Range(360, 675), 0, {false, true, 3});
         EXPECT_EQ(values.ScaleDivisor, divisor) << "peak " << peak;

@@ -1,0 +1,99 @@
+#include "app/IniFile.h"
+#include "app/Program.h"
+#include "app/ImageView.h"
+#include "app/LabeledEdit.h"
+#include "bigview/BigDlg.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <gtest/gtest.h>
+
+namespace {
+
+class BigFormTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+
+    void SetUp() override { CreateWindows({folder.Path()}); }
+    void TearDown() override { DestroyWindows(); }
+
+    static void ManualScale(int divisor) {
+        MainForm->Autoscale_CheckBox->setChecked(false);
+        MainForm->Skalierung_SpinEdit->setValue(divisor);
+    }
+    static QRgb BigPixel(int x, int y) { return BigForm->Image->Picture().pixel(x, y) & 0xFFFFFF; }
+    static QRgb MainPixel(int x, int y) { return MainForm->Image->Picture().pixel(x, y) & 0xFFFFFF; }
+};
+
+TEST_F(BigFormTest, FollowsEveryRedrawWhileShown) {
+    MainForm->Balkendiagramm_CheckBox->setChecked(false);
+    MainForm->Spektralfarben_CheckBox->setChecked(false);
+    MainForm->Gitter_CheckBox->setChecked(false);
+    MainForm->Max_CheckBox->setChecked(false);
+    ManualScale(1);
+    MainForm->GroesSpektrogramm1->trigger();
+    for (auto& reading : MainForm->Spectrum.Readings)
+        reading = 100;
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(MainPixel(40, 155), 0xFFFF00u) << "level 100 on row 255 - 100 of the main diagram";
+    EXPECT_EQ(BigPixel(80, 311), 0xFFFF00u) << "and on row 511 - 200 of the large one";
+    EXPECT_EQ(BigForm->Range_Label1->text(), "256");
+    EXPECT_EQ(MainForm->Range_Label1->text(), "256");
+    EXPECT_EQ(BigForm->Lambda_min_Label->text(), "360nm");
+    EXPECT_EQ(BigForm->Lambda_max_Label->text(), "675nm");
+
+    MainForm->GroesSpektrogramm1->trigger();
+    for (auto& reading : MainForm->Spectrum.Readings)
+        reading = 50;
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(BigPixel(80, 311), 0xFFFF00u) << "a hidden window is not redrawn";
+}
+
+TEST_F(BigFormTest, ReadoutUsesEightColumnsPerChannel) {
+    MainForm->Spectrum.Readings[0] = 7;
+    MainForm->Spectrum.Readings[127] = 345;
+    MainForm->DrawSpectrum();
+    BigForm->ImageMouseMove(Qt::NoButton, 0, 10);
+    EXPECT_EQ(BigForm->LambdaEdit->text(), "360nm => 7 Digits");
+    BigForm->ImageMouseMove(Qt::NoButton, 1016, 10);
+    EXPECT_EQ(BigForm->LambdaEdit->text(), "675nm => 345 Digits");
+    BigForm->Spektral_ImageMouseMove(Qt::LeftButton, 5000, 10);
+    EXPECT_EQ(BigForm->BigCursorX, 1023);
+    EXPECT_TRUE(BigForm->LambdaEdit->isVisibleTo(BigForm));
+    BigForm->FormMouseMove();
+    EXPECT_FALSE(BigForm->LambdaEdit->isVisibleTo(BigForm));
+}
+
+TEST_F(BigFormTest, ReferenceClicksAreSharedWithTheMainWindow) {
+    ManualScale(2);
+    MainForm->GroesSpektrogramm1->trigger();
+    BigForm->ImageMouseDown(Qt::LeftButton, 10, 312);
+    EXPECT_EQ(MainForm->ReferenceValue, 200);
+    EXPECT_EQ(MainForm->RefEdit->text(), "Referenzwert: 200");
+    EXPECT_EQ(BigForm->RefEdit->text(), "Referenzwert: 200");
+    EXPECT_EQ(MainPixel(300, 156), 0xFFFFFFu) << "main reference line on row 256 - 100";
+    EXPECT_EQ(BigPixel(600, 312), 0xFFFFFFu) << "large reference line on row 512 - 200";
+    EXPECT_EQ(BigPixel(600, 311), 0xFFFFFFu) << "two pixels wide";
+
+    BigForm->ImageMouseDown(Qt::RightButton, 10, 312);
+    EXPECT_EQ(MainForm->ReferenceValue, 0);
+    EXPECT_FALSE(MainForm->RefEdit->isVisibleTo(MainForm));
+    EXPECT_FALSE(BigForm->RefEdit->isVisibleTo(BigForm));
+    EXPECT_EQ(BigPixel(600, 312), 0u);
+}
+
+TEST_F(BigFormTest, CloseBoxHidesWithoutChangingTheStoredState) {
+    MainForm->GroesSpektrogramm1->trigger();
+    ASSERT_TRUE(BigForm->isVisible());
+    BigForm->close();
+    EXPECT_FALSE(MainForm->BigShown);
+    EXPECT_EQ(TIniFile("KX207.INI", folder.Path()).ReadString("Fenster", "Big", ""), "1");
+    MainForm->GroesSpektrogramm1->trigger();
+    EXPECT_TRUE(BigForm->isVisible()) << "the menu shows it again after the close box";
+}
+
+} // namespace
