@@ -70,7 +70,7 @@ QImage NewCanvasImage(int width, int height) {
 
 TCanvas::TCanvas(QImage& image) : image_(&image) {
     if (image_->format() != QImage::Format_RGB32) *image_ = image_->convertToFormat(QImage::Format_RGB32);
-    font_.setFamily(QStringLiteral("DejaVu Sans"));
+    font_.setFamily(QStringLiteral("Liberation Sans"));
     font_.setStyleStrategy(QFont::NoAntialias);
     SetFontSize(fontPoints_);
 }
