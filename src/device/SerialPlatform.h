@@ -1,0 +1,135 @@
+#pragma once
+
+// The operating system's side of the serial port: the few calls TComPort builds on. Every call
+// reports failure by the system's own error number (0 = success) and never raises; the component
+// above turns failures into EComPort with its codes. Linux: SerialPlatformLinux.cpp.
+
+#include <cstdint>
+#include <string>
+
+// The line settings the component asks the device for, field by field.
+struct TLineSettings {
+    int BitRate = 9600;
+    int DataBits = 8; // 5 to 8
+    int Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    int StopBits = 0; // 0 one, 1 one and a half, 2 two
+    bool ParityCheck = false;
+    bool OutCtsFlow = false;
+    bool OutDsrFlow = false;
+    int DtrControl = 0; // 0 held off, 1 held on, 2 handshake
+    int RtsControl = 0; // 0 held off, 1 held on, 2 handshake, 3 toggle
+    bool DsrSensitivity = false;
+    bool TxContinueOnXoff = false;
+    bool OutXonXoff = false;
+    bool InXonXoff = false;
+    bool ReplaceErrors = false;
+    char ErrorChar = 0;
+    bool DiscardNull = false;
+    char XonChar = 17;
+    char XoffChar = 19;
+    char EventChar = 0;
+    int XonLimit = 0;
+    int XoffLimit = 0;
+};
+
+// The time-outs the component asks for, in milliseconds; 0xFFFFFFFF is the largest value.
+struct TTimeoutSettings {
+    uint32_t ReadInterval = 0xFFFFFFFF;
+    uint32_t ReadTotalMultiplier = 0;
+    uint32_t ReadTotalConstant = 0;
+    uint32_t WriteTotalMultiplier = 100;
+    uint32_t WriteTotalConstant = 1000;
+};
+
+// A byte count, or the error number that ended the request.
+struct TIoResult {
+    long Count = 0;
+    int Error = 0;
+};
+
+// Modem line bits as ModemLineState reports them.
+enum : unsigned { ModemCts = 1, ModemDsr = 2, ModemRing = 4, ModemRlsd = 8 };
+// Line error bits as LineErrors reports them.
+enum : unsigned {
+    LineErrorFrame = 1,
+    LineErrorParity = 2,
+    LineErrorOverrun = 4,
+    LineErrorBreak = 8,
+    LineErrorQueueOverrun = 64
+};
+
+// One opened serial device. Owned and used by the component on the user-interface thread; the event
+// thread only reads the fixed descriptor through `TLineWaiter` and the queue queries.
+class TSerialDevice {
+public:
+    TSerialDevice() = default;
+    ~TSerialDevice();
+    TSerialDevice(const TSerialDevice&) = delete;
+    TSerialDevice& operator=(const TSerialDevice&) = delete;
+
+    // Opens the device for exclusive use; a device already held by anybody fails.
+    int Open(const std::string& name);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+    int Descriptor() const { return fd_; }
+
+    // Applies the settings at once; a setting the platform cannot give fails with EINVAL.
+    int Configure(const TLineSettings& settings);
+    // Asks for receive and transmit queue sizes (a request the platform may ignore).
+    int SetQueueSizes(int inputSize, int outputSize);
+    // Sets the time-outs of later transfers. Reads here never wait, so the read time-outs must say
+    // "return at once" (ReadInterval 0xFFFFFFFF, both read totals 0); anything else fails with EINVAL.
+    int SetTimeouts(const TTimeoutSettings& timeouts);
+    // Takes what is received now, up to `count` bytes; never waits. A hung-up line is an error.
+    TIoResult ReadNow(void* buffer, long count);
+    // Writes until all bytes are taken or the write time-out (multiplier x count + constant; no
+    // limit when both are 0) has passed; the count written so far is the result at the time-out.
+    TIoResult WriteBounded(const void* buffer, long count);
+    // Received bytes waiting in the receive queue.
+    TIoResult QueueCount() const;
+    // Bytes still waiting in the transmit queue.
+    TIoResult OutputCount() const;
+    // Modem line bits (Modem...); a device without modem lines reports none.
+    TIoResult ModemLines() const;
+    // Line error bits (LineError...) since the previous call; a device without counters reports none.
+    TIoResult LineErrors();
+    // Discards what waits in the chosen queues.
+    int Purge(bool output, bool input) const;
+
+private:
+    int fd_ = -1;
+    TTimeoutSettings timeouts_;
+    // Error counters of the previous LineErrors call.
+    int frameErrors_ = 0, parityErrors_ = 0, overruns_ = 0, breaks_ = 0, queueOverruns_ = 0;
+};
+
+// What one wait on the line saw.
+struct TLineActivity {
+    bool Stopped = false;
+    bool DataArrived = false;
+    bool OutputRoom = false;
+    bool LineError = false;
+    bool HungUp = false;
+};
+
+// Waits for activity on an open device for the event thread. Arriving data wakes it once per arrival,
+// not again for bytes left unread; after a hang-up it stops watching the device and waits for Stop only.
+class TLineWaiter {
+public:
+    TLineWaiter() = default;
+    ~TLineWaiter();
+    TLineWaiter(const TLineWaiter&) = delete;
+    TLineWaiter& operator=(const TLineWaiter&) = delete;
+
+    // Prepares the wait on `device`, watching the output side only when `watchOutput` is set.
+    int Start(const TSerialDevice& device, bool watchOutput);
+    // Blocks until the line shows activity or Stop was called.
+    TLineActivity Wait();
+    // Ends the current and every later Wait; callable from any thread.
+    void Stop();
+
+private:
+    int epoll_ = -1;
+    int stop_ = -1;
+    int device_ = -1;
+};
