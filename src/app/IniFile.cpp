@@ -207,7 +207,9 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     IniLines file = IniLines::Load(Path());
-    const std::string entry = key + "=" + value;
+    // A value is one line of the file: what follows a line break in it (a folder name may hold one)
+    // would otherwise stand as lines of their own, as other keys or sections.
+    const std::string entry = key + "=" + value.substr(0, value.find_first_of("\r\n"));
     const size_t line = file.FindKey(section, key);
     if (line != std::string::npos) {
         // A replaced line keeps its own line end, so a file edited on Windows stays consistent.

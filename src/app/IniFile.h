@@ -30,6 +30,7 @@ public:
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
     // Each write raises EIniFileException "In KX207.INI kann nicht geschrieben werden" when refused.
+    // A value holds one line: a line break in it and whatever follows are not written.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     void WriteBool(const std::string& section, const std::string& key, bool value);

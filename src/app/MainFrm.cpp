@@ -39,8 +39,11 @@ TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
     setCentralWidget(client);
     CreateToolBar(client);
     CreateControls(client);
-    Messung_Timer = new TTimer(1000, [] {}, this);
-    VersionsTimer = new TTimer(1000, [] {}, this);
+    ComPort = std::make_unique<TComPort>();
+    ComPort->SetBaudRate(br115200);
+    ComPort->SetPort("COM2");
+    Messung_Timer = new TTimer(1000, [this] { Messung_TimerTimer(); }, this);
+    VersionsTimer = new TTimer(1000, [this] { VersionsTimerTimer(); }, this);
     COMException_Timer = new TTimer(5000, [this] { COMException_TimerTimer(); }, this);
     ConnectHandlers();
     ConnectReadout();
@@ -56,6 +59,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     StartDir = QDir::currentPath();
     IniFile = std::make_unique<TIniFile>("KX207.INI", context_.SettingsFolder);
+    ConnectInstrument();
 
     SetCalibration(IniFile->ReadInteger(SensorSection, "Lambda_min", 360),
                    IniFile->ReadInteger(SensorSection, "Lambda_max", 675));
@@ -84,9 +88,13 @@ void TMainForm::FormCreate() {
     LinesShown = false;
     BigShown = false;
     ReferenceValue = 0;
+    settingsRead_ = true;
 }
 
 void TMainForm::FormDestroy() {
+    // A start cut short before the settings were read must not overwrite them with defaults.
+    if (!settingsRead_)
+        return;
     IniFile->WriteInteger(SensorSection, "Gain", TrackBar->value());
     IniFile->WriteBool(SensorSection, "Korrektur", Korrektur_CheckBox->isChecked());
     IniFile->WriteBool(SensorSection, "Auto-Belichtung", Auto_CheckBox->isChecked());
@@ -168,7 +176,6 @@ void TMainForm::SpektrumEditChange() {
         BigForm->SpektrumEdit->setText(SpektrumEdit->text());
 }
 
-void TMainForm::TrackBarChange() { GainEdit->setText(QString::number(TrackBar->value())); }
 
 void TMainForm::COMException_TimerTimer() {
     QMessageBox::information(this, QCoreApplication::applicationName(), QStringLiteral("Kommunikationsfehler"));

@@ -2,10 +2,13 @@
 
 #include "app/IniFile.h"
 #include "app/Timer.h"
+#include "device/CPort.h"
+#include "device/DeviceRegistry.h"
 #include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -21,14 +24,19 @@ class QPushButton;
 class QSlider;
 class QSpinBox;
 class QToolButton;
+class TComLed;
 class TImageView;
 class TLabeledEdit;
 class TStatusBar;
 
-// What the main window takes from its surroundings. The program uses the defaults; tests point the
-// settings file at a folder of their own.
+// What the main window takes from its surroundings. The program uses the defaults; tests and the
+// demonstration point the settings file at a folder of their own and the device registry at a
+// simulated instrument.
 struct TMainFormContext {
     std::string SettingsFolder = KX207_SETTINGS_DIR;
+    std::function<std::unique_ptr<TRegistryReader>()> CreateRegistry = [] {
+        return std::make_unique<TSysfsRegistry>();
+    };
 };
 
 // The main window: owns the settings object, the timers and the one spectrum with its calibration,
@@ -65,6 +73,9 @@ public:
     void SpektrumEditChange();
     void TrackBarChange();
     void COMException_TimerTimer();
+    void VersionsTimerTimer();
+    void Messung_TimerTimer();
+    void Messung_ButtonClick();
     void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
     void Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
     void FormMouseMove();
@@ -97,6 +108,8 @@ public:
     // Everything the diagrams show, as the main window holds it now.
     DiagramState CurrentDiagramState() const;
 
+    // The registry reader that found the instrument's port at start.
+    std::unique_ptr<TRegistryReader> Registry;
     // Spectrum and calibration state, shared with the secondary windows.
     int32_t LastIoResult = 0;
     SpectrumValues Spectrum;
@@ -179,6 +192,10 @@ public:
     QPushButton* Messung_Button;
     TStatusBar* StatusBar;
 
+    // The instrument's port and the lamp lit while a cycle talks to it.
+    std::unique_ptr<TComPort> ComPort;
+    TComLed* LED;
+
     // Timers.
     TTimer* Messung_Timer;
     TTimer* VersionsTimer;
@@ -197,11 +214,18 @@ private:
     void ConnectReadout();
     // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
     void RedrawUnlessMeasuring();
+    // Finds the instrument's port in the device registry and opens it; without it, Start stays disabled.
+    void ConnectInstrument();
+    // One command byte to the instrument.
+    void SendCommand(uint8_t command);
+    // Moves the exposure toward a peak between 400 and 600 after a new spectrum.
+    void AdjustExposure();
 
     // ".csv" added where needed; both dialogs then start in that file's folder.
     QString TakeDialogFileName(const QString& chosen);
 
     TMainFormContext context_;
+    bool settingsRead_ = false;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 };

@@ -6,6 +6,7 @@
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/StatusBar.h"
+#include "device/CPortCtl.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -141,6 +142,10 @@ void TMainForm::CreateControls(QWidget* client) {
     Range_Label3 = FixedLabel(client, QRect(512, 200, 24, 13), QStringLiteral("1024"));
     Range_Label4 = FixedLabel(client, QRect(512, 264, 24, 13), QStringLiteral("1024"));
     Range_Label5 = Label(client, QPoint(512, 322), QStringLiteral("0"));
+    LED = new TComLed(client);
+    LED->move(512, 96);
+    LED->SetLedSignal(lsConn);
+    LED->SetKind(lkRedLight);
     Lambda_min_Label = Label(client, QPoint(0, 333), QStringLiteral("0nm"));
     Lambda_max_Label = Label(client, QPoint(496, 333), QStringLiteral("900nm"));
     Spektral_Image = new TImageView(client, QRect(2, 347, 509, 45));
@@ -237,4 +242,5 @@ void TMainForm::ConnectHandlers() {
     connect(Korrektur_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));
     connect(SpektrumEdit, &QLineEdit::textChanged, this, Guarded([this] { SpektrumEditChange(); }));
     connect(TrackBar, &QSlider::valueChanged, this, Guarded([this] { TrackBarChange(); }));
+    connect(Messung_Button, &QPushButton::clicked, this, Guarded([this] { Messung_ButtonClick(); }));
 }

@@ -1,0 +1,121 @@
+// Talking to the instrument: finding it at start, the version query, the measurement cycle, the
+// exposure and the Start/Stopp button.
+#include "app/MainFrm.h"
+
+#include "bigview/BigDlg.h"
+#include "device/CPortCtl.h"
+#include "device/InstrumentProtocol.h"
+#include "app/StatusBar.h"
+#include "files/Windows1252.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// The instrument answers within this pause; reads never wait on their own.
+constexpr auto AnswerPause = std::chrono::milliseconds(100);
+// Rest after each version request before the next one.
+constexpr auto VersionRetryPause = std::chrono::milliseconds(200);
+constexpr int VersionAttempts = 5;
+
+} // namespace
+
+void TMainForm::ConnectInstrument() {
+    Registry = context_.CreateRegistry();
+    const std::optional<std::string> portName = LookUpInstrumentPort(*Registry);
+    if (!portName) {
+        Messung_Button->setEnabled(false);
+        return;
+    }
+    ComPort->SetPort(*portName);
+    try {
+        ComPort->SetConnected(true);
+        VersionsTimer->SetEnabled(true);
+    } catch (const std::exception&) {
+        // Without its instrument the program still shows, loads and saves spectra.
+        Messung_Button->setEnabled(false);
+    }
+}
+
+void TMainForm::SendCommand(uint8_t command) { ComPort->SendBytes(&command, 1); }
+
+void TMainForm::VersionsTimerTimer() {
+    if (!ComPort->Connected())
+        return;
+    std::string firmwareVersion;
+    for (int attempt = 0; attempt < VersionAttempts && firmwareVersion.empty(); ++attempt) {
+        DiscardReceived(*ComPort);
+        SendCommand(VersionRequest);
+        std::this_thread::sleep_for(AnswerPause);
+        ComPort->ReceiveText(firmwareVersion, VersionTextSize);
+        std::this_thread::sleep_for(VersionRetryPause);
+    }
+    StatusBar->SetPanelText(3, QStringLiteral("Firmwareversion: ") + FromWindows1252(firmwareVersion));
+    if (!firmwareVersion.empty()) {
+        VersionsTimer->SetEnabled(false);
+        SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
+    }
+    Messung_Timer->SetEnabled(true);
+    Messung_Button->setText(QStringLiteral("Stopp"));
+    Messung_Button->setEnabled(true);
+    FileOpen->setEnabled(false);
+}
+
+void TMainForm::Messung_TimerTimer() {
+    Messung_Timer->SetEnabled(false);
+    COMException_Timer->SetEnabled(true);
+    if (ComPort->Connected()) {
+        LED->SetState(lsOn);
+        QCoreApplication::processEvents();
+        uint8_t receiveBuffer[SpectrumFrameSize] = {};
+        DiscardReceived(*ComPort);
+        SendCommand(SpectrumRequest);
+        std::this_thread::sleep_for(AnswerPause);
+        const long received = ComPort->ReceiveBytes(receiveBuffer, SpectrumFrameSize);
+        if (DecodeSpectrumFrame(receiveBuffer, received, Spectrum.Readings)) {
+            DrawSpectrum();
+            ShowCursorReadout();
+            BigForm->ShowBigCursorReadout();
+            if (Auto_CheckBox->isChecked())
+                AdjustExposure();
+        }
+        LED->SetState(lsOff);
+    }
+    Messung_Timer->SetEnabled(true);
+    COMException_Timer->SetEnabled(false);
+}
+
+void TMainForm::AdjustExposure() {
+    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600)
+        return;
+    const int next = AutoExposurePosition(TrackBar->value(), Spectrum.MaxReading);
+    // Moving the slider sends the new exposure by itself; the direct call sends it once more, and
+    // alone when the slider already stands at its end.
+    TrackBar->setValue(next);
+    TrackBarChange();
+}
+
+void TMainForm::TrackBarChange() {
+    GainEdit->setText(QString::number(TrackBar->value()));
+    if (ComPort->Connected())
+        SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
+}
+
+void TMainForm::Messung_ButtonClick() {
+    Messung_Timer->SetEnabled(!Messung_Timer->Enabled());
+    FileOpen->setEnabled(!Messung_Timer->Enabled());
+    if (Messung_Timer->Enabled()) {
+        Messung_Button->setText(QStringLiteral("Stopp"));
+        SetCalibration(IniFile->ReadInteger("TSL1401", "Lambda_min", 360),
+                       IniFile->ReadInteger("TSL1401", "Lambda_max", 675));
+    } else {
+        Messung_Button->setText(QStringLiteral("Start"));
+    }
+}

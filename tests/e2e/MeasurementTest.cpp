@@ -1,0 +1,249 @@
+// The main window against the simulated instrument on a real pseudo-terminal.
+#include "app/IniFile.h"
+#include "app/Program.h"
+#include "app/StatusBar.h"
+#include "device/CPortCtl.h"
+#include "kx207-sim/SimulatedInstrument.h"
+#include "support/ModalWatcher.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+TMainFormContext ContextFor(const std::string& settings, std::optional<std::string> port, bool isText = true) {
+    TMainFormContext context{settings};
+    context.CreateRegistry = [port, isText] { return std::make_unique<TFixedPortRegistry>(port, isText); };
+    return context;
+}
+
+Readings Flat(int value) {
+    Readings readings{};
+    readings.fill(value);
+    return readings;
+}
+
+class MeasurementTest : public ::testing::Test {
+protected:
+    TempFolder settings;
+    std::unique_ptr<SimulatedInstrument> instrument = std::make_unique<SimulatedInstrument>();
+    bool created = false;
+
+    void Start(std::optional<std::string> port) {
+        CreateWindows(ContextFor(settings.Path(), std::move(port)));
+        created = true;
+    }
+    void Start() { Start(instrument->PortPath()); }
+    void TearDown() override {
+        if (created)
+            DestroyWindows();
+    }
+    void Settings(const std::string& text) { TempFolder::Write(settings.File("KX207.INI"), text); }
+    // Bytes the instrument heard since the last call.
+    std::vector<uint8_t> Heard() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        std::vector<uint8_t> all = instrument->ReceivedBytes();
+        std::vector<uint8_t> fresh(all.begin() + static_cast<long>(std::min(heard_, all.size())), all.end());
+        heard_ = all.size();
+        return fresh;
+    }
+    void Measuring() {
+        Start();
+        MainForm->VersionsTimerTimer();
+        Heard();
+    }
+
+private:
+    size_t heard_ = 0;
+};
+
+TEST_F(MeasurementTest, FindsTheInstrumentAndWaitsForItsVersion) {
+    Settings("[TSL1401]\nGain=30\n");
+    Start();
+    EXPECT_TRUE(MainForm->ComPort->Connected());
+    EXPECT_EQ(MainForm->ComPort->Port(), instrument->PortPath());
+    EXPECT_TRUE(MainForm->VersionsTimer->Enabled());
+    EXPECT_FALSE(MainForm->Messung_Timer->Enabled());
+    EXPECT_FALSE(MainForm->Messung_Button->isEnabled());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
+    EXPECT_EQ(Heard(), std::vector<uint8_t>({30})) << "the stored exposure reaches the instrument at once";
+
+    MainForm->VersionsTimerTimer();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+    EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
+    EXPECT_EQ(Heard(), std::vector<uint8_t>({254, 30}));
+    EXPECT_TRUE(MainForm->Messung_Timer->Enabled());
+    EXPECT_TRUE(MainForm->Messung_Button->isEnabled());
+    EXPECT_EQ(MainForm->Messung_Button->text(), "Stopp");
+    EXPECT_FALSE(MainForm->FileOpen->isEnabled());
+}
+
+TEST_F(MeasurementTest, AnInstrumentWithoutVersionIsMeasuredAnyway) {
+    instrument->SetFault(Fault::NoVersion);
+    Start();
+    MainForm->VersionsTimerTimer();
+    EXPECT_EQ(Heard(), std::vector<uint8_t>(5, 254));
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: ");
+    EXPECT_TRUE(MainForm->VersionsTimer->Enabled());
+    EXPECT_TRUE(MainForm->Messung_Timer->Enabled());
+    MainForm->Messung_ButtonClick();
+    EXPECT_FALSE(MainForm->Messung_Timer->Enabled());
+    MainForm->VersionsTimerTimer();
+    EXPECT_TRUE(MainForm->Messung_Timer->Enabled()) << "the next version event switches measuring on again";
+}
+
+TEST_F(MeasurementTest, ACycleDecodesTheFrameChannel127First) {
+    Measuring();
+    Readings readings = Flat(100);
+    readings[127] = 5;
+    readings[0] = 1020;
+    readings[64] = 255;
+    instrument->ServeReadings(readings);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(Heard(), std::vector<uint8_t>({255}));
+    EXPECT_EQ(MainForm->Spectrum.Readings[127], 5);
+    EXPECT_EQ(MainForm->Spectrum.Readings[0], 1020);
+    EXPECT_EQ(MainForm->Spectrum.Readings[64], 255);
+    EXPECT_EQ(MainForm->Spectrum.MaxReading, 1020) << "the cycle redraws";
+    EXPECT_EQ(MainForm->LED->State(), lsOff);
+    EXPECT_TRUE(MainForm->Messung_Timer->Enabled());
+    EXPECT_FALSE(MainForm->COMException_Timer->Enabled());
+}
+
+TEST_F(MeasurementTest, ShortAndLateAnswersKeepTheLastSpectrumAndNeverShiftTheNext) {
+    Measuring();
+    instrument->ServeReadings(Flat(300));
+    MainForm->Messung_TimerTimer();
+    ASSERT_EQ(MainForm->Spectrum.Readings[10], 300);
+
+    Readings ramp{};
+    for (int c = 0; c < 128; ++c)
+        ramp[c] = 4 * c + 1;
+    instrument->ServeReadings(ramp);
+    instrument->SetFault(Fault::ShortFrame);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(MainForm->Spectrum.Readings[10], 300);
+    EXPECT_EQ(MainForm->Spectrum.MaxReading, 300) << "no redraw after a short answer";
+
+    instrument->SetFault(Fault::LateByte);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(MainForm->Spectrum.Readings[10], 300) << "255 bytes in time are not a spectrum";
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    instrument->SetFault(Fault::None);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(MainForm->Spectrum.Readings, ramp) << "the late byte must not shift the next answer";
+}
+
+struct ExposureCase {
+    int32_t peak;
+    int before;
+    int after;
+    std::vector<uint8_t> sent;
+};
+
+TEST_F(MeasurementTest, AutomaticExposureStepsTowardAPeakBetween400And600) {
+    Measuring();
+    MainForm->Auto_CheckBox->setChecked(true);
+    const ExposureCase cases[] = {
+        {399, 9, 10, {10, 10}}, {399, 10, 15, {15, 15}}, {399, 98, 100, {100, 100}}, {399, 100, 100, {100}},
+        {601, 11, 6, {6, 6}},   {601, 10, 9, {9, 9}},    {601, 0, 0, {0}},           {400, 50, 50, {}},
+        {600, 50, 50, {}},
+    };
+    for (const ExposureCase& c : cases) {
+        MainForm->TrackBar->setValue(c.before);
+        instrument->ServeReadings(Flat(c.peak));
+        Heard();
+        MainForm->Messung_TimerTimer();
+        const std::vector<uint8_t> heard = Heard();
+        EXPECT_EQ(MainForm->TrackBar->value(), c.after) << c.peak << " from " << c.before;
+        EXPECT_EQ(MainForm->GainEdit->text(), QString::number(c.after));
+        std::vector<uint8_t> expected = {255};
+        expected.insert(expected.end(), c.sent.begin(), c.sent.end());
+        EXPECT_EQ(heard, expected) << c.peak << " from " << c.before;
+    }
+}
+
+TEST_F(MeasurementTest, StartStoppLocksLoadingAndRestoresTheStoredCalibration) {
+    Settings("[TSL1401]\nLambda_min=380\nLambda_max=700\n");
+    Measuring();
+    MainForm->Messung_ButtonClick();
+    EXPECT_EQ(MainForm->Messung_Button->text(), "Start");
+    EXPECT_TRUE(MainForm->FileOpen->isEnabled());
+    MainForm->SetCalibration(400, 654);
+    MainForm->Messung_ButtonClick();
+    EXPECT_EQ(MainForm->Messung_Button->text(), "Stopp");
+    EXPECT_FALSE(MainForm->FileOpen->isEnabled());
+    EXPECT_EQ(MainForm->Calibration.LambdaMin, 380);
+    EXPECT_EQ(MainForm->Calibration.LambdaMax, 700);
+    EXPECT_EQ(MainForm->Lambda_max_Label->text(), "700nm");
+}
+
+TEST_F(MeasurementTest, CyclesRunByThemselvesAboutOncePerSecond) {
+    instrument->ServeReadings(Flat(123));
+    Start();
+    QElapsedTimer running;
+    running.start();
+    while (MainForm->Spectrum.Readings[0] != 123 && running.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(MainForm->Spectrum.Readings[0], 123);
+    EXPECT_GE(running.elapsed(), 2000) << "version event after 1 s, first cycle 1 s later";
+}
+
+TEST_F(MeasurementTest, AnUnpluggedInstrumentEndsTheProgramThroughTheWatchdog) {
+    Measuring();
+    MainForm->TrackBar->setValue(42);
+    ModalWatcher watcher;
+    QElapsedTimer clock;
+    instrument->HangUp();
+    clock.start();
+    EXPECT_EQ(QApplication::exec(), 0);
+    const qint64 ended = clock.elapsed();
+    ASSERT_GE(watcher.Texts.size(), 2);
+    EXPECT_EQ(watcher.Texts.last(), "Kommunikationsfehler");
+    EXPECT_GE(ended, 5500) << "the first cycle 1 s after start, the watchdog 5 s after that";
+    EXPECT_LT(ended, 9000);
+    DestroyWindows();
+    created = false;
+    EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadInteger("TSL1401", "Gain", 0), 42);
+}
+
+TEST_F(MeasurementTest, WithoutAnInstrumentStartStaysDisabledAndNothingIsShown) {
+    ModalWatcher watcher;
+    Start(std::nullopt);
+    EXPECT_FALSE(MainForm->ComPort->Connected());
+    EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
+    DestroyWindows();
+
+    Start(std::string("/dev/kx207-gibt-es-nicht"));
+    EXPECT_FALSE(MainForm->ComPort->Connected());
+    EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
+    EXPECT_FALSE(MainForm->Messung_Button->isEnabled());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
+    QApplication::processEvents();
+    EXPECT_TRUE(watcher.Texts.isEmpty());
+}
+
+TEST_F(MeasurementTest, APortNameOfTheWrongTypeIsShownAndTheSettingsAreNotRead) {
+    Settings("[TSL1401]\nGain=77\n");
+    ModalWatcher watcher;
+    CreateWindows(ContextFor(settings.Path(), instrument->PortPath(), false));
+    created = true;
+    EXPECT_EQ(watcher.Texts, QStringList("Ungültiger Datentyp für 'PortName'"));
+    EXPECT_EQ(MainForm->TrackBar->value(), 0);
+    DestroyWindows();
+    created = false;
+    EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadInteger("TSL1401", "Gain", 0), 77)
+        << "settings never read are not overwritten at the end";
+}
+
+} // namespace
