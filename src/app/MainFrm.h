@@ -14,6 +14,7 @@
 
 class QAction;
 class QCheckBox;
+class QColorDialog;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
@@ -56,6 +57,7 @@ public:
     void FormDestroy();
     void FormActivate();
     void FileQuitClick();
+    void FarbeClick();
     void FileOpenClick();
     void FileCloseClick();
     void OpenDialogSelectionChange(const QString& path);
@@ -98,6 +100,8 @@ public:
     // The file dialogs, made at their first use; both open in the folder of the last file used.
     QFileDialog* OpenDialog();
     QFileDialog* SaveDialog();
+    // The colour dialog of the curve colour command, made at its first use.
+    QColorDialog* ColorDialog();
 
     // The one redraw operation: recomputes the levels and repaints everything that shows them.
     void DrawSpectrum();
@@ -228,6 +232,7 @@ private:
     bool settingsRead_ = false;
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
+    QColorDialog* colorDialog_ = nullptr;
 };
 
 // The one instance, set while it exists.

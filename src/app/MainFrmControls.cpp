@@ -223,6 +223,7 @@ void TMainForm::CreateControls(QWidget* client) {
 
 void TMainForm::ConnectHandlers() {
     connect(FileQuit, &QAction::triggered, this, Guarded([this] { FileQuitClick(); }));
+    connect(Farbe, &QAction::triggered, this, Guarded([this] { FarbeClick(); }));
     connect(FileOpen, &QAction::triggered, this, Guarded([this] { FileOpenClick(); }));
     connect(FileClose, &QAction::triggered, this, Guarded([this] { FileCloseClick(); }));
     connect(Einstellungen, &QAction::triggered, this, Guarded([this] { EinstellungenClick(); }));

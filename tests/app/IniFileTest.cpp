@@ -82,6 +82,16 @@ TEST_F(IniFileTest, WritesKeepEveryForeignLine) {
     EXPECT_EQ(ini.ReadInteger("Fenster", "Left Main", 0), -10);
 }
 
+TEST_F(IniFileTest, ALineBreakInAValueEndsItSoNoOtherKeyChanges) {
+    Given("[Diagramm]\nOffset=0\n[Daten]\nDatenverzeichnis=/home\n");
+    ini.WriteString("Daten", "Datenverzeichnis", "/home/a\n[Diagramm]\nOffset=900");
+    ini.WriteString("Daten", "Notiz", "eins\r\nzwei");
+    EXPECT_EQ(ini.ReadString("Daten", "Datenverzeichnis", ""), "/home/a");
+    EXPECT_EQ(ini.ReadString("Daten", "Notiz", ""), "eins");
+    EXPECT_EQ(ini.ReadInteger("Diagramm", "Offset", -1), 0);
+    EXPECT_EQ(Content(), "[Diagramm]\nOffset=0\n[Daten]\nDatenverzeichnis=/home/a\nNotiz=eins\n");
+}
+
 TEST_F(IniFileTest, FirstWriteCreatesAGroupWritableFile) {
     TIniFile fresh("KX207.INI", folder.File("kx207"));
     fresh.WriteInteger("TSL1401", "Gain", 3);
