@@ -79,7 +79,9 @@ void TMainForm::Messung_TimerTimer() {
         SendCommand(SpectrumRequest);
         std::this_thread::sleep_for(AnswerPause);
         const long received = ComPort->ReceiveBytes(receiveBuffer, SpectrumFrameSize);
-        if (DecodeSpectrumFrame(receiveBuffer, received, Spectrum.Readings)) {
+        // An answer longer than a spectrum is no spectrum: a garbled line must not be drawn.
+        const bool complete = received == SpectrumFrameSize && ComPort->ReceiveQueueCount() == 0;
+        if (complete && DecodeSpectrumFrame(receiveBuffer, received, Spectrum.Readings)) {
             DrawSpectrum();
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
