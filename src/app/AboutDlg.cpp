@@ -1,6 +1,7 @@
 #include "app/AboutDlg.h"
 
 #include "app/Artwork.h"
+#include "app/Controls.h"
 #include "app/ImageView.h"
 #include "app/Timer.h"
 
@@ -30,10 +31,7 @@ const char* const AboutText[] = {
 
 TAboutForm::TAboutForm() {
     AboutForm = this;
-    setWindowTitle(QStringLiteral("KOLiX-Spektrometer KX207"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(425, 175);
+    MakeFixedWindow(*this, QStringLiteral("KOLiX-Spektrometer KX207"), 425, 175);
 
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setGeometry(8, 8, 289, 161);

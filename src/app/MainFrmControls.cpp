@@ -3,6 +3,7 @@
 
 #include "app/Application.h"
 #include "app/Artwork.h"
+#include "app/Controls.h"
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/StatusBar.h"
@@ -29,12 +30,6 @@ QCheckBox* CheckBox(QWidget* parent, const QRect& place, const QString& caption,
     return box;
 }
 
-QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
 
 QLabel* FixedLabel(QWidget* parent, const QRect& place, const QString& caption) {
     auto* label = new QLabel(caption, parent);
@@ -43,12 +38,6 @@ QLabel* FixedLabel(QWidget* parent, const QRect& place, const QString& caption) 
     return label;
 }
 
-QLineEdit* ReadOnlyEdit(QWidget* parent, const QRect& place) {
-    auto* edit = new QLineEdit(parent);
-    edit->setGeometry(place);
-    edit->setReadOnly(true);
-    return edit;
-}
 
 QGroupBox* GroupBox(QWidget* parent, const QRect& place, const QString& caption) {
     auto* box = new QGroupBox(caption, parent);
@@ -127,9 +116,9 @@ void TMainForm::CreateToolBar(QWidget* client) {
 }
 
 void TMainForm::CreateControls(QWidget* client) {
-    LambdaEdit = ReadOnlyEdit(client, QRect(312, 15, 108, 21));
+    LambdaEdit = NewReadOnlyEdit(client, QRect(312, 15, 108, 21));
     LambdaEdit->hide();
-    RefEdit = ReadOnlyEdit(client, QRect(424, 15, 105, 21));
+    RefEdit = NewReadOnlyEdit(client, QRect(424, 15, 105, 21));
     RefEdit->hide();
     SpektrumEdit = new TLabeledEdit(client, QRect(56, 48, 449, 21), QStringLiteral("Spektrum:"),
                                     TLabeledEdit::LabelPosition::Left);
@@ -141,20 +130,20 @@ void TMainForm::CreateControls(QWidget* client) {
     Range_Label2 = FixedLabel(client, QRect(512, 136, 24, 13), QStringLiteral("1024"));
     Range_Label3 = FixedLabel(client, QRect(512, 200, 24, 13), QStringLiteral("1024"));
     Range_Label4 = FixedLabel(client, QRect(512, 264, 24, 13), QStringLiteral("1024"));
-    Range_Label5 = Label(client, QPoint(512, 322), QStringLiteral("0"));
+    Range_Label5 = NewLabel(client, QPoint(512, 322), QStringLiteral("0"));
     LED = new TComLed(client);
     LED->move(512, 96);
     LED->SetLedSignal(lsConn);
     LED->SetKind(lkRedLight);
-    Lambda_min_Label = Label(client, QPoint(0, 333), QStringLiteral("0nm"));
-    Lambda_max_Label = Label(client, QPoint(496, 333), QStringLiteral("900nm"));
+    Lambda_min_Label = NewLabel(client, QPoint(0, 333), QStringLiteral("0nm"));
+    Lambda_max_Label = NewLabel(client, QPoint(496, 333), QStringLiteral("900nm"));
     Spektral_Image = new TImageView(client, QRect(2, 347, 509, 45));
     Spektral_Image->setCursor(Qt::CrossCursor);
 
     GroupBox2 = GroupBox(client, QRect(0, 392, 129, 201), QStringLiteral(" Diagramm "));
     Autoscale_CheckBox = CheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
                                   QStringLiteral("Automatische Skalierung einschalten?"));
-    Label3 = Label(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
+    Label3 = NewLabel(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
     Skalierung_SpinEdit = new QSpinBox(GroupBox2);
     Skalierung_SpinEdit->setGeometry(72, 32, 41, 22);
     Skalierung_SpinEdit->setRange(1, 4);
@@ -198,7 +187,7 @@ void TMainForm::CreateControls(QWidget* client) {
     GroupBox4 = new QFrame(GroupBox1);
     GroupBox4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     GroupBox4->setGeometry(176, 8, 81, 1);
-    GainEdit = ReadOnlyEdit(GroupBox1, QRect(192, 16, 33, 21));
+    GainEdit = NewReadOnlyEdit(GroupBox1, QRect(192, 16, 33, 21));
     Korrektur_CheckBox = CheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
                                   QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
     Auto_CheckBox = CheckBox(GroupBox1, QRect(160, 56, 73, 17), QStringLiteral("Automatik"),

@@ -1,6 +1,7 @@
 #include "bigview/BigDlg.h"
 
 #include "app/Application.h"
+#include "app/Controls.h"
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/MainFrm.h"
@@ -21,19 +22,11 @@ const std::string WindowSection = "Fenster";
 constexpr int DiagramLeft = 2;
 
 QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
-    auto* edit = new QLineEdit(parent);
-    edit->setGeometry(place);
-    edit->setReadOnly(true);
+    QLineEdit* edit = NewReadOnlyEdit(parent, place);
     edit->hide();
     return edit;
 }
 
-QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
 
 // Columns of the large diagram that name a channel, for positions from outside while a button is held.
 int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1); }
@@ -42,10 +35,7 @@ int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel 
 
 TBigForm::TBigForm() {
     BigForm = this;
-    setWindowTitle(QStringLiteral("Spektrogramm"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(ClientWidth, ClientHeight);
+    MakeFixedWindow(*this, QStringLiteral("Spektrogramm"), ClientWidth, ClientHeight);
     setMouseTracking(true);
 
     SpektrumEdit = new TLabeledEdit(this, QRect(56, 1, 449, 21), QStringLiteral("Spektrum:"),
@@ -56,14 +46,14 @@ TBigForm::TBigForm() {
 
     Image = new TImageView(this, QRect(DiagramLeft, 24, BigDiagram.Width, BigDiagram.Height));
     Image->setCursor(Qt::CrossCursor);
-    Range_Label1 = Label(this, QPoint(1024, 28), QStringLiteral("1024"));
+    Range_Label1 = NewLabel(this, QPoint(1024, 28), QStringLiteral("1024"));
     Range_Label1->setToolTip(QStringLiteral("Skalenendwert"));
-    Range_Label2 = Label(this, QPoint(1024, 136), QStringLiteral("1024"));
-    Range_Label3 = Label(this, QPoint(1024, 264), QStringLiteral("1024"));
-    Range_Label4 = Label(this, QPoint(1024, 392), QStringLiteral("1024"));
-    Range_Label5 = Label(this, QPoint(1024, 522), QStringLiteral("0"));
-    Lambda_min_Label = Label(this, QPoint(0, 541), QString());
-    Lambda_max_Label = Label(this, QPoint(0, 541), QString());
+    Range_Label2 = NewLabel(this, QPoint(1024, 136), QStringLiteral("1024"));
+    Range_Label3 = NewLabel(this, QPoint(1024, 264), QStringLiteral("1024"));
+    Range_Label4 = NewLabel(this, QPoint(1024, 392), QStringLiteral("1024"));
+    Range_Label5 = NewLabel(this, QPoint(1024, 522), QStringLiteral("0"));
+    Lambda_min_Label = NewLabel(this, QPoint(0, 541), QString());
+    Lambda_max_Label = NewLabel(this, QPoint(0, 541), QString());
     Spektral_Image = new TImageView(this, QRect(DiagramLeft, 555, BigDiagram.Width, BigDiagram.StripHeight));
     Spektral_Image->setCursor(Qt::CrossCursor);
 

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Artwork.h"
+#include "app/Controls.h"
 #include "app/MainFrm.h"
 
 #include <QCloseEvent>
@@ -29,21 +30,13 @@ QSpinBox* SpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum
     return edit;
 }
 
-QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
 
 QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
                          const QString& hint) {
     auto* button = new QPushButton(QIcon(glyph), caption, parent);
     button->setGeometry(place);
     button->setToolTip(hint);
-    QFont bold = button->font();
-    bold.setBold(true);
-    button->setFont(bold);
+    MakeBold(*button);
     return button;
 }
 
@@ -51,26 +44,23 @@ QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& gly
 
 TSetupForm::TSetupForm() {
     SetupForm = this;
-    setWindowTitle(QStringLiteral("Einstellungen"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(ClientWidth, ClientHeight);
+    MakeFixedWindow(*this, QStringLiteral("Einstellungen"), ClientWidth, ClientHeight);
 
     GroupBox4 = new QGroupBox(QStringLiteral("Wellenlängenkalibrierung "), this);
     GroupBox4->setGeometry(8, 4, 208, 140);
-    Label1 = Label(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
+    Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
     Lambda_min_Edit = SpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
                                QStringLiteral("kleinste Wellenlänge"));
-    Label3 = Label(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
+    Label3 = NewLabel(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
     Bereich_Edit = SpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
                             QStringLiteral("Wellenlängenbereich"));
-    Label2 = Label(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
+    Label2 = NewLabel(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
     Lambda_max_Edit = new QLineEdit(GroupBox4);
     Lambda_max_Edit->setGeometry(112, 80, 81, 22);
     Lambda_max_Edit->setReadOnly(true);
     Lambda_max_Edit->setEnabled(false);
     Lambda_max_Edit->setToolTip(QStringLiteral("Größte Wellenlänge"));
-    Label4 = Label(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
+    Label4 = NewLabel(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
     OffsetEdit = SpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
 
     OK_Button = GlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),

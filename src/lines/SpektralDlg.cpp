@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Artwork.h"
+#include "app/Controls.h"
 #include "app/MainFrm.h"
 #include "app/WindowPlacement.h"
 #include "lines/LineFile.h"
@@ -39,23 +40,14 @@ const char* const Instructions[] = {
     "615",
 };
 
-QLabel* Label(QWidget* parent, QPoint at, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
 
 } // namespace
 
 TSpektralForm::TSpektralForm() {
     SpektralForm = this;
-    setWindowTitle(QStringLiteral("Spektrallinien einblenden"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(ClientWidth, ClientHeight);
+    MakeFixedWindow(*this, QStringLiteral("Spektrallinien einblenden"), ClientWidth, ClientHeight);
 
-    Label2 = Label(this, QPoint(8, 8), QStringLiteral("Spektraldateien:"));
+    Label2 = NewLabel(this, QPoint(8, 8), QStringLiteral("Spektraldateien:"));
     ListView = new QListWidget(this);
     ListView->setGeometry(8, 24, 201, 193);
     ListView->setViewMode(QListView::ListMode);
@@ -63,7 +55,7 @@ TSpektralForm::TSpektralForm() {
     ListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    Label1 = Label(this, QPoint(217, 8), QStringLiteral("Spektrallinien:"));
+    Label1 = NewLabel(this, QPoint(217, 8), QStringLiteral("Spektrallinien:"));
     Spektrum_Edit = new QLineEdit(this);
     Spektrum_Edit->setGeometry(217, 24, 216, 21);
     Spektrum_Edit->setReadOnly(true);
@@ -81,9 +73,7 @@ TSpektralForm::TSpektralForm() {
 
     OK_Button = new QPushButton(QStringLiteral("Beenden"), this);
     OK_Button->setGeometry(176, 359, 89, 28);
-    QFont bold = OK_Button->font();
-    bold.setBold(true);
-    OK_Button->setFont(bold);
+    MakeBold(*OK_Button);
     OK_Button->setDefault(true);
 
     // Selection and deselection alike load the entry's file: a change of entry loads the old file

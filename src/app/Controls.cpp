@@ -1,0 +1,33 @@
+#include "app/Controls.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QWidget>
+
+QLabel* NewLabel(QWidget* parent, QPoint at, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place) {
+    auto* edit = new QLineEdit(parent);
+    edit->setGeometry(place);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, int clientHeight) {
+    window.setWindowTitle(caption);
+    const Qt::WindowFlags kind = window.isWindow() && window.windowType() == Qt::Dialog ? Qt::Dialog : Qt::Window;
+    window.setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint);
+    window.setFixedSize(clientWidth, clientHeight);
+}
+
+void MakeBold(QWidget& widget) {
+    QFont bold = widget.font();
+    bold.setBold(true);
+    widget.setFont(bold);
+}
