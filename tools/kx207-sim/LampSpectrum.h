@@ -4,7 +4,7 @@
 #include <random>
 
 // Light sources the simulated instrument can look at.
-enum class Lamp { Mercury, Neon, Led, White };
+enum class Lamp { Mercury, Neon, Led, White, Fluorescent };
 
 using Readings = std::array<int, 128>;
 

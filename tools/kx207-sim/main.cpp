@@ -13,7 +13,7 @@
 namespace {
 
 const char* const Usage =
-    "usage: kx207-sim [--lamp hg|ne|led|white] [--version TEXT] [--exposure 0..100] [--seed N]\n"
+    "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
     "                 [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n";
 
 [[noreturn]] void Refuse(const std::string& message) {
@@ -40,7 +40,7 @@ InstrumentOptions ParseOptions(int argc, char** argv) {
         const char* value = argv[++i];
         if (option == "--lamp")
             options.lamp = Choice<Lamp>(
-                {{"hg", Lamp::Mercury}, {"ne", Lamp::Neon}, {"led", Lamp::Led}, {"white", Lamp::White}},
+                {{"hg", Lamp::Mercury}, {"ne", Lamp::Neon}, {"led", Lamp::Led}, {"white", Lamp::White}, {"cfl", Lamp::Fluorescent}},
                 option, value);
         else if (option == "--fault")
             options.fault = Choice<Fault>({{"none", Fault::None},
