@@ -131,9 +131,18 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FileQuitClick() { QCoreApplication::quit(); }
 
-void TMainForm::EinstellungenClick() { SetupForm->show(); }
+namespace {
+// Shows a secondary window in front, where it becomes the active window.
+void ShowInFront(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+} // namespace
 
-void TMainForm::SpektrallinieneinblendenClick() { SpektralForm->show(); }
+void TMainForm::EinstellungenClick() { ShowInFront(*SetupForm); }
+
+void TMainForm::SpektrallinieneinblendenClick() { ShowInFront(*SpektralForm); }
 
 void TMainForm::GroesSpektrogramm1Click() {
     if (BigShown) {
@@ -141,7 +150,7 @@ void TMainForm::GroesSpektrogramm1Click() {
         BigForm->hide();
     } else {
         BigShown = true;
-        BigForm->show();
+        ShowInFront(*BigForm);
     }
     IniFile->WriteBool(WindowSection, "Big", BigShown);
 }

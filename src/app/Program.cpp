@@ -2,6 +2,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/Application.h"
+#include "app/Artwork.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -29,4 +30,13 @@ void DestroyWindows() {
     TApplication::RunGuarded([] { MainForm->FormDestroy(); });
     delete MainForm;
     MainForm = nullptr;
+}
+
+int RunProgram(int& argc, char** argv, const TMainFormContext& context) {
+    TApplication application(argc, argv);
+    QGuiApplication::setWindowIcon(Artwork::WindowIcon());
+    CreateWindows(context);
+    const int result = TApplication::exec();
+    DestroyWindows();
+    return result;
 }

@@ -9,3 +9,7 @@ void CreateWindows(const TMainFormContext& context = {});
 // Destroys the windows in reverse order of creation, each after its destruction handler has run;
 // an error in a handler is shown and skips the rest of that handler only.
 void DestroyWindows();
+
+// The program's run from start to end: the application object with the window icon, the five windows,
+// the message loop until the program ends, the windows destroyed. Returns the exit code.
+int RunProgram(int& argc, char** argv, const TMainFormContext& context = {});

@@ -11,12 +11,19 @@ TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& 
         panel->setGeometry(left, 0, width, place.height());
         panel->setIndent(2);
         panels_.push_back(panel);
+        texts_.push_back(QString());
         left += width;
     }
 }
 
-QString TStatusBar::PanelText(int index) const { return panels_.at(index)->text(); }
+QString TStatusBar::PanelText(int index) const { return texts_.at(index); }
 
-void TStatusBar::SetPanelText(int index, const QString& text) { panels_.at(index)->setText(text); }
+void TStatusBar::SetPanelText(int index, const QString& text) {
+    texts_[index] = text;
+    // A panel is one line: line ends in a text (an instrument's version ends in CR LF) are not shown.
+    QString shown = text;
+    shown.remove(QLatin1Char('\r')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    panels_.at(index)->setText(shown.trimmed());
+}
 
 QRect TStatusBar::PanelRect(int index) const { return panels_.at(index)->geometry(); }

@@ -10,10 +10,12 @@ class TStatusBar : public QWidget {
 public:
     TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths);
 
+    // The text as it was set; the panel shows it on one line.
     QString PanelText(int index) const;
     void SetPanelText(int index, const QString& text);
     QRect PanelRect(int index) const;
 
 private:
     QVector<QLabel*> panels_;
+    QStringList texts_;
 };

@@ -141,6 +141,7 @@ void TSpektralForm::ListViewSelectItem(int position) {
     ListBox->clear();
     const LineFile file = ReadLineFile(QDir::current().filePath(fileNames_.value(position)));
     Spektrum_Edit->setText(file.Name);
+    Spektrum_Edit->setCursorPosition(0);
     ListBox->addItems(file.Entries);
     MainForm->LinesShown = true;
     MainForm->DrawSpectrum();
