@@ -1,0 +1,19 @@
+// kx207-demo: the program with the instrument at a given port, so that it can be seen working without
+// the instrument (scripts/run --simulate gives it the port of kx207-sim). The main window finds that
+// port through its usual discovery, from a device registry that names it.
+// Usage: kx207-demo <port> <settings folder>
+#include "app/Program.h"
+
+#include <cstdio>
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fputs("usage: kx207-demo <port> <settings folder>\n", stderr);
+        return 2;
+    }
+    const std::string port = argv[1];
+    TMainFormContext context;
+    context.SettingsFolder = argv[2];
+    context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
+    return RunProgram(argc, argv, context);
+}
