@@ -33,7 +33,10 @@ start() {
 }
 platform() { sed -n 2p "$home/started"; }
 
-# First start: the working folder with every sample line file, byte for byte.
+# First start, after a copy that was cut short: the working folder with every sample line file, byte
+# for byte, and nothing else.
+mkdir -p "$work/dat.new"
+echo half >"$work/dat.new/Hg.dat"
 start XDG_SESSION_TYPE=x11 DISPLAY=:1
 [ "$(platform)" = unset ] || fail "an X11 session got the platform $(platform)"
 diff -r --exclude=.gitattributes "$samples" "$work/dat" || fail "the line library differs from the samples"
