@@ -57,6 +57,26 @@ QStringView AfterFirstSeparator(QStringView text) {
     return comma < 0 ? text : text.mid(comma + 1);
 }
 
+// Title, name and readings from the first lines of a spectrum file.
+SpectrumFileContents SpectrumFromLines(const QStringList& lines) {
+    SpectrumFileContents contents;
+    const QString title = lines.value(0);
+    if (!title.contains(u"Kanal")) contents.Name = title.mid(TitlePrefix().size());
+    // A file that starts with the column header has no title line: its data follows at once.
+    const qsizetype firstDataLine = title.startsWith(u"Kanal") ? 1 : 2;
+    for (int i = 0; i < ChannelCount; ++i) {
+        QString line = lines.value(firstDataLine + i);
+        if (line.isEmpty()) continue;
+        line.replace(u';', u',');
+        const QStringView wavelengthField = AfterFirstSeparator(line);
+        const int32_t wavelength = LeadingNumber(wavelengthField);
+        if (i == 0) contents.LambdaMin = wavelength;
+        if (i == ChannelCount - 1) contents.LambdaMax = wavelength;
+        contents.Readings[i] = LeadingNumber(AfterFirstSeparator(wavelengthField));
+    }
+    return contents;
+}
+
 } // namespace
 
 void SaveSpectrumFile(const std::string& path, const QString& title,
@@ -74,23 +94,13 @@ void SaveSpectrumFile(const std::string& path, const QString& title,
 
 SpectrumFileContents LoadSpectrumFile(const std::string& path) {
     const TextFileLines file = ReadTextFileLines(path, FileLineCount);
-    SpectrumFileContents contents;
+    SpectrumFileContents contents = SpectrumFromLines(file.Lines);
     contents.IoResult = file.Error;
-    const QString title = file.Lines.value(0);
-    if (!title.contains(u"Kanal")) contents.Name = title.mid(TitlePrefix().size());
-    // A file that starts with the column header has no title line: its data follows at once.
-    const qsizetype firstDataLine = title.startsWith(u"Kanal") ? 1 : 2;
-    for (int i = 0; i < ChannelCount; ++i) {
-        QString line = file.Lines.value(firstDataLine + i);
-        if (line.isEmpty()) continue;
-        line.replace(u';', u',');
-        const QStringView wavelengthField = AfterFirstSeparator(line);
-        const int32_t wavelength = LeadingNumber(wavelengthField);
-        if (i == 0) contents.LambdaMin = wavelength;
-        if (i == ChannelCount - 1) contents.LambdaMax = wavelength;
-        contents.Readings[i] = LeadingNumber(AfterFirstSeparator(wavelengthField));
-    }
     return contents;
+}
+
+SpectrumFileContents ParseSpectrumFile(std::string_view bytes) {
+    return SpectrumFromLines(SplitTextLines(bytes, FileLineCount));
 }
 
 void ApplySpectrumFile(const SpectrumFileContents& file, std::array<int32_t, ChannelCount>& readings,

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 // Writes the spectrum file: "Spektrum: " + `title`, the header "Kanal;nm;Digits" and one line
 // "channel;nm;reading" per channel, 130 lines in Windows-1252, each ending in CR LF. The file is replaced
@@ -34,6 +35,8 @@ struct SpectrumFileContents {
 // Reads a spectrum file. Never throws for anything in or about the file: a file that can't be opened
 // gives IoResult and an otherwise empty result, as though every line were empty.
 SpectrumFileContents LoadSpectrumFile(const std::string& path);
+// Reads the bytes of a spectrum file as LoadSpectrumFile reads them from the file.
+SpectrumFileContents ParseSpectrumFile(std::string_view bytes);
 
 // Takes over what `file` carries: readings of the lines present, the wavelength ends it gives (the
 // other end stays), and NmPerChannel recomputed in any case. The name is the caller's to show.

@@ -48,15 +48,20 @@ TextFileLines ReadTextFileLines(const std::string& path, qsizetype maxLines) {
     TextFileLines result;
     std::string bytes;
     result.Error = ReadBytes(path, maxLines, bytes);
-    if (result.Error != 0) return result;
+    if (result.Error == 0) result.Lines = SplitTextLines(bytes, maxLines);
+    return result;
+}
+
+QStringList SplitTextLines(std::string_view bytes, qsizetype maxLines) {
+    QStringList lines;
     size_t start = 0;
-    while (start < bytes.size() && result.Lines.size() < maxLines) {
+    while (start < bytes.size() && lines.size() < maxLines) {
         size_t end = bytes.find('\n', start);
-        const size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        if (end == std::string::npos) end = bytes.size();
+        const size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+        if (end == std::string_view::npos) end = bytes.size();
         if (end > start && bytes[end - 1] == '\r') --end;
-        result.Lines.append(FromWindows1252(std::string_view(bytes).substr(start, end - start)));
+        lines.append(FromWindows1252(bytes.substr(start, end - start)));
         start = next;
     }
-    return result;
+    return lines;
 }

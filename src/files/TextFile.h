@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <limits>
 #include <string>
+#include <string_view>
 
 // The lines of a text file and why it could not be read.
 struct TextFileLines {
@@ -16,3 +17,6 @@ struct TextFileLines {
 // folder, a pipe or a device gives an error (EISDIR, EINVAL) instead of a hang or an opened port.
 TextFileLines ReadTextFileLines(const std::string& path,
                                 qsizetype maxLines = std::numeric_limits<qsizetype>::max());
+
+// The lines of Windows-1252 text as ReadTextFileLines takes them from a file, at most `maxLines`.
+QStringList SplitTextLines(std::string_view bytes, qsizetype maxLines = std::numeric_limits<qsizetype>::max());

@@ -8,13 +8,24 @@
 #include <QFileInfo>
 #include <algorithm>
 
+namespace {
+
+LineFile LineFileFromLines(const QStringList& lines) {
+    LineFile file;
+    file.Name = lines.value(0);
+    for (qsizetype i = 1; i < lines.size(); ++i)
+        if (!lines[i].isEmpty()) file.Entries.append(lines[i]);
+    return file;
+}
+
+} // namespace
+
 LineFile ReadLineFile(const QString& path) {
-    const TextFileLines file = ReadTextFileLines(QFile::encodeName(path).toStdString());
-    LineFile lines;
-    lines.Name = file.Lines.value(0);
-    for (qsizetype i = 1; i < file.Lines.size(); ++i)
-        if (!file.Lines[i].isEmpty()) lines.Entries.append(file.Lines[i]);
-    return lines;
+    return LineFileFromLines(ReadTextFileLines(QFile::encodeName(path).toStdString()).Lines);
+}
+
+LineFile ParseLineFile(std::string_view bytes) {
+    return LineFileFromLines(SplitTextLines(bytes));
 }
 
 bool LineWavelength(const QString& entry, int32_t& nm) {

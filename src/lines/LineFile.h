@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 // The content of a line file: its first line and the lines after it that are not empty.
@@ -15,6 +16,8 @@ struct LineFile {
 // Reads a line file (Windows-1252, lines ending in CR LF or LF). A file that can't be read gives an
 // empty name and no entries.
 LineFile ReadLineFile(const QString& path);
+// Reads the bytes of a line file as ReadLineFile reads them from the file.
+LineFile ParseLineFile(std::string_view bytes);
 
 // The wavelength of a line entry when the entry is a whole number: optional sign and decimal digits, or
 // "0x" and hexadecimal digits, as the settings file reads integers; leading blanks are skipped, anything

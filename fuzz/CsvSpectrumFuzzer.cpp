@@ -1,0 +1,30 @@
+// Spectrum files as anybody may have written them: the reader takes every byte sequence, and saving
+// the spectrum it gives and loading that file again gives the same spectrum back.
+#include "FuzzSupport.h"
+
+#include "files/CsvSpectrumFile.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const SpectrumFileContents file = ParseSpectrumFile({reinterpret_cast<const char*>(data), size});
+    Require(file.Opened(), "bytes in hand always read");
+
+    std::array<int32_t, ChannelCount> readings{};
+    WavelengthCalibration calibration;
+    ApplySpectrumFile(file, readings, calibration);
+    Require(calibration.NmPerChannel == (double(calibration.LambdaMax) - calibration.LambdaMin) / 127.0,
+            "the calibration stays in step with its ends");
+
+    const std::string path = ScratchFolder() + "/spectrum.csv";
+    SaveSpectrumFile(path, file.Name, readings, calibration);
+    const SpectrumFileContents again = LoadSpectrumFile(path);
+    for (int c = 0; c < ChannelCount; ++c)
+        Require(again.Readings[c] == readings[c], "a saved reading loads back");
+    Require(again.LambdaMin == calibration.LambdaMin, "the saved start of the axis loads back");
+    Require(again.LambdaMax == calibration.LambdaMax, "the saved end of the axis loads back");
+    // A CR inside the name is saved as a blank, so that the file keeps one line per channel.
+    if (!file.Name.contains(u'\r')) Require(again.Name == file.Name, "the saved name loads back");
+    return 0;
+}
