@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
 namespace {
 
 struct Sample {
@@ -52,6 +57,80 @@ TEST(SpectralColours, ComponentsAndPacking) {
     EXPECT_EQ(AdjustComponent(0.5, 1), 146);
     EXPECT_EQ(PackColor({1, 2, 3}), 0x030201u);
     EXPECT_EQ(WavelengthColor(546, 1), 0x00FF96u);
+}
+
+TEST(SpectralColours, ComponentsOfTheModel) {
+    const auto expect = [](int32_t lambda, double red, double green, double blue, double intensity) {
+        const SpectralComponents c = ComponentsAt(lambda);
+        EXPECT_DOUBLE_EQ(c.Red, red) << lambda;
+        EXPECT_DOUBLE_EQ(c.Green, green) << lambda;
+        EXPECT_DOUBLE_EQ(c.Blue, blue) << lambda;
+        EXPECT_DOUBLE_EQ(c.Intensity, intensity) << lambda;
+    };
+    expect(379, 0, 0, 0, 0);
+    expect(380, 1, 0, 1, 0.3);
+    expect(465, 0, 0.5, 1, 1);
+    expect(500, 0, 1, 0.5, 1);
+    expect(740, 1, 0, 0, 0.65);
+    expect(781, 0, 0, 0, 0);
+}
+
+// Round(255 × base^0.8) evaluated directly, one power per byte: what the quick colours must reproduce.
+int32_t DirectByte(double base) {
+    if (!(base > 0)) return 0;
+    return std::min(RoundHalfEven(255 * std::pow(base, 0.8)), 255);
+}
+
+RgbBytes DirectRgb(int32_t lambda, double brightness) {
+    const SpectralComponents c = ComponentsAt(lambda);
+    const double factor = brightness < 1 ? c.Intensity * brightness : c.Intensity;
+    return {static_cast<uint8_t>(DirectByte(c.Red * factor)),
+            static_cast<uint8_t>(DirectByte(c.Green * factor)),
+            static_cast<uint8_t>(DirectByte(c.Blue * factor))};
+}
+
+TEST(SpectralColours, EveryColourIsExactlyThePowerFormulas) {
+    std::vector<double> brightnesses = {-0.5,
+                                        0,
+                                        1e-6,
+                                        1e-4,
+                                        3e-4,
+                                        4e-4,
+                                        5e-4,
+                                        0.999999,
+                                        1,
+                                        1.5,
+                                        std::numeric_limits<double>::infinity(),
+                                        std::numeric_limits<double>::quiet_NaN()};
+    for (int i = 1; i < 2000; ++i)
+        brightnesses.push_back(i / 2000.0);
+    for (int32_t lambda = 300; lambda <= 800; ++lambda)
+        for (const double brightness : brightnesses) {
+            const RgbBytes quick = WavelengthToRgb(lambda, brightness);
+            const RgbBytes direct = DirectRgb(lambda, brightness);
+            ASSERT_EQ(PackColor(quick), PackColor(direct)) << lambda << " nm at " << brightness;
+        }
+}
+
+// Where the byte steps up, the last base below the step and the first at it must both agree.
+TEST(SpectralColours, ComponentBytesAgreeOnBothSidesOfEveryStep) {
+    int steps = 0;
+    double previous = 1e-5;
+    for (double base = previous; base < 1.01; previous = base, base *= 1.0001) {
+        ASSERT_EQ(AdjustComponent(base, 1), DirectByte(base)) << base;
+        ASSERT_EQ(AdjustComponent(0.5, 2 * base), DirectByte(0.5 * (2 * base))) << base;
+        if (DirectByte(base) == DirectByte(previous)) continue;
+        double below = previous;
+        double reaching = base;
+        while (std::nextafter(below, 2.0) < reaching) {
+            const double middle = below + (reaching - below) / 2;
+            (DirectByte(middle) == DirectByte(previous) ? below : reaching) = middle;
+        }
+        ASSERT_EQ(AdjustComponent(below, 1), DirectByte(below)) << below;
+        ASSERT_EQ(AdjustComponent(reaching, 1), DirectByte(reaching)) << reaching;
+        ++steps;
+    }
+    EXPECT_EQ(steps, 255);
 }
 
 } // namespace

@@ -1,0 +1,13 @@
+#include "ProbeWindows.h"
+
+#include "app/Program.h"
+
+ProbeWindows::ProbeWindows(std::optional<std::string> port) {
+    TMainFormContext context{settings_.path().toStdString()};
+    context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
+    CreateWindows(context);
+}
+
+ProbeWindows::~ProbeWindows() {
+    DestroyWindows();
+}
