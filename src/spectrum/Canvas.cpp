@@ -169,16 +169,40 @@ QSize TCanvas::TextExtent(const QString& text) const {
 }
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
-    const QSize extent = TextExtent(text);
-    const int64_t right = int64_t(x) + extent.width();
-    const int64_t bottom = int64_t(y) + extent.height();
+    const QImage& cell = TextCell(text);
     // A cell entirely outside leaves the picture as it is.
-    if (right <= 0 || bottom <= 0 || x >= Width() || y >= Height()) return;
-    FillRect(x, y, static_cast<int>(right), static_cast<int>(bottom));
-    QPainter painter(image_);
-    painter.setFont(font_);
-    painter.setPen(QColor::fromRgb(ToArgb(fontColor_)));
-    painter.drawText(x, y + QFontMetrics(font_, image_).ascent(), text);
+    if (int64_t(x) + cell.width() <= 0 || int64_t(y) + cell.height() <= 0 || x >= Width() || y >= Height())
+        return;
+    const int x0 = std::max(x, 0);
+    const int y0 = std::max(y, 0);
+    const int x1 = static_cast<int>(std::min<int64_t>(int64_t(x) + cell.width(), Width()));
+    const int y1 = static_cast<int>(std::min<int64_t>(int64_t(y) + cell.height(), Height()));
+    for (int row = y0; row < y1; ++row)
+        std::memcpy(reinterpret_cast<uint32_t*>(image_->scanLine(row)) + x0,
+                    reinterpret_cast<const uint32_t*>(cell.constScanLine(row - y)) + (x0 - x),
+                    size_t(x1 - x0) * sizeof(uint32_t));
+}
+
+const QImage& TCanvas::TextCell(const QString& text) {
+    // The diagrams write the same few texts on every redraw; laying out and rasterising them once
+    // keeps a redraw cheap. The cell is exactly what painting in place would give.
+    const QString key = QString::number(fontPoints_) + QLatin1Char(':') + QString::number(fontColor_) +
+                        QLatin1Char(':') + QString::number(brushColor_) + QLatin1Char(':') + text;
+    auto found = textCells_.find(key);
+    if (found != textCells_.end())
+        return found->second;
+    if (textCells_.size() >= MaxTextCells)
+        textCells_.clear();
+    const QFontMetrics metrics(font_, image_);
+    QImage cell = NewCanvasImage(std::max(1, metrics.horizontalAdvance(text)), std::max(1, metrics.height()));
+    cell.fill(ToArgb(brushColor_));
+    if (metrics.horizontalAdvance(text) > 0) {
+        QPainter painter(&cell);
+        painter.setFont(font_);
+        painter.setPen(QColor::fromRgb(ToArgb(fontColor_)));
+        painter.drawText(0, metrics.ascent(), text);
+    }
+    return textCells_.emplace(key, std::move(cell)).first->second;
 }
 
 TColor TCanvas::Pixel(int x, int y) const {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <map>
 
 // How the pen meets the pixels already there.
 enum class TPenMode {
@@ -65,7 +66,8 @@ public:
     static constexpr TColor ClrInvalid = 0xFFFFFFFF;
 
 private:
-    void Plot(int64_t x, int64_t y, uint32_t argb);
+    // The filled cell of `text` in the current font and colours, made once and kept.
+    const QImage& TextCell(const QString& text);
 
     QImage* image_;
     TColor penColor_ = clBlack;
@@ -77,4 +79,6 @@ private:
     QFont font_;
     int penX_ = 0;
     int penY_ = 0;
+    static constexpr size_t MaxTextCells = 64;
+    std::map<QString, QImage> textCells_;
 };
