@@ -1,5 +1,5 @@
-// Whatever the instrument answers, as the measurement cycle takes it: up to one frame of bytes is
-// read; only a complete frame becomes readings, each within what two bytes can carry, and the
+// Whatever the instrument answers, as one read of the measurement cycle takes it (at most one frame
+// of bytes): only a complete frame becomes readings, each within what two bytes can carry, and the
 // exposure automatic then moves the slider toward a peak of 400 to 600 without leaving 0..100. The
 // first bytes, read as the version text, always show.
 #include "FuzzSupport.h"

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace {
 
 TEST(InterruptedWrite, SettingsFileIsTheOldOrTheNewOneAfterEveryKill) {
@@ -24,23 +22,12 @@ TEST(InterruptedWrite, SettingsFileIsTheOldOrTheNewOneAfterEveryKill) {
     writeVersion(1);
     const std::string oldBytes = TempFolder::Read(ini.Path());
 
-    // A write with its flush to the disk takes about a millisecond: kills up to 3 ms after the first
-    // write land at every step of a later one.
-    std::mt19937 random(207);
-    std::uniform_int_distribution<int> delayUs(0, 3000);
-    int oldSeen = 0, newSeen = 0;
-    for (int kill = 0; kill < 50; ++kill) {
-        TempFolder::Write(ini.Path(), oldBytes);
-        ASSERT_TRUE(KillWhileSaving(writeVersion, std::chrono::microseconds(delayUs(random))));
-        const std::string after = TempFolder::Read(ini.Path());
-        oldSeen += after == oldBytes;
-        newSeen += after == newBytes;
-        EXPECT_TRUE(after == oldBytes || after == newBytes)
-            << "kill " << kill << " left " << after.size() << " bytes";
-    }
+    const KilledSaves outcomes = KillSavesAndLook(ini.Path(), oldBytes, newBytes, writeVersion, 50);
+    EXPECT_EQ(outcomes.Other, 0);
+    EXPECT_EQ(outcomes.Unkilled, 0);
     // Both outcomes came up, so the kills did hit writes in progress.
-    EXPECT_GT(oldSeen, 0);
-    EXPECT_GT(newSeen, 0);
+    EXPECT_GT(outcomes.Old, 0);
+    EXPECT_GT(outcomes.New, 0);
 }
 
 } // namespace

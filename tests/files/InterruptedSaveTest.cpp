@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
 namespace {
 
 TEST(InterruptedSave, SpectrumFileIsTheOldOrTheNewOneAfterEveryKill) {
@@ -29,23 +27,12 @@ TEST(InterruptedSave, SpectrumFileIsTheOldOrTheNewOneAfterEveryKill) {
     saveVersion(1);
     const std::string oldBytes = TempFolder::Read(path);
 
-    // A save with its flush to the disk takes about a millisecond: kills up to 3 ms after the first
-    // save land at every step of a later one.
-    std::mt19937 random(207);
-    std::uniform_int_distribution<int> delayUs(0, 3000);
-    int oldSeen = 0, newSeen = 0;
-    for (int kill = 0; kill < 50; ++kill) {
-        TempFolder::Write(path, oldBytes);
-        ASSERT_TRUE(KillWhileSaving(saveVersion, std::chrono::microseconds(delayUs(random))));
-        const std::string after = TempFolder::Read(path);
-        oldSeen += after == oldBytes;
-        newSeen += after == newBytes;
-        EXPECT_TRUE(after == oldBytes || after == newBytes)
-            << "kill " << kill << " left " << after.size() << " bytes";
-    }
+    const KilledSaves outcomes = KillSavesAndLook(path, oldBytes, newBytes, saveVersion, 50);
+    EXPECT_EQ(outcomes.Other, 0);
+    EXPECT_EQ(outcomes.Unkilled, 0);
     // Both outcomes came up, so the kills did hit saves in progress.
-    EXPECT_GT(oldSeen, 0);
-    EXPECT_GT(newSeen, 0);
+    EXPECT_GT(outcomes.Old, 0);
+    EXPECT_GT(outcomes.New, 0);
 }
 
 } // namespace

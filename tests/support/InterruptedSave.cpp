@@ -1,10 +1,18 @@
 #include "support/InterruptedSave.h"
 
+#include "support/TempFolder.h"
+
+#include <chrono>
 #include <csignal>
+#include <random>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
+namespace {
+
+// Runs the saves in a child and kills it `delay` after its first save; false when the child ended
+// any other way.
 bool KillWhileSaving(const std::function<void(int round)>& save, std::chrono::microseconds delay) {
     int firstSaved[2];
     if (pipe(firstSaved) != 0) return false;
@@ -31,4 +39,26 @@ bool KillWhileSaving(const std::function<void(int round)>& save, std::chrono::mi
     int status = 0;
     waitpid(child, &status, 0);
     return saved && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+} // namespace
+
+KilledSaves KillSavesAndLook(const std::string& path, const std::string& oldBytes,
+                             const std::string& newBytes, const std::function<void(int round)>& save,
+                             int kills) {
+    std::mt19937 random(207);
+    std::uniform_int_distribution<int> delayUs(0, 3000);
+    KilledSaves outcomes;
+    for (int kill = 0; kill < kills; ++kill) {
+        TempFolder::Write(path, oldBytes);
+        if (!KillWhileSaving(save, std::chrono::microseconds(delayUs(random)))) ++outcomes.Unkilled;
+        const std::string after = TempFolder::Read(path);
+        if (after == oldBytes)
+            ++outcomes.Old;
+        else if (after == newBytes)
+            ++outcomes.New;
+        else
+            ++outcomes.Other;
+    }
+    return outcomes;
 }

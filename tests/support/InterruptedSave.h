@@ -1,9 +1,20 @@
 #pragma once
 
-#include <chrono>
 #include <functional>
+#include <string>
 
-// Runs `save(round)` for round 0, 1, 2, ... without end in a child process, and kills the child with
-// SIGKILL `delay` after its first save has returned, so that the kill lands in the middle of a later
-// save. Returns false when the child ended any other way (a save that threw, for one).
-bool KillWhileSaving(const std::function<void(int round)>& save, std::chrono::microseconds delay);
+// What the file held after each of a number of saves killed half way.
+struct KilledSaves {
+    int Old = 0;      // the complete old file
+    int New = 0;      // the complete new file
+    int Other = 0;    // anything else: empty, cut short, a mix of both
+    int Unkilled = 0; // the saving child ended by itself (a save threw)
+};
+
+// `kills` times: puts `oldBytes` into `path`, runs `save(round)` for round 0, 1, 2, ... in a child
+// process (even rounds write `newBytes`, odd ones `oldBytes`), kills the child with SIGKILL at a random
+// moment up to 3 ms after its first save has returned, so that the kill lands in the middle of a later
+// save (one takes about a millisecond with its flush to the disk), and looks at the file.
+KilledSaves KillSavesAndLook(const std::string& path, const std::string& oldBytes,
+                             const std::string& newBytes, const std::function<void(int round)>& save,
+                             int kills);
