@@ -46,8 +46,14 @@ bool KillWhileSaving(const std::function<void(int round)>& save, std::chrono::mi
 KilledSaves KillSavesAndLook(const std::string& path, const std::string& oldBytes,
                              const std::string& newBytes, const std::function<void(int round)>& save,
                              int kills) {
+    // The kills spread over the time of three saves, however long the disk takes to flush one.
+    const auto start = std::chrono::steady_clock::now();
+    save(0);
+    save(1);
+    const auto saveTime = (std::chrono::steady_clock::now() - start) / 2;
     std::mt19937 random(207);
-    std::uniform_int_distribution<int> delayUs(0, 3000);
+    std::uniform_int_distribution<long> delayUs(
+        0, 3 * std::chrono::duration_cast<std::chrono::microseconds>(saveTime).count());
     KilledSaves outcomes;
     for (int kill = 0; kill < kills; ++kill) {
         TempFolder::Write(path, oldBytes);

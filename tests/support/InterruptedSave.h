@@ -13,8 +13,8 @@ struct KilledSaves {
 
 // `kills` times: puts `oldBytes` into `path`, runs `save(round)` for round 0, 1, 2, ... in a child
 // process (even rounds write `newBytes`, odd ones `oldBytes`), kills the child with SIGKILL at a random
-// moment up to 3 ms after its first save has returned, so that the kill lands in the middle of a later
-// save (one takes about a millisecond with its flush to the disk), and looks at the file.
+// moment within three saves' time after its first save has returned, so that the kill lands in the
+// middle of a later save, and looks at the file.
 KilledSaves KillSavesAndLook(const std::string& path, const std::string& oldBytes,
                              const std::string& newBytes, const std::function<void(int round)>& save,
                              int kills);
