@@ -10,6 +10,10 @@
 
 namespace {
 
+// No text file of the program comes near this; a larger file (picked by mistake in the open dialog's
+// preview, say) is read only this far, so it can neither fill the memory nor hold the window up.
+constexpr size_t MaxTextFileBytes = size_t(16) << 20;
+
 int NotRegularError(const struct stat& info) {
     return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
 }
@@ -30,7 +34,7 @@ int ReadBytes(const std::string& path, qsizetype maxLines, std::string& bytes) {
         error = NotRegularError(info);
     qsizetype lineEnds = 0;
     char buffer[65536];
-    while (error == 0 && lineEnds < maxLines) {
+    while (error == 0 && lineEnds < maxLines && bytes.size() < MaxTextFileBytes) {
         const ssize_t count = read(fd, buffer, sizeof buffer);
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) error = errno;

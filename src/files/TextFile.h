@@ -13,7 +13,7 @@ struct TextFileLines {
 };
 
 // Reads the lines of a Windows-1252 text file: a line ends at LF, a CR at its end is dropped, and a last
-// line without LF still counts. Stops after `maxLines` lines. Only regular files are read, so choosing a
+// line without LF still counts. Stops after `maxLines` lines or 16 MiB. Only regular files are read, so choosing a
 // folder, a pipe or a device gives an error (EISDIR, EINVAL) instead of a hang or an opened port.
 TextFileLines ReadTextFileLines(const std::string& path,
                                 qsizetype maxLines = std::numeric_limits<qsizetype>::max());

@@ -244,6 +244,18 @@ TEST_F(CsvSpectrumFile, LinesAfterTheLastChannelAreNotRead) {
     EXPECT_EQ(calibration.LambdaMax, 675);
 }
 
+TEST_F(CsvSpectrumFile, AHugeFileWithoutLineEndsIsReadOnlyInPart) {
+    // 1 GiB of one endless line, as a disk image picked in the preview might be; the file is sparse.
+    const std::string path = folder.File("huge.csv");
+    TempFolder::Write(path, "Spektrum: riesig");
+    std::filesystem::resize_file(path, std::uintmax_t(1) << 30);
+    const SpectrumFileContents file = LoadSpectrumFile(path);
+    EXPECT_TRUE(file.Opened());
+    EXPECT_LE(file.Name.size(), 16 << 20);
+    for (const auto& reading : file.Readings)
+        EXPECT_FALSE(reading.has_value());
+}
+
 TEST_F(CsvSpectrumFile, LfLineEndsLoadAsWell) {
     const std::string path = folder.File("lf.csv");
     TempFolder::Write(path, "Spektrum: LF\nKanal;nm;Digits\n0;410;3\n1;412;4");
