@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <exception>
 
@@ -10,6 +12,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     font.setPointSize(8);
     setFont(font);
     setQuitOnLastWindowClosed(false);
+    // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
+    // system's language.
+    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&translator_);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

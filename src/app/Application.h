@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTranslator>
 #include <functional>
 
 // The application object. An exception that escapes an event handler is shown with its text in a
@@ -16,6 +17,9 @@ public:
     static void RunGuarded(const std::function<void()>& handler);
     // Shows the text of an exception that escaped a handler.
     static void ShowException(const char* message);
+
+private:
+    QTranslator translator_;
 };
 
 // Wraps an event handler for connecting to a signal, so that an exception it raises is reported

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -166,6 +167,17 @@ TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {
     MainForm->Farbe->trigger();
     EXPECT_EQ(MainForm->CurveColor, 0x00FF00u);
     EXPECT_EQ(MainForm->Image->Picture().pixel(100, 255) & 0xFFFFFF, 0x00FF00u) << "redrawn in the new colour";
+}
+
+} // namespace
+
+namespace {
+
+TEST(ToolkitTexts, DialogsOfTheToolkitSpeakGerman) {
+    QMessageBox box(QMessageBox::Question, "KX207", "?", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ja");
+    EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Nein");
+    EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove('&'), "Abbrechen");
 }
 
 } // namespace

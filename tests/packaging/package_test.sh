@@ -55,6 +55,7 @@ for library in $linked; do
     names_package "$package" || fail "Depends lacks $package (for $library): $depends"
 done
 names_package fonts-liberation2 || fail "Depends lacks the font of the window layout: $depends"
+names_package qt6-translations-l10n || fail "Depends lacks the German texts of the toolkit's dialogs: $depends"
 apt-get install --simulate --quiet=2 "$deb" >/dev/null || fail "the package would not install here"
 
 # Desktop entry: UTF-8, one group of key=value lines, starting the packaged launcher with the packaged
