@@ -1,9 +1,8 @@
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
-#include "app/Program.h"
 #include "app/StatusBar.h"
 #include "device/CPortCtl.h"
-#include "support/TempFolder.h"
+#include "support/ProgramWindowsTest.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,12 +23,7 @@
 
 namespace {
 
-class MainWindowLayoutTest : public ::testing::Test {
-protected:
-    TempFolder folder;
-    void SetUp() override { CreateWindows({folder.Path()}); }
-    void TearDown() override { DestroyWindows(); }
-};
+class MainWindowLayoutTest : public ProgramWindowsTest {};
 
 struct Place {
     const char* name;

@@ -1,7 +1,6 @@
 #include "app/ImageView.h"
-#include "app/Program.h"
 #include "bigview/BigDlg.h"
-#include "support/TempFolder.h"
+#include "support/ProgramWindowsTest.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,13 +13,8 @@
 
 namespace {
 
-class ReadoutTest : public ::testing::Test {
+class ReadoutTest : public ProgramWindowsTest {
 protected:
-    TempFolder folder;
-
-    void SetUp() override { CreateWindows({folder.Path()}); }
-    void TearDown() override { DestroyWindows(); }
-
     static QString ReadoutAt(int x) {
         MainForm->ImageMouseMove(Qt::NoButton, x, 100);
         return MainForm->LambdaEdit->text();

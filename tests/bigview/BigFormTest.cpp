@@ -1,9 +1,8 @@
 #include "app/IniFile.h"
-#include "app/Program.h"
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "bigview/BigDlg.h"
-#include "support/TempFolder.h"
+#include "support/ProgramWindowsTest.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -14,13 +13,8 @@
 
 namespace {
 
-class BigFormTest : public ::testing::Test {
+class BigFormTest : public ProgramWindowsTest {
 protected:
-    TempFolder folder;
-
-    void SetUp() override { CreateWindows({folder.Path()}); }
-    void TearDown() override { DestroyWindows(); }
-
     static void ManualScale(int divisor) {
         MainForm->Autoscale_CheckBox->setChecked(false);
         MainForm->Skalierung_SpinEdit->setValue(divisor);

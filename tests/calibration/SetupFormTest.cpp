@@ -1,7 +1,6 @@
 #include "app/IniFile.h"
-#include "app/Program.h"
 #include "calibration/Setup.h"
-#include "support/TempFolder.h"
+#include "support/ProgramWindowsTest.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,13 +13,8 @@
 
 namespace {
 
-class SetupFormTest : public ::testing::Test {
+class SetupFormTest : public ProgramWindowsTest {
 protected:
-    TempFolder folder;
-
-    void SetUp() override { CreateWindows({folder.Path()}); }
-    void TearDown() override { DestroyWindows(); }
-
     void Open() {
         SetupForm->show();
         QEvent activate(QEvent::WindowActivate);
