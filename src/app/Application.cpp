@@ -1,5 +1,8 @@
 #include "app/Application.h"
 
+#include "app/DesignStyle.h"
+#include "spectrum/DesignFonts.h"
+
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -7,10 +10,9 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KX207"));
-    // The fixed layout of every window is made for an 8-point sans font at 96 dots per inch.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPointSize(8);
-    setFont(font);
+    // The fixed layout of every window is made for the design font at 96 dots per inch.
+    setStyle(new TDesignStyle);
+    setFont(ControlFont());
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
     // system's language.

@@ -1,5 +1,7 @@
 #include "spectrum/Canvas.h"
 
+#include "spectrum/DesignFonts.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
@@ -19,11 +21,6 @@ uint32_t ToArgb(TColor color) {
 TColor FromArgb(QRgb pixel) {
     return static_cast<TColor>(qRed(pixel)) | static_cast<TColor>(qGreen(pixel)) << 8 |
            static_cast<TColor>(qBlue(pixel)) << 16;
-}
-
-// Character height in pixels of a font of `points` at 96 dpi, rounded to the nearest pixel.
-int PixelSizeForPoints(int points) {
-    return (points * 96 + 36) / 72;
 }
 
 // Writes single pixels of one picture quickly, dropping those outside it.
@@ -70,14 +67,12 @@ QImage NewCanvasImage(int width, int height) {
 
 TCanvas::TCanvas(QImage& image) : image_(&image) {
     if (image_->format() != QImage::Format_RGB32) *image_ = image_->convertToFormat(QImage::Format_RGB32);
-    font_.setFamily(QStringLiteral("Liberation Sans"));
-    font_.setStyleStrategy(QFont::NoAntialias);
     SetFontSize(fontPoints_);
 }
 
 void TCanvas::SetFontSize(int points) {
     fontPoints_ = points;
-    font_.setPixelSize(std::max(1, PixelSizeForPoints(points)));
+    font_ = CanvasFont(points);
 }
 
 void TCanvas::MoveTo(int x, int y) {

@@ -44,8 +44,8 @@ public:
     int PenWidth() const { return penWidth_; }
     void SetBrushColor(TColor color) { brushColor_ = color; }
     void SetFontColor(TColor color) { fontColor_ = color; }
-    // Font size in points at 96 dpi, rounded to whole pixels (8 points are 11 pixels); the canvas starts
-    // with 8 points. The face is Liberation Sans (the program's own font) without smoothing, so glyph pixels have exactly the font colour.
+    // Font size in points at 96 dpi; the canvas starts with 8 points. The face is the design font of
+    // that size (DesignFonts.h), unsmoothed, so glyph pixels have exactly the font colour.
     void SetFontSize(int points);
     int FontSize() const { return fontPoints_; }
 

@@ -1,7 +1,12 @@
+#include "app/AboutDlg.h"
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "app/StatusBar.h"
+#include "bigview/BigDlg.h"
+#include "calibration/Setup.h"
 #include "device/CPortCtl.h"
+#include "lines/SpektralDlg.h"
+#include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 
 #include <QAbstractButton>
@@ -25,16 +30,10 @@ namespace {
 
 class MainWindowLayoutTest : public ProgramWindowsTest {};
 
-struct Place {
-    const char* name;
-    QWidget* control;
-    QRect expected;
-};
-
 TEST_F(MainWindowLayoutTest, EveryControlStandsAtItsPlaceAndSize) {
     TMainForm& f = *MainForm;
     EXPECT_EQ(f.centralWidget()->size(), QSize(537, 613));
-    const Place places[] = {
+    ExpectPlaces({
         {"ToolBar1", f.ToolBar1, {0, 0, 537, 42}},
         {"ToolButton1", f.ToolButton1, {0, 2, 39, 38}},
         {"ToolButton3", f.ToolButton3, {39, 2, 10, 38}},
@@ -79,9 +78,7 @@ TEST_F(MainWindowLayoutTest, EveryControlStandsAtItsPlaceAndSize) {
         {"Auto_CheckBox", f.Auto_CheckBox, {160, 56, 73, 17}},
         {"Messung_Button", f.Messung_Button, {392, 536, 121, 41}},
         {"StatusBar", f.StatusBar, {0, 594, 537, 19}},
-    };
-    for (const Place& place : places)
-        EXPECT_EQ(place.control->geometry(), place.expected) << place.name;
+    });
     EXPECT_EQ(f.Range_Label5->pos(), QPoint(512, 322));
     EXPECT_EQ(f.Lambda_min_Label->pos(), QPoint(0, 333));
     EXPECT_EQ(f.Lambda_max_Label->pos(), QPoint(496, 333));
@@ -138,6 +135,22 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
     }
     f.FileOpen->setEnabled(false);
     EXPECT_FALSE(f.ToolButton6->isEnabled()) << "the tool button follows its menu item";
+}
+
+TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
+    for (QWidget* window : {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(SetupForm),
+                            static_cast<QWidget*>(AboutForm), static_cast<QWidget*>(SpektralForm),
+                            static_cast<QWidget*>(BigForm)})
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            const auto* tool = qobject_cast<QToolButton*>(control);
+            const bool captioned = (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control) ||
+                                    qobject_cast<QGroupBox*>(control)) &&
+                                   !(tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly);
+            if (!captioned || CaptionOf(*control).isEmpty()) continue;
+            const QSize needed = control->sizeHint().expandedTo(control->minimumSizeHint());
+            EXPECT_LE(needed.width(), control->width())
+                << window->windowTitle().toStdString() << ": " << CaptionOf(*control).toStdString();
+        }
 }
 
 TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {

@@ -54,7 +54,9 @@ for library in $linked; do
     package=$(owner_of "$path")
     names_package "$package" || fail "Depends lacks $package (for $library): $depends"
 done
-names_package fonts-liberation2 || fail "Depends lacks the font of the window layout: $depends"
+for font in fonts-wine fonts-liberation fonts-liberation2; do
+    names_package "$font" || fail "Depends lacks $font, a font of the window layouts and diagrams: $depends"
+done
 names_package qt6-translations-l10n || fail "Depends lacks the German texts of the toolkit's dialogs: $depends"
 apt-get install --simulate --quiet=2 "$deb" >/dev/null || fail "the package would not install here"
 

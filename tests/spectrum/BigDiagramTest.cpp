@@ -53,6 +53,10 @@ TEST_F(BigDiagram, GridLinesAndLargerTexts) {
         EXPECT_TRUE(RowIs(image, y, 0, 1020, clGray)) << y;
 
     EXPECT_TRUE(ShowsGridText(image, 113, 1, QStringLiteral("400nm"), 12));
+
+    FullBars();
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 0, 1, 127, clYellow)) << "the 350 nm text stands wholly left of the picture";
 }
 
 TEST_F(BigDiagram, MarksLinesAndReferenceAreTwoPixelsWide) {

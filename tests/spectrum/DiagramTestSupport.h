@@ -20,6 +20,13 @@ protected:
                       LevelOptions{false, manualDivisor == 0, manualDivisor});
     }
 
+    // Bars in the curve colour that fill every column from the bottom to the top.
+    void FullBars() {
+        Measure({}, 1);
+        state.Values.Levels.fill(1000);
+        state.Options.Balkendiagramm = true;
+    }
+
     // Number of pixels of `color` in column x, counted upward from the bottom row until another colour.
     static int RunFromBottom(const TCanvas& canvas, int x, TColor color) {
         int y = canvas.Height() - 1;

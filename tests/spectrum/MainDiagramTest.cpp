@@ -31,6 +31,12 @@ TEST_F(MainDiagram, GridLinesEvery50nmWithTheirWavelengths) {
         EXPECT_TRUE(RowIs(image, y, y == 0 ? 250 : 0, y == 0 ? 285 : 508, clGray)) << y;
 
     EXPECT_TRUE(ShowsGridText(image, 48, 1, QStringLiteral("400nm"), 8));
+
+    // The 350 nm text stands wholly left of the picture: full bars keep their first columns.
+    FullBars();
+    Draw();
+    EXPECT_TRUE(ColumnIs(image, 0, 1, 63, clYellow));
+    EXPECT_TRUE(ColumnIs(image, 1, 1, 63, clYellow));
 }
 
 TEST_F(MainDiagram, SpectralLinesMarkDiagramScaleBandAndMiniature) {

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QFont>
+
+// The fonts the windows and the diagrams are laid out for: every caption and every diagram text
+// has the width and height the fixed layouts expect. The font files are registered from where their
+// Debian packages install them on first use; a missing file leaves a sans font of the same size
+// in its place, so the program still runs and draws, only less exactly.
+
+// The controls' font: 8-point "MS Sans Serif" (13-pixel lines at 96 dpi).
+QFont ControlFont();
+
+// The face of canvas texts of `points` points, at the pixel size they have at 96 dpi, unsmoothed:
+// "MS Sans Serif" for 8 points, the only size it holds; a narrow sans for larger texts, so that a
+// 12-point grid text such as "350nm" stays inside the 48 pixels left of its line's text position.
+QFont CanvasFont(int points);
