@@ -26,6 +26,23 @@ void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, i
     window.setFixedSize(clientWidth, clientHeight);
 }
 
+void TSpinEdit::stepBy(int steps) {
+    // The toolkit would take Page Up and Page Down, and the wheel with a modifier held, for ten steps.
+    QSpinBox::stepBy(steps > 0 ? 1 : steps < 0 ? -1 : 0);
+}
+
+TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,
+                       const QString& hint) {
+    auto* edit = new TSpinEdit(parent);
+    edit->setGeometry(place);
+    edit->setRange(minimum, maximum);
+    edit->setSingleStep(step);
+    edit->setValue(value);
+    edit->setToolTip(hint);
+    edit->findChild<QLineEdit*>()->setReadOnly(true);
+    return edit;
+}
+
 void MakeBold(QWidget& widget) {
     QFont bold = widget.font();
     bold.setBold(true);

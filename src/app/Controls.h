@@ -2,6 +2,7 @@
 
 #include <QPoint>
 #include <QRect>
+#include <QSpinBox>
 #include <QString>
 
 class QLabel;
@@ -17,5 +18,15 @@ QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place);
 // Gives `window` its caption, a fixed client size and a frame with only the system menu and the
 // close button.
 void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, int clientHeight);
+// A spin edit: nothing can be typed into it, and its arrows, the arrow keys, Page Up and Page Down
+// and the mouse wheel all change its value by exactly one step at a time.
+class TSpinEdit : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+    void stepBy(int steps) override;
+};
+// A spin edit at `place` with its range, step, value and hint.
+TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,
+                       const QString& hint);
 // Sets the bold form of the widget's font.
 void MakeBold(QWidget& widget);

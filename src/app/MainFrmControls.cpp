@@ -144,10 +144,8 @@ void TMainForm::CreateControls(QWidget* client) {
     Autoscale_CheckBox = CheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
                                   QStringLiteral("Automatische Skalierung einschalten?"));
     Label3 = NewLabel(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
-    Skalierung_SpinEdit = new QSpinBox(GroupBox2);
-    Skalierung_SpinEdit->setGeometry(72, 32, 41, 22);
-    Skalierung_SpinEdit->setRange(1, 4);
-    Skalierung_SpinEdit->setToolTip(QStringLiteral("Wert für manuelle Skalierung (1..4)"));
+    Skalierung_SpinEdit = NewSpinEdit(GroupBox2, QRect(72, 32, 41, 22), 1, 4, 1, 1,
+                                      QStringLiteral("Wert für manuelle Skalierung (1..4)"));
     Min_CheckBox = CheckBox(GroupBox2, QRect(8, 64, 113, 17), QStringLiteral("Minimum markieren"),
                             QStringLiteral("Minimum farblich markieren?"));
     Max_CheckBox = CheckBox(GroupBox2, QRect(8, 88, 113, 17), QStringLiteral("Maximum markieren"),
@@ -205,9 +203,6 @@ void TMainForm::CreateControls(QWidget* client) {
     StatusBar->SetPanelText(2, QStringLiteral("KX207 · Lehrmittel-Spektroskopie"));
     StatusBar->SetPanelText(3, QStringLiteral("kein Spektrometer angeschlossen"));
     StatusBar->setToolTip(QStringLiteral("https://www.kolix-spektrometer.de"));
-
-    // The spin edits of this program step by their arrows only; nothing can be typed into them.
-    Skalierung_SpinEdit->findChild<QLineEdit*>()->setReadOnly(true);
 }
 
 void TMainForm::ConnectHandlers() {

@@ -12,24 +12,17 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 
 TSetupForm* SetupForm = nullptr;
 
 namespace {
 
-QSpinBox* SpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,
-                   const QString& hint) {
-    auto* edit = new QSpinBox(parent);
-    edit->setGeometry(place);
-    edit->setRange(minimum, maximum);
-    edit->setSingleStep(step);
-    edit->setValue(value);
-    edit->setToolTip(hint);
-    // Values change only by the arrows or the arrow keys, one step at a time.
-    edit->findChild<QLineEdit*>()->setReadOnly(true);
-    return edit;
+// The span the range edit shows for the ends `lambdaMin` and `lambdaMax`. Ends loaded from a file may
+// lie as far apart as their 32 bits allow, so the difference is taken in 64 bits; the edit clamps it.
+int RangeOf(int32_t lambdaMin, int32_t lambdaMax) {
+    return static_cast<int>(std::clamp<int64_t>(int64_t(lambdaMax) - lambdaMin, INT32_MIN, INT32_MAX));
 }
-
 
 QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
                          const QString& hint) {
@@ -49,10 +42,10 @@ TSetupForm::TSetupForm() {
     GroupBox4 = new QGroupBox(QStringLiteral("Wellenlängenkalibrierung "), this);
     GroupBox4->setGeometry(8, 4, 208, 140);
     Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
-    Lambda_min_Edit = SpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
+    Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
                                QStringLiteral("kleinste Wellenlänge"));
     Label3 = NewLabel(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
-    Bereich_Edit = SpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
+    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
                             QStringLiteral("Wellenlängenbereich"));
     Label2 = NewLabel(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
     Lambda_max_Edit = new QLineEdit(GroupBox4);
@@ -61,7 +54,7 @@ TSetupForm::TSetupForm() {
     Lambda_max_Edit->setEnabled(false);
     Lambda_max_Edit->setToolTip(QStringLiteral("Größte Wellenlänge"));
     Label4 = NewLabel(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
-    OffsetEdit = SpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
+    OffsetEdit = NewSpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
 
     OK_Button = GlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
                             QStringLiteral("Werte übernehmen..."));
@@ -90,7 +83,7 @@ void TSetupForm::FormActivate() {
     // A value outside an edit's range is clamped there, and the change handler this fires applies
     // the clamped value to the main window.
     OffsetEdit->setValue(MainForm->ZeroOffset);
-    Bereich_Edit->setValue(MainForm->Calibration.LambdaMax - MainForm->Calibration.LambdaMin);
+    Bereich_Edit->setValue(RangeOf(MainForm->Calibration.LambdaMin, MainForm->Calibration.LambdaMax));
     Lambda_min_Edit->setValue(MainForm->Calibration.LambdaMin);
 }
 
@@ -129,7 +122,7 @@ void TSetupForm::Cancel_ButtonClick() {
         const QSignalBlocker blockRange(Bereich_Edit);
         Lambda_min_Edit->setValue(SavedLambdaMin);
         Lambda_max_Edit->setText(QString::number(SavedLambdaMax));
-        Bereich_Edit->setValue(SavedLambdaMax - SavedLambdaMin);
+        Bereich_Edit->setValue(RangeOf(SavedLambdaMin, SavedLambdaMax));
     }
     MainForm->ZeroOffset = SavedZeroOffset;
     MainForm->SetCalibration(SavedLambdaMin, SavedLambdaMax);

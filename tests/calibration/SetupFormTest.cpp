@@ -1,14 +1,18 @@
 #include "app/IniFile.h"
 #include "calibration/Setup.h"
+#include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,7 +30,7 @@ protected:
     static void ExpectAxis(int32_t lambdaMin, int32_t lambdaMax) {
         EXPECT_EQ(MainForm->Calibration.LambdaMin, lambdaMin);
         EXPECT_EQ(MainForm->Calibration.LambdaMax, lambdaMax);
-        EXPECT_DOUBLE_EQ(MainForm->Calibration.NmPerChannel, (lambdaMax - lambdaMin) / 127.0);
+        EXPECT_DOUBLE_EQ(MainForm->Calibration.NmPerChannel, (double(lambdaMax) - lambdaMin) / 127.0);
         EXPECT_EQ(MainForm->Lambda_min_Label->text(), QString::number(lambdaMin) + "nm");
         EXPECT_EQ(MainForm->Lambda_max_Label->text(), QString::number(lambdaMax) + "nm");
     }
@@ -116,6 +120,77 @@ TEST_F(SetupFormTest, ARangeOutsideTheEditsIsClampedAndCancelRestoresItExactly) 
     ExpectAxis(300, 615);
     SetupForm->Cancel_Button->click();
     ExpectAxis(250, 565);
+}
+
+TEST_F(SetupFormTest, ControlsShowTheirCaptionsHintsStatesAndLimits) {
+    TSetupForm& f = *SetupForm;
+    Open();
+    EXPECT_EQ(f.windowTitle(), "Einstellungen");
+    EXPECT_EQ(f.size(), QSize(224, 199));
+    ExpectFaces({
+        {"GroupBox4", f.GroupBox4, "Wellenlängenkalibrierung ", "", true, false},
+        {"Label1", f.Label1, "Minimum [nm]:", "", true, false},
+        {"Lambda_min_Edit", f.Lambda_min_Edit, "360", "kleinste Wellenlänge", true, false},
+        {"Label3", f.Label3, "Bereich [nm]:", "", true, false},
+        {"Bereich_Edit", f.Bereich_Edit, "315", "Wellenlängenbereich", true, false},
+        {"Label2", f.Label2, "Maximum [nm]:", "", true, false},
+        {"Lambda_max_Edit", f.Lambda_max_Edit, "675", "Größte Wellenlänge", false, false},
+        {"Label4", f.Label4, "Nulloffset:", "", true, false},
+        {"OffsetEdit", f.OffsetEdit, "0", "Nulloffset", true, false},
+        {"OK_Button", f.OK_Button, "OK", "Werte übernehmen...", true, false},
+        {"Cancel_Button", f.Cancel_Button, "Abbruch", "Abbruch. Daten werden nicht übernommen.", true, false},
+    });
+    EXPECT_TRUE(f.Lambda_max_Edit->isReadOnly());
+    EXPECT_TRUE(f.OK_Button->isDefault());
+    EXPECT_TRUE(f.OK_Button->font().bold());
+    EXPECT_TRUE(f.Cancel_Button->font().bold());
+    const struct {
+        QSpinBox* edit;
+        int minimum, maximum, step;
+    } limits[] = {{f.Lambda_min_Edit, 300, 500, 1}, {f.Bereich_Edit, 250, 350, 1}, {f.OffsetEdit, 0, 200, 5}};
+    for (const auto& limit : limits) {
+        EXPECT_EQ(limit.edit->minimum(), limit.minimum);
+        EXPECT_EQ(limit.edit->maximum(), limit.maximum);
+        EXPECT_EQ(limit.edit->singleStep(), limit.step);
+    }
+}
+
+TEST_F(SetupFormTest, EveryKeyStepsASpinEditOneStepOnly) {
+    Open();
+    MainForm->Autoscale_CheckBox->setChecked(false);
+    MainForm->Skalierung_SpinEdit->setValue(2);
+    const struct {
+        QSpinBox* edit;
+        int from, up;
+    } edits[] = {{SetupForm->Lambda_min_Edit, 360, 361},
+                 {SetupForm->Bereich_Edit, 315, 316},
+                 {SetupForm->OffsetEdit, 0, 5},
+                 {MainForm->Skalierung_SpinEdit, 2, 3}};
+    for (const auto& e : edits)
+        for (const Qt::Key up : {Qt::Key_Up, Qt::Key_PageUp}) {
+            QTest::keyClick(e.edit, up);
+            EXPECT_EQ(e.edit->value(), e.up) << e.edit->toolTip().toStdString() << " key " << up;
+            QTest::keyClick(e.edit, up == Qt::Key_Up ? Qt::Key_Down : Qt::Key_PageDown);
+            EXPECT_EQ(e.edit->value(), e.from) << e.edit->toolTip().toStdString() << " key " << up;
+        }
+    QTest::keyClick(SetupForm->Lambda_min_Edit, Qt::Key_PageUp);
+    ExpectAxis(361, 676);
+}
+
+TEST_F(SetupFormTest, EndsAsFarApartAsThirtyTwoBitsAllowAreClampedWithoutOverflow) {
+    MainForm->SetCalibration(INT32_MIN, INT32_MAX);
+    Open();
+    EXPECT_EQ(SetupForm->Lambda_min_Edit->value(), 300);
+    EXPECT_EQ(SetupForm->Bereich_Edit->value(), 350);
+    ExpectAxis(300, 650);
+    SetupForm->Cancel_Button->click();
+    ExpectAxis(INT32_MIN, INT32_MAX);
+
+    MainForm->SetCalibration(INT32_MAX, INT32_MIN);
+    Open();
+    EXPECT_EQ(SetupForm->Bereich_Edit->value(), 250);
+    SetupForm->Cancel_Button->click();
+    ExpectAxis(INT32_MAX, INT32_MIN);
 }
 
 } // namespace
