@@ -65,7 +65,6 @@ TSpektralForm::TSpektralForm() {
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setGeometry(8, 225, 425, 125);
-    Memo1->setReadOnly(true);
     QStringList lines;
     for (const char* line : Instructions)
         lines << QString::fromUtf8(line);

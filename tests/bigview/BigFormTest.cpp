@@ -2,6 +2,7 @@
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "bigview/BigDlg.h"
+#include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 
 #include <QAction>
@@ -88,6 +89,41 @@ TEST_F(BigFormTest, CloseBoxHidesWithoutChangingTheStoredState) {
     EXPECT_EQ(TIniFile("KX207.INI", folder.Path()).ReadString("Fenster", "Big", ""), "1");
     MainForm->GroesSpektrogramm1->trigger();
     EXPECT_TRUE(BigForm->isVisible()) << "the menu shows it again after the close box";
+}
+
+TEST_F(BigFormTest, ControlsStandAtTheirPlacesWithTheirCaptions) {
+    TBigForm& f = *BigForm;
+    MainForm->GroesSpektrogramm1->trigger();
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(f.windowTitle(), "Spektrogramm");
+    EXPECT_EQ(f.size(), QSize(1053, 610));
+    ExpectPlaces({
+        {"SpektrumEdit", f.SpektrumEdit, {56, 1, 449, 21}},
+        {"LambdaEdit", f.LambdaEdit, {512, 1, 108, 21}},
+        {"RefEdit", f.RefEdit, {632, 1, 105, 21}},
+        {"Image", f.Image, {2, 24, 1021, 512}},
+        {"Spektral_Image", f.Spektral_Image, {2, 555, 1021, 45}},
+    });
+    const std::pair<QLabel*, QPoint> labels[] = {{f.Range_Label1, {1024, 28}},  {f.Range_Label2, {1024, 136}},
+                                                 {f.Range_Label3, {1024, 264}}, {f.Range_Label4, {1024, 392}},
+                                                 {f.Range_Label5, {1024, 522}}, {f.Lambda_min_Label, {0, 541}}};
+    for (const auto& [label, place] : labels)
+        EXPECT_EQ(label->pos(), place) << label->text().toStdString();
+    EXPECT_EQ(f.Lambda_max_Label->geometry().right(), 1022) << "under the diagram's right end";
+    EXPECT_EQ(f.Lambda_max_Label->y(), 541);
+    EXPECT_EQ(f.SpektrumEdit->EditLabel->geometry().right() + 1 + 3, 56) << "label 3 pixels left of its edit";
+    ExpectFaces({
+        {"EditLabel", f.SpektrumEdit->EditLabel, "Spektrum:", "", true, false},
+        {"SpektrumEdit", f.SpektrumEdit, "", "", true, false},
+        {"LambdaEdit", f.LambdaEdit, "", "", true, false},
+        {"RefEdit", f.RefEdit, "", "", true, false},
+        {"Range_Label1", f.Range_Label1, "256", "Skalenendwert", true, false},
+        {"Range_Label5", f.Range_Label5, "0", "", true, false},
+        {"Lambda_min_Label", f.Lambda_min_Label, "360nm", "", true, false},
+        {"Lambda_max_Label", f.Lambda_max_Label, "675nm", "", true, false},
+    });
+    EXPECT_FALSE(f.LambdaEdit->isVisibleTo(&f));
+    EXPECT_FALSE(f.RefEdit->isVisibleTo(&f));
 }
 
 } // namespace

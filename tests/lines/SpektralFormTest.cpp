@@ -1,13 +1,16 @@
 #include "app/Program.h"
 #include "lines/SpektralDlg.h"
+#include "support/LayoutTable.h"
 #include "support/TempFolder.h"
 
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -59,7 +62,32 @@ TEST_F(SpektralFormTest, InstructionsReadLineByLine) {
     EXPECT_EQ(lines[7], QString());
     EXPECT_EQ(lines[9], QStringLiteral("Hg - Quecksilberdampflampe"));
     EXPECT_EQ(lines.mid(10), QStringList({"404", "435", "492", "545", "578", "615"}));
-    EXPECT_EQ(SpektralForm->OK_Button->text(), QStringLiteral("Beenden"));
+
+    // The user may write into the field; nothing of it outlives the run.
+    QTest::keyClicks(SpektralForm->Memo1, QStringLiteral("Notiz "));
+    EXPECT_TRUE(SpektralForm->Memo1->toPlainText().startsWith(QStringLiteral("Notiz Hinzufügen")));
+    DestroyWindows();
+    CreateWindows({settings.Path()});
+    EXPECT_EQ(SpektralForm->Memo1->toPlainText().split('\n').value(0), QStringLiteral("Hinzufügen eigener Einträge:"));
+    EXPECT_EQ(TempFolder::Read(settings.File("KX207.INI")).find("Notiz"), std::string::npos);
+}
+
+TEST_F(SpektralFormTest, ControlsShowTheirCaptionsAndStates) {
+    TSpektralForm& f = *SpektralForm;
+    EXPECT_EQ(f.windowTitle(), "Spektrallinien einblenden");
+    EXPECT_EQ(f.size(), QSize(441, 395));
+    ExpectFaces({
+        {"Label2", f.Label2, "Spektraldateien:", "", true, false},
+        {"ListView", f.ListView, "", "", true, false},
+        {"Label1", f.Label1, "Spektrallinien:", "", true, false},
+        {"Spektrum_Edit", f.Spektrum_Edit, "", "", true, false},
+        {"ListBox", f.ListBox, "", "", false, false},
+        {"Memo1", f.Memo1, f.Memo1->toPlainText(), "", true, true},
+        {"OK_Button", f.OK_Button, "Beenden", "", true, false},
+    });
+    EXPECT_TRUE(f.OK_Button->isDefault());
+    EXPECT_TRUE(f.OK_Button->font().bold());
+    EXPECT_EQ(f.ListView->editTriggers(), QAbstractItemView::NoEditTriggers);
 }
 
 TEST_F(SpektralFormTest, ListsLineFilesByNameAndLoadsTheRememberedOne) {
