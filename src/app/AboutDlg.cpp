@@ -36,7 +36,8 @@ TAboutForm::TAboutForm() {
     RichEdit1 = new QTextEdit(this);
     RichEdit1->setGeometry(8, 8, 289, 161);
     RichEdit1->setReadOnly(true);
-    RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { background: #c0c0c0; color: #0000ff; font-weight: bold; }"));
+    RichEdit1->setStyleSheet(QStringLiteral("QTextEdit { background: #c0c0c0; color: #0000ff; }"));
+    MakeBold(*RichEdit1);
     for (const char* line : AboutText) {
         RichEdit1->append(QString::fromUtf8(line));
         RichEdit1->setAlignment(Qt::AlignCenter);

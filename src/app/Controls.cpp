@@ -1,5 +1,7 @@
 #include "app/Controls.h"
 
+#include "spectrum/DesignFonts.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -44,7 +46,5 @@ TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int max
 }
 
 void MakeBold(QWidget& widget) {
-    QFont bold = widget.font();
-    bold.setBold(true);
-    widget.setFont(bold);
+    widget.setFont(BoldControlFont());
 }

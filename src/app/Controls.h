@@ -28,5 +28,5 @@ public:
 // A spin edit at `place` with its range, step, value and hint.
 TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,
                        const QString& hint);
-// Sets the bold form of the widget's font.
+// Gives the widget the bold caption font.
 void MakeBold(QWidget& widget);

@@ -44,6 +44,13 @@ QFont ControlFont() {
     return font;
 }
 
+QFont BoldControlFont() {
+    QFont font = FontOf(FallbackFamily);
+    font.setPointSize(8);
+    font.setBold(true);
+    return font;
+}
+
 QFont CanvasFont(int points) {
     QFont font = FontOf(points == 8 ? DesignFamily : NarrowFamily);
     font.setPixelSize(std::max(1, PixelSizeForPoints(points)));

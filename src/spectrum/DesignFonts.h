@@ -10,6 +10,10 @@
 // The controls' font: 8-point "MS Sans Serif" (13-pixel lines at 96 dpi).
 QFont ControlFont();
 
+// The bold captions' font: the design font has no bold face and its bitmaps cannot be thickened,
+// so a bold sans of the same size.
+QFont BoldControlFont();
+
 // The face of canvas texts of `points` points, at the pixel size they have at 96 dpi, unsmoothed:
 // "MS Sans Serif" for 8 points, the only size it holds; a narrow sans for larger texts, so that a
 // 12-point grid text such as "350nm" stays inside the 48 pixels left of its line's text position.
