@@ -148,6 +148,33 @@ TEST_F(CsvSpectrumFile, FirstLineGivesTheNameAfterTenCharacters) {
     EXPECT_EQ(nameOf("Spektrum"), QString());
     EXPECT_EQ(nameOf("Spektrum: Kanal 3"), QString());
     EXPECT_EQ(nameOf("Spektrum: kanal 3"), QStringLiteral("kanal 3"));
+    // The line as one spreadsheet cell: quotes and the empty cells that fill the row go.
+    EXPECT_EQ(nameOf("\"Spektrum: Hg \"\"3\"\"; Na\";;"), QStringLiteral("Hg \"3\"; Na"));
+    EXPECT_EQ(nameOf("\"Spektrum: offen"), QStringLiteral("offen"));
+    EXPECT_EQ(nameOf("Spektrum: Neon;;"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("Spektrum: Neon,,"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("Spektrum: \"Neon\""), QStringLiteral("\"Neon\""));
+    EXPECT_EQ(nameOf("\"Spektrum: Kanal 3\";;"), QString());
+}
+
+TEST_F(CsvSpectrumFile, FilesASpreadsheetSavedAgainLoadWithNameAndReadings) {
+    const std::string utf8 = TempFolder::Read(KX207_TEST_DATA "/calc-utf-8.csv");
+    const std::string marked = folder.File("marked.csv");
+    TempFolder::Write(marked, "\xEF\xBB\xBF" + utf8);
+    const std::vector<std::pair<std::string, QString>> cases = {
+        {KX207_TEST_DATA "/calc-windows-1252.csv", QStringLiteral("Hg-Lampe Übung Nr. 3 \"Linien\"")},
+        {KX207_TEST_DATA "/calc-utf-8.csv", QStringLiteral("Glühlampe 60 W")},
+        {marked, QStringLiteral("Glühlampe 60 W")}};
+    for (const auto& [path, name] : cases) {
+        const SpectrumFileContents file = LoadSpectrumFile(path);
+        EXPECT_EQ(file.Name, name) << path;
+        Readings readings{};
+        WavelengthCalibration calibration;
+        ApplySpectrumFile(file, readings, calibration);
+        EXPECT_EQ(readings, SampleReadings()) << path;
+        EXPECT_EQ(calibration.LambdaMin, 380) << path;
+        EXPECT_EQ(calibration.LambdaMax, 700) << path;
+    }
 }
 
 TEST_F(CsvSpectrumFile, CommaAndSemicolonBothSeparateFields) {
