@@ -43,7 +43,7 @@ bool BecomeNobody(bool inInstrumentGroup) {
 namespace Unprivileged {
 
 bool CanRun(bool inInstrumentGroup) {
-    return geteuid() == 0 || !inInstrumentGroup || MemberOf(InstrumentGroup());
+    return geteuid() == 0 || MemberOf(InstrumentGroup()) == inInstrumentGroup;
 }
 
 void Run(const std::function<void()>& body, bool inInstrumentGroup) {

@@ -15,7 +15,8 @@ void Run(const std::function<void()>& body, bool inInstrumentGroup = false);
 // Hands `path` to the user Run runs as, so that it can write there (nothing to do without privileges).
 void Give(const std::string& path);
 
-// Whether Run can take the given group membership (false only for a test user outside dialout).
+// Whether Run can run as a user in or outside dialout, as asked: always for the superuser, otherwise only
+// as the test's own user is.
 bool CanRun(bool inInstrumentGroup);
 
 } // namespace Unprivileged
