@@ -32,7 +32,8 @@ bool ActsForInstrumentGroup() {
     gid_t id = 0;
     if (geteuid() == 0 || !InstrumentGroup(id) || getegid() == id) return true;
     std::vector<gid_t> groups(static_cast<size_t>(std::max(getgroups(0, nullptr), 0)) + 1);
-    groups.resize(static_cast<size_t>(std::max(getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
+    groups.resize(
+        static_cast<size_t>(std::max(getgroups(static_cast<int>(groups.size()), groups.data()), 0)));
     return std::find(groups.begin(), groups.end(), id) != groups.end();
 }
 
@@ -95,7 +96,9 @@ TSettingsWriteLock::TSettingsWriteLock(const std::string& folder)
     }
 }
 
-TSettingsWriteLock::~TSettingsWriteLock() { close(fd_); }
+TSettingsWriteLock::~TSettingsWriteLock() {
+    close(fd_);
+}
 
 std::string SettingsWriteProblem(const std::string& folder, const std::string& fileName) {
     const std::string path = folder + "/" + fileName;
@@ -111,7 +114,8 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
     } else if (IsFolder(folder, info)) {
         if (MayWrite(folder, W_OK | X_OK)) return {};
         joining = GroupWouldWrite(info);
-        reason = "Der Ordner " + folder + " ist für die Gruppe " + InstrumentGroupName + " nicht beschreibbar.";
+        reason =
+            "Der Ordner " + folder + " ist für die Gruppe " + InstrumentGroupName + " nicht beschreibbar.";
         remedy = "sudo chgrp " + InstrumentGroupName + " " + folder + " && sudo chmod 2775 " + folder;
     } else {
         const std::string parent = ParentOf(folder);
@@ -125,7 +129,8 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
     }
     if (joining) {
         reason = "Der Benutzer " + UserName() + " gehört nicht zur Gruppe " + InstrumentGroupName + ".";
-        remedy = "sudo adduser " + UserName() + " " + InstrumentGroupName + "\nDanach ab- und wieder anmelden.";
+        remedy =
+            "sudo adduser " + UserName() + " " + InstrumentGroupName + "\nDanach ab- und wieder anmelden.";
     }
     return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason +
            "\n\nAbhilfe im Terminal:\n" + remedy;

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <stdexcept>
 #include <grp.h>
 #include <pwd.h>
+#include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
