@@ -1,12 +1,10 @@
 #include "app/IniFile.h"
 
+#include "app/SettingsFolder.h"
 #include "files/AtomicFile.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 #include <system_error>
 #include <vector>
 
@@ -206,31 +204,30 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    IniLines file = IniLines::Load(Path());
-    // A value is one line of the file: what follows a line break in it (a folder name may hold one)
-    // would otherwise stand as lines of their own, as other keys or sections.
-    const std::string entry = key + "=" + value.substr(0, value.find_first_of("\r\n"));
-    const size_t line = file.FindKey(section, key);
-    if (line != std::string::npos) {
-        // A replaced line keeps its own line end, so a file edited on Windows stays consistent.
-        const bool crlf = !file.lines[line].empty() && file.lines[line].back() == '\r';
-        file.lines[line] = crlf ? entry + '\r' : entry;
-    } else if (const size_t body = file.SectionBody(section); body != std::string::npos) {
-        size_t insertAt = file.SectionEnd(body);
-        while (insertAt > body && Trim(file.lines[insertAt - 1]).empty())
-            --insertAt;
-        file.lines.insert(file.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
-    } else {
-        if (!file.lines.empty() && !Trim(file.lines.back()).empty())
-            file.lines.emplace_back();
-        file.lines.push_back("[" + section + "]");
-        file.lines.push_back(entry);
-    }
-    file.endsWithNewline = true;
     try {
-        // The folder is made on first use so that the group of the machine's instrument users may write.
-        if (mkdir(folder_.c_str(), 02775) == 0)
-            chmod(folder_.c_str(), 02775);
+        MakeSettingsFolder(folder_);
+        const TSettingsWriteLock lock(folder_);
+        IniLines file = IniLines::Load(Path());
+        // A value is one line of the file: what follows a line break in it (a folder name may hold one)
+        // would otherwise stand as lines of their own, as other keys or sections.
+        const std::string entry = key + "=" + value.substr(0, value.find_first_of("\r\n"));
+        const size_t line = file.FindKey(section, key);
+        if (line != std::string::npos) {
+            // A replaced line keeps its own line end, so a file edited on Windows stays consistent.
+            const bool crlf = !file.lines[line].empty() && file.lines[line].back() == '\r';
+            file.lines[line] = crlf ? entry + '\r' : entry;
+        } else if (const size_t body = file.SectionBody(section); body != std::string::npos) {
+            size_t insertAt = file.SectionEnd(body);
+            while (insertAt > body && Trim(file.lines[insertAt - 1]).empty())
+                --insertAt;
+            file.lines.insert(file.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+        } else {
+            if (!file.lines.empty() && !Trim(file.lines.back()).empty())
+                file.lines.emplace_back();
+            file.lines.push_back("[" + section + "]");
+            file.lines.push_back(entry);
+        }
+        file.endsWithNewline = true;
         // Every user of the machine's instrument group may change the settings, whatever their umask.
         WriteFileAtomically(Path(), file.Text(), 0664, false);
     } catch (const std::system_error&) {

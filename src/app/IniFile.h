@@ -12,7 +12,9 @@ public:
 
 // The per-machine settings file "KX207.INI", one value per call. Nothing is cached: every read
 // opens the file, every write reaches it at once (replaced atomically), and lines written by
-// anybody else stay as they were.
+// anybody else stay as they were. Writes of several copies of the program take turns, so none loses
+// another's key; reads take no lock, since a replaced file is always seen whole, old or new, and a
+// read can then never be held up by a writer.
 class TIniFile {
 public:
     // `fileName` is the bare name; it resolves to `folder`, the one settings folder of the machine.
@@ -29,7 +31,8 @@ public:
     // Read as an integer; any non-zero value is true.
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
-    // Each write raises EIniFileException "In KX207.INI kann nicht geschrieben werden" when refused.
+    // Each write raises EIniFileException "In KX207.INI kann nicht geschrieben werden" when refused,
+    // also for a file the user may not write; the file then stays as it was.
     // A value holds one line: a line break in it and whatever follows are not written.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);

@@ -4,6 +4,7 @@
 #include "app/Application.h"
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
+#include "app/SettingsFolder.h"
 #include "app/StatusBar.h"
 #include "app/WindowPlacement.h"
 #include "bigview/BigDlg.h"
@@ -18,6 +19,7 @@
 #include <QMessageBox>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTimer>
 
 TMainForm* MainForm = nullptr;
 
@@ -89,6 +91,17 @@ void TMainForm::FormCreate() {
     BigShown = false;
     ReferenceValue = 0;
     settingsRead_ = true;
+    WarnIfSettingsCannotBeWritten();
+}
+
+void TMainForm::WarnIfSettingsCannotBeWritten() {
+    // Said once at start, over the shown window, while the user can still mend it; at quit the run's
+    // settings would already be lost.
+    const QString problem = QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
+    if (!problem.isEmpty())
+        QTimer::singleShot(0, this, [this, problem] {
+            QMessageBox::warning(this, QCoreApplication::applicationName(), problem);
+        });
 }
 
 void TMainForm::FormDestroy() {

@@ -218,6 +218,8 @@ private:
     void ConnectReadout();
     // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
     void RedrawUnlessMeasuring();
+    // Tells the user at start, in one message, when the settings can't be written, why, and the remedy.
+    void WarnIfSettingsCannotBeWritten();
     // Finds the instrument's port in the device registry and opens it; without it, Start stays disabled.
     void ConnectInstrument();
     // One command byte to the instrument.

@@ -57,10 +57,37 @@ QStringView AfterFirstSeparator(QStringView text) {
     return comma < 0 ? text : text.mid(comma + 1);
 }
 
+// The first line as the one cell it is in a spreadsheet. A spreadsheet that saves the file again quotes
+// the cell where the name holds a quote or a separator ("Spektrum: a ""b"""), and fills the row with
+// empty cells to the width of the others (;;). The program's own title lines never start with a quote;
+// only a name ending in a separator loses it.
+QString TitleCell(const QString& line) {
+    QString cell;
+    qsizetype rest = 0;
+    if (line.startsWith(u'"')) {
+        for (rest = 1; rest < line.size(); ++rest) {
+            if (line[rest] != u'"') {
+                cell += line[rest];
+            } else if (rest + 1 < line.size() && line[rest + 1] == u'"') {
+                cell += u'"';
+                ++rest;
+            } else {
+                ++rest;
+                break;
+            }
+        }
+    }
+    cell += QStringView(line).mid(rest);
+    qsizetype end = cell.size();
+    while (end > 0 && (cell[end - 1] == u';' || cell[end - 1] == u','))
+        --end;
+    return cell.left(end);
+}
+
 // Title, name and readings from the first lines of a spectrum file.
 SpectrumFileContents SpectrumFromLines(const QStringList& lines) {
     SpectrumFileContents contents;
-    const QString title = lines.value(0);
+    const QString title = TitleCell(lines.value(0));
     if (!title.contains(u"Kanal")) contents.Name = title.mid(TitlePrefix().size());
     // A file that starts with the column header has no title line: its data follows at once.
     const qsizetype firstDataLine = title.startsWith(u"Kanal") ? 1 : 2;

@@ -1,11 +1,15 @@
 #include "app/IniFile.h"
+#include "app/SettingsFolder.h"
 
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -32,7 +36,7 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefaults) {
 
 TEST_F(IniFileTest, IntegerFormsFollowTheSettingsRules) {
     Given("[Diagramm]\nhex=0x00FF00\nLINIENFARBE=0X1f\nword=gelb\nneg=-3\nplus=+12\nbare0x=0x\nbig=4294967296\n"
-          "hexall=0xFFFFFFFF\nhexlong=0x123456789\nblank=\ntrail=12a\nmin=-2147483648\n");
+          "hexall=0xFFFFFFFF\nhexlong=0x123456789\nblank=\ntrail=12a\nmin=-2147483648\nnines=0x99\n");
     EXPECT_EQ(ini.ReadInteger("Diagramm", "hex", 1), 65280);
     EXPECT_EQ(ini.ReadInteger("Diagramm", "Linienfarbe", 1), 31) << "key names compare without regard to case";
     EXPECT_EQ(ini.ReadInteger("Diagramm", "word", 65535), 65535);
@@ -45,6 +49,7 @@ TEST_F(IniFileTest, IntegerFormsFollowTheSettingsRules) {
     EXPECT_EQ(ini.ReadInteger("Diagramm", "blank", 9), 9);
     EXPECT_EQ(ini.ReadInteger("Diagramm", "trail", 9), 9);
     EXPECT_EQ(ini.ReadInteger("Diagramm", "min", 9), INT32_MIN);
+    EXPECT_EQ(ini.ReadInteger("Diagramm", "nines", 9), 153);
 }
 
 TEST_F(IniFileTest, BooleansAreIntegersWhereAnyNonZeroIsTrue) {
@@ -80,6 +85,12 @@ TEST_F(IniFileTest, WritesKeepEveryForeignLine) {
                          "[Eigenes]\r\nx=1\r\n\n[Fenster]\nLeft Main=-10\n");
     EXPECT_EQ(ini.ReadInteger("TSL1401", "Gain", 0), 42);
     EXPECT_EQ(ini.ReadInteger("Fenster", "Left Main", 0), -10);
+
+    // A line that is only a key's name is no key.
+    Given("[Diagramm]\nGitter\nGitter=1\n");
+    EXPECT_EQ(ini.ReadInteger("Diagramm", "Gitter", 7), 1);
+    ini.WriteBool("Diagramm", "Gitter", false);
+    EXPECT_EQ(Content(), "[Diagramm]\nGitter\nGitter=0\n");
 }
 
 TEST_F(IniFileTest, ALineBreakInAValueEndsItSoNoOtherKeyChanges) {
@@ -92,13 +103,147 @@ TEST_F(IniFileTest, ALineBreakInAValueEndsItSoNoOtherKeyChanges) {
     EXPECT_EQ(Content(), "[Diagramm]\nOffset=0\n[Daten]\nDatenverzeichnis=/home/a\nNotiz=eins\n");
 }
 
-TEST_F(IniFileTest, FirstWriteCreatesAGroupWritableFile) {
-    TIniFile fresh("KX207.INI", folder.File("kx207"));
-    fresh.WriteInteger("TSL1401", "Gain", 3);
-    EXPECT_EQ(TempFolder::Read(fresh.Path()), "[TSL1401]\nGain=3\n");
-    struct stat info {};
-    ASSERT_EQ(stat(fresh.Path().c_str(), &info), 0);
-    EXPECT_TRUE(info.st_mode & S_IWGRP);
+TEST_F(IniFileTest, FirstWriteMakesTheFolderForTheInstrumentGroup) {
+    if (!Unprivileged::CanRun(true)) GTEST_SKIP() << "the test's user is not in the group dialout";
+    const group* instrument = getgrnam("dialout");
+    ASSERT_NE(instrument, nullptr);
+    Unprivileged::Give(folder.Path());
+    const std::string made = folder.File("kx207");
+    Unprivileged::Run([&] {
+        umask(022);
+        TIniFile fresh("KX207.INI", made);
+        fresh.WriteInteger("TSL1401", "Gain", 3);
+        EXPECT_EQ(TempFolder::Read(fresh.Path()), "[TSL1401]\nGain=3\n");
+        struct stat info {};
+        ASSERT_EQ(stat(made.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 02775u) << std::oct << info.st_mode;
+        EXPECT_EQ(info.st_gid, instrument->gr_gid) << "never the creator's own group";
+        ASSERT_EQ(stat(fresh.Path().c_str(), &info), 0);
+        EXPECT_TRUE(info.st_mode & S_IWGRP);
+        EXPECT_EQ(info.st_gid, instrument->gr_gid);
+    }, true);
+    if (!Unprivileged::CanRun(false)) return;
+    // Somebody outside the group can't make the folder for it, and leaves none of the wrong group.
+    std::filesystem::remove_all(made);
+    Unprivileged::Run([&] {
+        EXPECT_THROW(TIniFile("KX207.INI", made).WriteInteger("TSL1401", "Gain", 3), EIniFileException);
+        EXPECT_FALSE(std::filesystem::exists(made));
+    });
+}
+
+TEST_F(IniFileTest, AnOrdinaryUserWritesOnlyFilesTheUserMayWrite) {
+    if (!Unprivileged::CanRun(true)) GTEST_SKIP() << "the test's user is not in the group dialout";
+    const group* instrument = getgrnam("dialout");
+    ASSERT_NE(instrument, nullptr);
+    const std::string old = "[Fenster]\nBig=0\n";
+    const std::vector<std::string> folders = {folder.File("gruppe"), folder.File("nur-lesen"), folder.File("fremd")};
+    Unprivileged::Give(folder.Path());
+    for (const std::string& path : folders) {
+        ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+        Unprivileged::Give(path);
+        TempFolder::Write(path + "/KX207.INI", old);
+    }
+    // Writable for the instrument group; read-only for everybody; another user's without write bits.
+    ASSERT_EQ(chown((folders[0] + "/KX207.INI").c_str(), 0, instrument->gr_gid), 0);
+    ASSERT_EQ(chmod((folders[0] + "/KX207.INI").c_str(), 0664), 0);
+    Unprivileged::Give(folders[1] + "/KX207.INI");
+    ASSERT_EQ(chmod((folders[1] + "/KX207.INI").c_str(), 0444), 0);
+    ASSERT_EQ(chmod((folders[2] + "/KX207.INI").c_str(), 0644), 0);
+    Unprivileged::Run([&] {
+        TIniFile shared("KX207.INI", folders[0]);
+        shared.WriteBool("Fenster", "Big", true);
+        EXPECT_TRUE(shared.ReadBool("Fenster", "Big", false));
+        struct stat info {};
+        ASSERT_EQ(stat(shared.Path().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0664u);
+        EXPECT_EQ(info.st_gid, instrument->gr_gid) << "the replaced file keeps its group";
+        for (const std::string& path : {folders[1], folders[2]}) {
+            try {
+                TIniFile("KX207.INI", path).WriteBool("Fenster", "Big", true);
+                ADD_FAILURE() << path << ": the write should have been refused";
+            } catch (const EIniFileException& error) {
+                EXPECT_STREQ(error.what(), "In KX207.INI kann nicht geschrieben werden");
+            }
+            EXPECT_EQ(TempFolder::Read(path + "/KX207.INI"), old) << path;
+        }
+    }, true);
+}
+
+TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
+    if (!Unprivileged::CanRun(true)) GTEST_SKIP() << "the test's user is not in the group dialout";
+    const group* instrument = getgrnam("dialout");
+    ASSERT_NE(instrument, nullptr);
+    Unprivileged::Give(folder.Path());
+    // As installed; of the wrong group; the user's own with a read-only file; below a folder nobody may write.
+    const std::string installed = folder.File("installiert");
+    const std::string wrongGroup = folder.File("falsch");
+    const std::string own = folder.File("eigen");
+    const std::string closed = folder.File("zu");
+    for (const std::string& path : {installed, wrongGroup, own, closed})
+        ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
+    ASSERT_EQ(chown(installed.c_str(), 0, instrument->gr_gid), 0);
+    ASSERT_EQ(chmod(installed.c_str(), 02775), 0);
+    ASSERT_EQ(chmod(wrongGroup.c_str(), 02775), 0);
+    Unprivileged::Give(own);
+    TempFolder::Write(own + "/KX207.INI", "");
+    Unprivileged::Give(own + "/KX207.INI");
+    ASSERT_EQ(chmod((own + "/KX207.INI").c_str(), 0444), 0);
+    const std::string missing = closed + "/kx207";
+
+    auto problem = [](const std::string& settingsFolder) {
+        return SettingsWriteProblem(settingsFolder, "KX207.INI");
+    };
+    auto says = [](const std::string& text, const std::string& part) {
+        EXPECT_NE(text.find(part), std::string::npos) << text;
+    };
+    Unprivileged::Run([&] {
+        EXPECT_EQ(problem(installed), "");
+        EXPECT_EQ(problem(folder.File("neu")), "") << "the first write makes it";
+        says(problem(wrongGroup), "Der Ordner " + wrongGroup + " ist für die Gruppe dialout nicht beschreibbar.");
+        says(problem(wrongGroup), "sudo chgrp dialout " + wrongGroup + " && sudo chmod 2775 " + wrongGroup);
+        says(problem(own), "Die Einstellungen können nicht in " + own + "/KX207.INI gespeichert werden.");
+        says(problem(own), "Die Datei ist für die Gruppe dialout nicht beschreibbar.");
+        says(problem(missing), "sudo install -d -m 2775 -g dialout " + missing);
+    }, true);
+    if (!Unprivileged::CanRun(false)) return;
+    Unprivileged::Run([&] {
+        const std::string user = getpwuid(geteuid())->pw_name;
+        for (const std::string& settingsFolder : {installed, folder.File("neu")}) {
+            says(problem(settingsFolder), "Der Benutzer " + user + " gehört nicht zur Gruppe dialout.");
+            says(problem(settingsFolder), "sudo adduser " + user + " dialout\nDanach ab- und wieder anmelden.");
+        }
+    });
+}
+
+TEST_F(IniFileTest, TwoCopiesWritingAtOnceKeepEachOthersKeys) {
+    // In memory: the test is about the turns the copies take, not about how fast the disk syncs.
+    TempFolder memory("/dev/shm");
+    TIniFile ini("KX207.INI", memory.Path());
+    for (int round = 0; round < 3; ++round) {
+        std::filesystem::remove(ini.Path());
+        std::vector<pid_t> copies;
+        for (const char* key : {"Left Big", "Top Big"}) {
+            const pid_t copy = fork();
+            ASSERT_GE(copy, 0);
+            if (copy == 0) {
+                try {
+                    for (int value = 1; value <= 300; ++value)
+                        ini.WriteInteger("Fenster", key, value);
+                } catch (const EIniFileException&) {
+                    _exit(1);
+                }
+                _exit(0);
+            }
+            copies.push_back(copy);
+        }
+        for (const pid_t copy : copies) {
+            int status = 0;
+            waitpid(copy, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        }
+        EXPECT_EQ(ini.ReadInteger("Fenster", "Left Big", 0), 300) << "round " << round;
+        EXPECT_EQ(ini.ReadInteger("Fenster", "Top Big", 0), 300) << "round " << round;
+    }
 }
 
 TEST_F(IniFileTest, RefusedWriteRaisesTheProgramsMessage) {

@@ -201,6 +201,31 @@ TEST_F(MainFormTest, RefusedWritesAtTheEndAreShownAndTheProgramStillEnds) {
     std::filesystem::create_directory(folder.Path());
 }
 
+TEST_F(MainFormTest, SettingsThatCannotBeWrittenAreToldOnceAtStart) {
+    ModalWatcher watcher;
+    auto startIn = [&](const std::string& settings, int waitMs) {
+        CreateWindows({settings});
+        created = true;
+        QElapsedTimer waited;
+        waited.start();
+        while (watcher.Texts.isEmpty() && waited.elapsed() < waitMs)
+            QApplication::processEvents();
+    };
+    startIn(folder.Path(), 300);
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "settings that can be written are not mentioned";
+    Stop();
+
+    TempFolder::Write(folder.File("datei"), "a file where a folder should be");
+    const std::string missing = folder.File("datei") + "/kx207";
+    startIn(missing, 5000);
+    EXPECT_EQ(watcher.Texts, QStringList(QString::fromStdString(
+                                 "Die Einstellungen können nicht in " + missing + "/KX207.INI gespeichert werden.\n"
+                                 "Der Ordner " + missing + " fehlt und kann nicht angelegt werden.\n\n"
+                                 "Abhilfe im Terminal:\nsudo install -d -m 2775 -g dialout " + missing)));
+    Stop();
+    EXPECT_EQ(watcher.Texts.size(), 4) << "the three messages at quit stay";
+}
+
 TEST_F(MainFormTest, LargeWindowToggleStoresItsStateAtOnce) {
     Start();
     MainForm->GroesSpektrogramm1->trigger();

@@ -1,6 +1,7 @@
 #include "files/CsvSpectrumFile.h"
 
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,16 @@ protected:
         const std::string path = folder.File("hand.csv");
         TempFolder::Write(path, Crlf(lines));
         return LoadSpectrumFile(path);
+    }
+
+    // 0 after a save of the sample spectrum named "neu" to `path`, otherwise the error it threw.
+    static int SaveError(const std::string& path) {
+        try {
+            SaveSpectrumFile(path, QStringLiteral("neu"), SampleReadings(), WavelengthCalibration());
+            return 0;
+        } catch (const std::system_error& error) {
+            return error.code().value();
+        }
     }
 
     // The reading a single data line for channel 1 gives.
@@ -137,6 +148,33 @@ TEST_F(CsvSpectrumFile, FirstLineGivesTheNameAfterTenCharacters) {
     EXPECT_EQ(nameOf("Spektrum"), QString());
     EXPECT_EQ(nameOf("Spektrum: Kanal 3"), QString());
     EXPECT_EQ(nameOf("Spektrum: kanal 3"), QStringLiteral("kanal 3"));
+    // The line as one spreadsheet cell: quotes and the empty cells that fill the row go.
+    EXPECT_EQ(nameOf("\"Spektrum: Hg \"\"3\"\"; Na\";;"), QStringLiteral("Hg \"3\"; Na"));
+    EXPECT_EQ(nameOf("\"Spektrum: offen"), QStringLiteral("offen"));
+    EXPECT_EQ(nameOf("Spektrum: Neon;;"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("Spektrum: Neon,,"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("Spektrum: \"Neon\""), QStringLiteral("\"Neon\""));
+    EXPECT_EQ(nameOf("\"Spektrum: Kanal 3\";;"), QString());
+}
+
+TEST_F(CsvSpectrumFile, FilesASpreadsheetSavedAgainLoadWithNameAndReadings) {
+    const std::string utf8 = TempFolder::Read(KX207_TEST_DATA "/calc-utf-8.csv");
+    const std::string marked = folder.File("marked.csv");
+    TempFolder::Write(marked, "\xEF\xBB\xBF" + utf8);
+    const std::vector<std::pair<std::string, QString>> cases = {
+        {KX207_TEST_DATA "/calc-windows-1252.csv", QStringLiteral("Hg-Lampe Übung Nr. 3 \"Linien\"")},
+        {KX207_TEST_DATA "/calc-utf-8.csv", QStringLiteral("Glühlampe 60 W")},
+        {marked, QStringLiteral("Glühlampe 60 W")}};
+    for (const auto& [path, name] : cases) {
+        const SpectrumFileContents file = LoadSpectrumFile(path);
+        EXPECT_EQ(file.Name, name) << path;
+        Readings readings{};
+        WavelengthCalibration calibration;
+        ApplySpectrumFile(file, readings, calibration);
+        EXPECT_EQ(readings, SampleReadings()) << path;
+        EXPECT_EQ(calibration.LambdaMin, 380) << path;
+        EXPECT_EQ(calibration.LambdaMax, 700) << path;
+    }
 }
 
 TEST_F(CsvSpectrumFile, CommaAndSemicolonBothSeparateFields) {
@@ -309,31 +347,58 @@ TEST_F(CsvSpectrumFile, FailedSaveThrowsTheSystemErrorAndLeavesTheOldFile) {
                  std::system_error);
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
 
-    // The longest name the folder allows leaves no room for the temporary file beside it.
-    const std::string existing = folder.File(std::string(251, 'a') + ".csv");
-    TempFolder::Write(existing, "old content");
+    // One byte more than a name may have.
     try {
-        SaveSpectrumFile(existing, QString(), readings, WavelengthCalibration());
+        SaveSpectrumFile(folder.File(std::string(252, 'a') + ".csv"), QString(), readings, WavelengthCalibration());
         FAIL() << "no error";
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code().value(), ENAMETOOLONG);
     }
-    EXPECT_EQ(TempFolder::Read(existing), "old content");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 0)
+        << "no temporary file may stay behind";
 }
 
-TEST_F(CsvSpectrumFile, SaveIntoReadOnlyFolderLeavesTheOldFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not stop the superuser";
-    const std::string path = folder.File("old.csv");
-    TempFolder::Write(path, "old content");
-    ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
-    try {
-        SaveSpectrumFile(path, QString(), SampleReadings(), WavelengthCalibration());
-        FAIL() << "no error";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), EACCES);
+TEST_F(CsvSpectrumFile, SaveWritesThroughALinkAndTakesTheLongestNames) {
+    const std::string target = folder.File("messung.csv");
+    const std::string link = folder.File("aktuell.csv");
+    TempFolder::Write(target, "old content");
+    ASSERT_EQ(symlink("messung.csv", link.c_str()), 0);
+    SaveSpectrumFile(link, QStringLiteral("durch den Link"), SampleReadings(), WavelengthCalibration());
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link stays a link";
+    EXPECT_EQ(LoadSpectrumFile(target).Name, QStringLiteral("durch den Link"));
+
+    // Names as long as the file system allows, also of characters longer than one byte.
+    std::string umlauts;
+    for (int i = 0; i < 125; ++i)
+        umlauts += "\xC3\xBC";
+    for (const std::string& name : {std::string(251, 'a') + ".csv", "a" + umlauts + ".csv"}) {
+        ASSERT_EQ(name.size(), 255u);
+        SaveSpectrumFile(folder.File(name), QStringLiteral("lang"), SampleReadings(), WavelengthCalibration());
+        EXPECT_EQ(LoadSpectrumFile(folder.File(name)).Name, QStringLiteral("lang"));
     }
-    EXPECT_EQ(TempFolder::Read(path), "old content");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
+}
+
+TEST_F(CsvSpectrumFile, AnOrdinaryUsersSaveFollowsThePermissionsOfFileAndFolder) {
+    const std::string closedFolder = folder.File("fremd");
+    ASSERT_EQ(mkdir(closedFolder.c_str(), 0755), 0);
+    const std::string inClosedFolder = closedFolder + "/eigene.csv";
+    const std::string readOnly = folder.File("schreibgeschuetzt.csv");
+    TempFolder::Write(inClosedFolder, "old content");
+    TempFolder::Write(readOnly, "old content");
+    for (const std::string& path : {folder.Path(), closedFolder, inClosedFolder, readOnly})
+        Unprivileged::Give(path);
+    ASSERT_EQ(chmod(closedFolder.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+    Unprivileged::Run([&] {
+        // No temporary file can be made beside it, so the user's own file is written in place.
+        EXPECT_EQ(SaveError(inClosedFolder), 0);
+        EXPECT_EQ(LoadSpectrumFile(inClosedFolder).Name, QStringLiteral("neu"));
+        EXPECT_EQ(SaveError(closedFolder + "/neue.csv"), EACCES);
+        EXPECT_EQ(SaveError(readOnly), EACCES);
+        EXPECT_EQ(TempFolder::Read(readOnly), "old content");
+    });
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closedFolder), {}), 1);
 }
 
 TEST(CsvFileName, CsvIsAppendedOnlyWithoutAnyExtension) {

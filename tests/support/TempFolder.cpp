@@ -7,9 +7,13 @@
 #include <stdexcept>
 #include <vector>
 
-TempFolder::TempFolder() {
+TempFolder::TempFolder(const std::string& preferredBase) {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = std::string(base && *base ? base : "/tmp") + "/kx207-test-XXXXXX";
+    std::error_code ignored;
+    std::string pattern = (!preferredBase.empty() && std::filesystem::is_directory(preferredBase, ignored)
+                               ? preferredBase
+                               : std::string(base && *base ? base : "/tmp")) +
+                          "/kx207-test-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     if (!mkdtemp(name.data()))

@@ -5,7 +5,9 @@
 // A fresh folder below the system's temporary folder, removed with everything in it at the end.
 class TempFolder {
 public:
-    TempFolder();
+    // Below `preferredBase` when that folder exists (such as "/dev/shm", where many synced writes
+    // cost nothing), otherwise below the system's temporary folder.
+    explicit TempFolder(const std::string& preferredBase = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+
+// The machine's settings folder is shared by the users of the instrument group "dialout": it belongs to
+// that group, is group-writable and passes its group on to the files made in it (mode 2775).
+
+// Makes `folder` when it is missing, for the instrument group with mode 2775 whatever the umask. Throws
+// std::system_error when it can't; a folder that can't be given to the group is not left behind.
+void MakeSettingsFolder(const std::string& folder);
+
+// Held by every write of the settings from reading the file to renaming the new one over it, so that
+// copies of the program writing at the same time never undo each other's keys. Throws std::system_error
+// when the folder can't be opened.
+class TSettingsWriteLock {
+public:
+    explicit TSettingsWriteLock(const std::string& folder);
+    ~TSettingsWriteLock();
+    TSettingsWriteLock(const TSettingsWriteLock&) = delete;
+    TSettingsWriteLock& operator=(const TSettingsWriteLock&) = delete;
+
+private:
+    int fd_;
+};
+
+// Why this user can't write the settings file `fileName` in `folder`, and the remedy, as the German text
+// of a message; empty when the settings can be written.
+std::string SettingsWriteProblem(const std::string& folder, const std::string& fileName);
