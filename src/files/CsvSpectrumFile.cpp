@@ -60,7 +60,7 @@ QStringView AfterFirstSeparator(QStringView text) {
 // The first line as the one cell it is in a spreadsheet. A spreadsheet that saves the file again quotes
 // the cell where the name holds a quote or a separator ("Spektrum: a ""b"""), and fills the row with
 // empty cells to the width of the others (;;). The program's own title lines never start with a quote;
-// only a name ending in a separator loses it.
+// only a name ending in two separators or more loses them.
 QString TitleCell(const QString& line) {
     QString cell;
     qsizetype rest = 0;
@@ -78,10 +78,15 @@ QString TitleCell(const QString& line) {
         }
     }
     cell += QStringView(line).mid(rest);
-    qsizetype end = cell.size();
-    while (end > 0 && (cell[end - 1] == u';' || cell[end - 1] == u','))
-        --end;
-    return cell.left(end);
+    // The filling is two empty cells at least (the header has three columns), so a name that merely
+    // ends in one separator keeps it.
+    for (const QChar separator : {u';', u','}) {
+        qsizetype end = cell.size();
+        while (end > 0 && cell[end - 1] == separator)
+            --end;
+        if (cell.size() - end >= 2) return cell.left(end);
+    }
+    return cell;
 }
 
 // Title, name and readings from the first lines of a spectrum file.

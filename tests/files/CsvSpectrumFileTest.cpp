@@ -153,6 +153,7 @@ TEST_F(CsvSpectrumFile, FirstLineGivesTheNameAfterTenCharacters) {
     EXPECT_EQ(nameOf("\"Spektrum: offen"), QStringLiteral("offen"));
     EXPECT_EQ(nameOf("Spektrum: Neon;;"), QStringLiteral("Neon"));
     EXPECT_EQ(nameOf("Spektrum: Neon,,"), QStringLiteral("Neon"));
+    EXPECT_EQ(nameOf("Spektrum: Neon;"), QStringLiteral("Neon;"));
     EXPECT_EQ(nameOf("Spektrum: \"Neon\""), QStringLiteral("\"Neon\""));
     EXPECT_EQ(nameOf("\"Spektrum: Kanal 3\";;"), QString());
 }
