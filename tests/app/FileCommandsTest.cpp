@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -243,6 +244,20 @@ TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
     AnswerQuestion(QMessageBox::Ok, &refusal);
     MainForm->FileOpenClick();
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 7) << "the dialog stays open after the refusal";
+}
+
+TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {
+    AnswerFileDialog(DataFile("a"));
+    MainForm->FileCloseClick();
+    AnswerFileDialog(DataFile("a.csv"));
+    MainForm->FileOpenClick();
+    {
+        ModalWatcher watcher;
+        MainForm->FarbeClick();
+    }
+    DestroyWindows();
+    EXPECT_FALSE(std::filesystem::exists(std::string(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
+    CreateWindows({settings.Path()});
 }
 
 } // namespace
