@@ -6,6 +6,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QSettings>
 #include <exception>
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
@@ -19,6 +20,11 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&translator_);
+    // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
+    // colours in a settings file of its own in the user's home. The program keeps nothing but
+    // KX207.INI, so that file is sent to a place that can never be created.
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {

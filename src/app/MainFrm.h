@@ -15,7 +15,7 @@
 class QAction;
 class QCheckBox;
 class QColorDialog;
-class QFileDialog;
+class TSpectrumFileDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -98,8 +98,8 @@ public:
     // be read changes nothing; `explicitLoad` says whether the user is told why.
     void LoadSpectrumFile(const QString& fileName, bool explicitLoad);
     // The file dialogs, made at their first use; both open in the folder of the last file used.
-    QFileDialog* OpenDialog();
-    QFileDialog* SaveDialog();
+    TSpectrumFileDialog* OpenDialog();
+    TSpectrumFileDialog* SaveDialog();
     // The colour dialog of the curve colour command, made at its first use.
     QColorDialog* ColorDialog();
 
@@ -232,8 +232,8 @@ private:
 
     TMainFormContext context_;
     bool settingsRead_ = false;
-    QFileDialog* openDialog_ = nullptr;
-    QFileDialog* saveDialog_ = nullptr;
+    TSpectrumFileDialog* openDialog_ = nullptr;
+    TSpectrumFileDialog* saveDialog_ = nullptr;
     QColorDialog* colorDialog_ = nullptr;
 };
 

@@ -3,9 +3,9 @@
 
 #include "app/Application.h"
 #include "app/LabeledEdit.h"
+#include "app/SpectrumFileDialog.h"
 #include "files/CsvSpectrumFile.h"
 
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <cstring>
@@ -17,30 +17,20 @@ QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(er
 
 } // namespace
 
-QFileDialog* TMainForm::OpenDialog() {
+TSpectrumFileDialog* TMainForm::OpenDialog() {
     if (!openDialog_) {
-        openDialog_ = new QFileDialog(this, QStringLiteral("Spektrum laden"));
-        openDialog_->setOption(QFileDialog::DontUseNativeDialog);
-        openDialog_->setOption(QFileDialog::ReadOnly, false);
-        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        // The chosen file need not exist; the load then tells what went wrong.
-        openDialog_->setFileMode(QFileDialog::AnyFile);
-        openDialog_->setNameFilter(QStringLiteral("CSV-Dateien (*.csv)"));
+        openDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Spektrum laden"),
+                                              QStringLiteral("CSV-Dateien (*.csv)"), QFileDialog::AcceptOpen);
         connect(openDialog_, &QFileDialog::currentChanged, this,
                 [this](const QString& path) { TApplication::RunGuarded([&] { OpenDialogSelectionChange(path); }); });
     }
     return openDialog_;
 }
 
-QFileDialog* TMainForm::SaveDialog() {
-    if (!saveDialog_) {
-        saveDialog_ = new QFileDialog(this, QStringLiteral("Speichern unter"));
-        saveDialog_->setOption(QFileDialog::DontUseNativeDialog);
-        // The overwrite question comes after ".csv" has been appended, so it asks about the real file.
-        saveDialog_->setOption(QFileDialog::DontConfirmOverwrite);
-        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog_->setNameFilter(QStringLiteral("CSV (*.csv)"));
-    }
+TSpectrumFileDialog* TMainForm::SaveDialog() {
+    if (!saveDialog_)
+        saveDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Speichern unter"), QStringLiteral("CSV (*.csv)"),
+                                              QFileDialog::AcceptSave);
     return saveDialog_;
 }
 
@@ -53,25 +43,15 @@ QString TMainForm::TakeDialogFileName(const QString& chosen) {
 }
 
 void TMainForm::FileCloseClick() {
-    QFileDialog* dialog = SaveDialog();
-    dialog->setDirectory(SaveDialogInitialDir);
-    dialog->selectFile(QString());
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+    TSpectrumFileDialog* dialog = SaveDialog();
+    if (!dialog->Run(SaveDialogInitialDir))
         return;
-    const QString fileName = TakeDialogFileName(dialog->selectedFiles().constFirst());
-    if (QFileInfo::exists(fileName) &&
-        QMessageBox::question(this, QStringLiteral("Speichern unter bestätigen"),
-                              QStringLiteral("%1 ist bereits vorhanden.\nMöchten Sie sie ersetzen?")
-                                  .arg(QFileInfo(fileName).fileName())) != QMessageBox::Yes)
-        return;
-    SaveSpectrumFile(fileName);
+    SaveSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()));
 }
 
 void TMainForm::FileOpenClick() {
-    QFileDialog* dialog = OpenDialog();
-    dialog->setDirectory(OpenDialogInitialDir);
-    dialog->selectFile(QString());
-    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+    TSpectrumFileDialog* dialog = OpenDialog();
+    if (dialog->Run(OpenDialogInitialDir))
         LoadSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()), true);
     DrawSpectrum();
 }

@@ -71,7 +71,10 @@ void TMainForm::SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedVal
 void TMainForm::SchnappschussButtonClick() { QGuiApplication::clipboard()->setImage(Image->Picture()); }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove) {
+    // A move that a control inside the area ignored reaches the area too; only the area's own
+    // free surface hides the readout.
+    if (event->type() == QEvent::MouseMove &&
+        !static_cast<QWidget*>(watched)->childAt(static_cast<QMouseEvent*>(event)->position().toPoint())) {
         if (watched == centralWidget())
             TApplication::RunGuarded([this] { FormMouseMove(); });
         else if (watched == GroupBox1)

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QHideEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -91,6 +92,13 @@ void TBigForm::hideEvent(QHideEvent* event) {
     if (!event->spontaneous())
         TApplication::RunGuarded([this] { FormHide(); });
     QDialog::hideEvent(event);
+}
+
+void TBigForm::keyPressEvent(QKeyEvent* event) {
+    // The large view is no question to be dismissed: only the menu and the close box end it.
+    if (event->matches(QKeySequence::Cancel))
+        return;
+    QDialog::keyPressEvent(event);
 }
 
 void TBigForm::mouseMoveEvent(QMouseEvent* event) {

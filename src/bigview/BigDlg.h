@@ -51,6 +51,7 @@ public:
 protected:
     bool event(QEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 };
 

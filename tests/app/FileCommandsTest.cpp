@@ -8,37 +8,53 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
 namespace {
 
-// Plays the user in the next file dialog: chooses `path` (or cancels when it is empty), after
-// `beforeChoice` has run while the dialog is open.
-void AnswerFileDialog(const QString& path, std::function<void(QFileDialog*)> beforeChoice = {}) {
+// Plays the user in the next file dialog: after `look` has seen it open, types each of `names`
+// into its name field and presses Enter while the dialog is still open, then cancels it with Esc
+// if it is open still.
+void AnswerFileDialog(const QStringList& names, std::function<void(QFileDialog*)> look = {}) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, path, beforeChoice] {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, names, look] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         if (!dialog)
             return;
+        poll->stop();
         poll->deleteLater();
-        if (beforeChoice)
-            beforeChoice(dialog);
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        // A file that does not exist yet is chosen by name inside its folder, as a user types it.
-        const int slash = path.lastIndexOf(QLatin1Char('/'));
-        dialog->setDirectory(path.left(slash + 1));
-        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(path.mid(slash + 1));
-        QMetaObject::invokeMethod(dialog, "accept");
+        // Played from the event queue, not from inside this timer, so that the pollers of question
+        // boxes keep running while the dialog asks.
+        QMetaObject::invokeMethod(dialog, [dialog, names, look] {
+            if (look)
+                look(dialog);
+            auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            for (const QString& name : names) {
+                if (!dialog->isVisible())
+                    return;
+                // The user types into the name field, which has the focus.
+                dialog->activateWindow();
+                (void)QTest::qWaitForWindowActive(dialog);
+                nameEdit->setFocus();
+                nameEdit->setText(name);
+                QTest::keyClick(nameEdit, Qt::Key_Return);
+            }
+            if (dialog->isVisible())
+                QTest::keyClick(nameEdit, Qt::Key_Escape);
+        }, Qt::QueuedConnection);
     });
     poll->start(10);
+}
+void AnswerFileDialog(const QString& name, std::function<void(QFileDialog*)> look = {}) {
+    AnswerFileDialog(name.isEmpty() ? QStringList() : QStringList(name), std::move(look));
 }
 
 // Answers the next question box with `button` and remembers its text.
@@ -53,6 +69,26 @@ void AnswerQuestion(QMessageBox::StandardButton button, QString* text) {
         box->button(button)->click();
     });
     poll->start(10);
+}
+
+// What a user sees of a file dialog when it opens: the name field, and whether a places bar is shown.
+QString NameFieldAndPlaces(QFileDialog* dialog) {
+    const auto* places = dialog->findChild<QWidget*>(QStringLiteral("sidebar"));
+    return dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->text() +
+           (places && places->isVisible() ? " with places" : "");
+}
+
+// The names the dialog's file list shows, once its folder has been read and they are `expected`.
+QStringList ListedOnceRead(QFileDialog* dialog, const QStringList& expected) {
+    auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+    QStringList names;
+    (void)QTest::qWaitFor([&] {
+        names.clear();
+        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+            names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+        return names == expected;
+    }, 10000);
+    return names;
 }
 
 class FileCommandsTest : public ::testing::Test {
@@ -74,7 +110,9 @@ TEST_F(FileCommandsTest, SavedSpectrumLoadsBackWithNameAndCalibration) {
     FillSpectrum(100);
     MainForm->SpektrumEdit->setText(QStringLiteral(" Natriumdampf Müller "));
     MainForm->SetCalibration(400, 654);
-    AnswerFileDialog(DataFile("natrium"));
+    QStringList seen;
+    const auto look = [&](QFileDialog* dialog) { seen << NameFieldAndPlaces(dialog); };
+    AnswerFileDialog(DataFile("natrium"), look);
     MainForm->FileClose->trigger();
     EXPECT_EQ(TempFolder::Read(data.File("natrium.csv")).substr(0, 33), "Spektrum:  Natriumdampf M\xfcller \r\n");
     EXPECT_EQ(MainForm->LastIoResult, 0);
@@ -82,8 +120,9 @@ TEST_F(FileCommandsTest, SavedSpectrumLoadsBackWithNameAndCalibration) {
     FillSpectrum(0);
     MainForm->SpektrumEdit->setText(QString());
     MainForm->SetCalibration(360, 675);
-    AnswerFileDialog(DataFile("natrium.csv"));
+    AnswerFileDialog(DataFile("natrium.csv"), look);
     MainForm->FileOpen->trigger();
+    EXPECT_EQ(seen, QStringList({"*.csv", "*.csv"}));
     EXPECT_EQ(MainForm->SpektrumEdit->text(), QStringLiteral(" Natriumdampf Müller "));
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 100);
     EXPECT_EQ(MainForm->Spectrum.Readings[127], 227);
@@ -150,19 +189,75 @@ TEST_F(FileCommandsTest, AFailedSaveIsReportedWithTheFileName) {
     EXPECT_NE(MainForm->LastIoResult, 0);
 }
 
-TEST_F(FileCommandsTest, OverwritingAnExistingFileIsAskedFirst) {
+TEST_F(FileCommandsTest, OverwritingIsAskedInsideTheDialogAndNoReturnsToIt) {
     TempFolder::Write(data.File("alt.csv"), "alter Inhalt");
     QString question;
-    AnswerFileDialog(DataFile("alt"));
+    AnswerFileDialog({DataFile("alt"), DataFile("neu")});
     AnswerQuestion(QMessageBox::No, &question);
     MainForm->FileCloseClick();
-    EXPECT_TRUE(question.contains("alt.csv"));
+    EXPECT_TRUE(question.contains("alt.csv")) << question.toStdString();
     EXPECT_EQ(TempFolder::Read(data.File("alt.csv")), "alter Inhalt");
+    EXPECT_EQ(TempFolder::Read(data.File("neu.csv")).substr(0, 10), "Spektrum: ") << "chosen after the No";
 
-    AnswerFileDialog(DataFile("alt"));
+    QString nameField;
+    AnswerFileDialog(DataFile("alt"), [&](QFileDialog* dialog) { nameField = NameFieldAndPlaces(dialog); });
     AnswerQuestion(QMessageBox::Yes, &question);
     MainForm->FileCloseClick();
+    EXPECT_EQ(nameField, "*.csv") << "the name typed last time is not kept";
     EXPECT_EQ(TempFolder::Read(data.File("alt.csv")).substr(0, 10), "Spektrum: ");
+}
+
+TEST_F(FileCommandsTest, ATypedPatternFiltersTheListInsteadOfNamingAFile) {
+    TempFolder::Write(data.File("a.csv"), "");
+    TempFolder::Write(data.File("b.txt"), "");
+    MainForm->SaveDialogInitialDir = DataFile("");
+    QStringList listed;
+    AnswerFileDialog(DataFile("probe"), [&](QFileDialog* dialog) {
+        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QTest::keyClick(nameEdit, Qt::Key_Return);
+        listed << ListedOnceRead(dialog, {"a.csv"});
+        nameEdit->setText(QStringLiteral("*.txt"));
+        QTest::keyClick(nameEdit, Qt::Key_Return);
+        listed << ListedOnceRead(dialog, {"b.txt"});
+    });
+    MainForm->FileCloseClick();
+    EXPECT_EQ(listed, QStringList({"a.csv", "b.txt"}));
+    EXPECT_FALSE(std::filesystem::exists(data.File("*.csv")));
+    EXPECT_FALSE(std::filesystem::exists(data.File("*.txt")));
+    EXPECT_TRUE(std::filesystem::exists(data.File("probe.csv")));
+}
+
+TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
+    FillSpectrum(7);
+    MainForm->SaveSpectrumFile(DataFile("da.csv"));
+    FillSpectrum(0);
+    const QString folderBefore = MainForm->OpenDialogInitialDir;
+    QString refusal;
+    AnswerFileDialog({DataFile("kein/probe.csv")});
+    AnswerQuestion(QMessageBox::Ok, &refusal);
+    MainForm->FileOpenClick();
+    EXPECT_TRUE(refusal.contains("existiert nicht")) << refusal.toStdString();
+    EXPECT_EQ(MainForm->OpenDialogInitialDir, folderBefore);
+    EXPECT_EQ(MainForm->SaveDialogInitialDir, folderBefore);
+
+    AnswerFileDialog({DataFile("kein/probe.csv"), DataFile("da.csv")});
+    AnswerQuestion(QMessageBox::Ok, &refusal);
+    MainForm->FileOpenClick();
+    EXPECT_EQ(MainForm->Spectrum.Readings[0], 7) << "the dialog stays open after the refusal";
+}
+
+TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {
+    AnswerFileDialog(DataFile("a"));
+    MainForm->FileCloseClick();
+    AnswerFileDialog(DataFile("a.csv"));
+    MainForm->FileOpenClick();
+    {
+        ModalWatcher watcher;
+        MainForm->FarbeClick();
+    }
+    DestroyWindows();
+    EXPECT_FALSE(std::filesystem::exists(std::string(std::getenv("XDG_CONFIG_HOME")) + "/QtProject.conf"));
+    CreateWindows({settings.Path()});
 }
 
 } // namespace

@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QLabel>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -19,10 +21,8 @@ protected:
         MainForm->ImageMouseMove(Qt::NoButton, x, 100);
         return MainForm->LambdaEdit->text();
     }
-    static void Move(QWidget* widget, QPoint at, Qt::MouseButtons buttons = Qt::NoButton) {
-        QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(widget, &move);
-    }
+    // Puts the pointer there as the window system does: the control under it gets the move.
+    static void Move(QWidget* widget, QPoint at) { QTest::mouseMove(widget, at); }
 };
 
 TEST_F(ReadoutTest, PointerGivesWavelengthAndLevelOfTheChannelUnderIt) {
@@ -61,6 +61,14 @@ TEST_F(ReadoutTest, MovesOverDiagramStripAndBackgroundShowAndHideTheReadout) {
     Move(MainForm->Spektral_Image, QPoint(8, 10));
     EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm));
     EXPECT_EQ(MainForm->CursorX, 8);
+    const std::pair<const char*, QWidget*> controls[] = {
+        {"check box in a group box", MainForm->Min_CheckBox}, {"label in a group box", MainForm->Label3},
+        {"check box in the exposure box", MainForm->Korrektur_CheckBox}, {"separator", MainForm->GroupBox4},
+        {"axis label", MainForm->Lambda_min_Label}};
+    for (const auto& [name, control] : controls) {
+        Move(control, QPoint(2, 0));
+        EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm)) << name << " leaves the readout";
+    }
     BigForm->LambdaEdit->show();
     Move(MainForm->GroupBox2, QPoint(2, 190));
     EXPECT_FALSE(MainForm->LambdaEdit->isVisibleTo(MainForm));

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -59,8 +60,16 @@ TEST_F(BigFormTest, ReadoutUsesEightColumnsPerChannel) {
     BigForm->Spektral_ImageMouseMove(Qt::LeftButton, 5000, 10);
     EXPECT_EQ(BigForm->BigCursorX, 1023);
     EXPECT_TRUE(BigForm->LambdaEdit->isVisibleTo(BigForm));
-    BigForm->FormMouseMove();
-    EXPECT_FALSE(BigForm->LambdaEdit->isVisibleTo(BigForm));
+
+    MainForm->GroesSpektrogramm1->trigger();
+    BigForm->move(MainForm->frameGeometry().right() + 10, 0); // the pointer finds this window alone
+    BigForm->LambdaEdit->hide();
+    QTest::mouseMove(BigForm->Image, QPoint(0, 10));
+    EXPECT_EQ(BigForm->LambdaEdit->text(), "360nm => 7 Digits");
+    QTest::mouseMove(BigForm->Range_Label2, QPoint(2, 2));
+    EXPECT_TRUE(BigForm->LambdaEdit->isVisibleTo(BigForm)) << "a label leaves the readout";
+    QTest::mouseMove(BigForm, QPoint(1040, 600));
+    EXPECT_FALSE(BigForm->LambdaEdit->isVisibleTo(BigForm)) << "the background hides it";
 }
 
 TEST_F(BigFormTest, ReferenceClicksAreSharedWithTheMainWindow) {
@@ -124,6 +133,14 @@ TEST_F(BigFormTest, ControlsStandAtTheirPlacesWithTheirCaptions) {
     });
     EXPECT_FALSE(f.LambdaEdit->isVisibleTo(&f));
     EXPECT_FALSE(f.RefEdit->isVisibleTo(&f));
+}
+
+TEST_F(BigFormTest, EscapeLeavesTheWindowOpen) {
+    MainForm->GroesSpektrogramm1->trigger();
+    QTest::keyClick(BigForm->SpektrumEdit, Qt::Key_Escape);
+    QTest::keyClick(BigForm, Qt::Key_Escape);
+    EXPECT_TRUE(BigForm->isVisible());
+    EXPECT_TRUE(MainForm->BigShown);
 }
 
 } // namespace

@@ -32,7 +32,7 @@ TEST(Demo, MeasuresTheInstrumentAtTheGivenPort) {
     ASSERT_TRUE(demo.waitForStarted());
 
     // The version is asked about a second after start, the first spectrum a second later.
-    for (int waited = 0; waited < 100 && !AskedVersionThenSpectrum(instrument.ReceivedBytes()); ++waited)
+    for (int waited = 0; waited < 300 && !AskedVersionThenSpectrum(instrument.ReceivedBytes()); ++waited)
         QThread::msleep(100);
     const bool running = demo.state() == QProcess::Running;
     demo.kill();

@@ -285,7 +285,7 @@ TEST(ComPort, ReceiveBytesWithNothingWaitingReturnsAtOnce) {
     std::fill(std::begin(buffer), std::end(buffer), 0xAA);
     const auto start = Clock::now();
     EXPECT_EQ(port.ReceiveBytes(buffer, 256), 0);
-    EXPECT_LT(MillisecondsSince(start), 100);
+    EXPECT_LT(MillisecondsSince(start), 500) << "far below any time-out, also on a busy machine";
     for (unsigned char byte : buffer)
         ASSERT_EQ(byte, 0xAA);
 }
@@ -357,7 +357,7 @@ TEST(ComPort, OneByteToADeviceThatTakesNothingReturns0AfterTheWriteTimeout) {
     EXPECT_EQ(port.SendBytes(&byte, 1), 0);
     const long long passed = MillisecondsSince(start);
     EXPECT_GE(passed, 1095);
-    EXPECT_LT(passed, 2000);
+    EXPECT_LT(passed, 3000);
 }
 
 TEST(ComPort, PositiveOddBufferSizesAreLoweredByOne) {

@@ -14,7 +14,7 @@
 
 namespace {
 
-bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 2000) {
+bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (!done()) {
         if (std::chrono::steady_clock::now() > end) return false;
@@ -71,7 +71,7 @@ TEST(ComThread, SyncMethodNoneRunsTheDispatchInTheEventThread) {
     };
     OpenLikeProgram(port, terminal.SlavePath());
     WriteAll(terminal.Master(), "x");
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!called && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_TRUE(called);

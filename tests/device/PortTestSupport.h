@@ -9,7 +9,7 @@
 // Opens `port` on `path` with the line settings of the program (115200 bit/s, 8N1, no flow control).
 void OpenLikeProgram(TComPort& port, const std::string& path);
 // Waits (without running events) until `count` bytes are queued at the port; false after `timeoutMs`.
-bool WaitForQueued(TComPort& port, long count, int timeoutMs = 2000);
+bool WaitForQueued(TComPort& port, long count, int timeoutMs = 10000);
 // Runs the event loop of the user-interface thread for `ms` milliseconds, idle in between.
 void RunEventsFor(int ms);
 // Writes all bytes to a non-blocking descriptor (the instrument's side of a pseudo-terminal).
@@ -20,7 +20,7 @@ std::string Exchange(TComPort& port, unsigned char command, long count, int paus
 // whatever follows within 30 ms, so that a slow machine does not cut answers short.
 std::string Answer(TComPort& port, unsigned char command, long expected);
 // Polls `done` every millisecond; false when it is still false after `timeoutMs`.
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 2000);
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // The EComPort that `operation` raises, or nothing when it raises none.
 std::optional<EComPort> ComErrorOf(const std::function<void()>& operation);
 // Threads of this process.

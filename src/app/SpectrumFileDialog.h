@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QFileDialog>
+
+class QLineEdit;
+
+// The open and save dialogs of spectrum files, with the habits of the classic ones: the name field
+// starts as "*.csv" at every run, a typed wildcard pattern filters the list instead of being taken
+// as a name, there is no places bar, and an open dialog refuses a name in a folder that does not
+// exist. A save dialog asks before it replaces a file, with ".csv" already appended to the name.
+class TSpectrumFileDialog : public QFileDialog {
+    Q_OBJECT
+public:
+    TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter, AcceptMode mode);
+
+    // Runs the dialog modally in `folder`; true when the user chose a file.
+    bool Run(const QString& folder);
+
+    void accept() override;
+
+private:
+    void ShowOnly(const QString& pattern);
+    QLineEdit* nameEdit_;
+};
