@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "app/StatusBar.h"
 #include "device/CPortCtl.h"
+#include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
@@ -16,6 +17,7 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -135,13 +137,40 @@ TEST_F(MeasurementTest, ShortAndLateAnswersKeepTheLastSpectrumAndNeverShiftTheNe
     EXPECT_EQ(MainForm->Spectrum.Readings[10], 300);
     EXPECT_EQ(MainForm->Spectrum.MaxReading, 300) << "no redraw after a short answer";
 
+    // The last byte comes 550 ms after the request, beyond the wait for a slow instrument.
     instrument->SetFault(Fault::LateByte);
+    instrument->SetAnswerDelay(std::chrono::milliseconds(400));
     MainForm->Messung_TimerTimer();
     EXPECT_EQ(MainForm->Spectrum.Readings[10], 300) << "255 bytes in time are not a spectrum";
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     instrument->SetFault(Fault::None);
+    instrument->SetAnswerDelay(std::chrono::milliseconds(0));
     MainForm->Messung_TimerTimer();
     EXPECT_EQ(MainForm->Spectrum.Readings, ramp) << "the late byte must not shift the next answer";
+
+    instrument->ServeReadings(Flat(300));
+    instrument->SetFault(Fault::LateByte);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(MainForm->Spectrum.Readings[10], 300) << "a last byte 150 ms late is waited for";
+}
+
+TEST_F(MeasurementTest, ASlowInstrumentIsWaitedForInTheCycleThatAsked) {
+    for (const int lateMs : {150, 400}) {
+        SCOPED_TRACE(lateMs);
+        instrument = std::make_unique<SimulatedInstrument>();
+        instrument->SetAnswerDelay(std::chrono::milliseconds(lateMs));
+        Start();
+        MainForm->VersionsTimerTimer();
+        EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        const std::vector<uint8_t> heard = instrument->ReceivedBytes();
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), VersionRequest), 1) << "read at the first attempt";
+        instrument->ServeReadings(Flat(444));
+        MainForm->Messung_TimerTimer();
+        EXPECT_EQ(MainForm->Spectrum.Readings, Flat(444));
+        DestroyWindows();
+        created = false;
+    }
 }
 
 struct ExposureCase {
