@@ -6,6 +6,7 @@
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
+#include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 
 #include <QAction>
@@ -260,6 +261,25 @@ TEST_F(MeasurementTest, WithoutAnInstrumentStartStaysDisabledAndNothingIsShown) 
     EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
     QApplication::processEvents();
     EXPECT_TRUE(watcher.Texts.isEmpty());
+}
+
+TEST_F(MeasurementTest, APortAnotherProgramOpenedFirstStaysClosedUntilAStartAfterItsEnd) {
+    PortHolder terminalProgram(instrument->PortPath());
+    ASSERT_TRUE(terminalProgram.Holding());
+    ModalWatcher watcher;
+    Start();
+    EXPECT_FALSE(MainForm->ComPort->Connected());
+    EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
+    EXPECT_FALSE(MainForm->Messung_Button->isEnabled());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
+    QApplication::processEvents();
+    EXPECT_TRUE(watcher.Texts.isEmpty());
+    DestroyWindows();
+
+    terminalProgram.End();
+    Start();
+    EXPECT_TRUE(MainForm->ComPort->Connected());
+    EXPECT_TRUE(MainForm->VersionsTimer->Enabled());
 }
 
 TEST_F(MeasurementTest, APortNameOfTheWrongTypeIsShownAndTheSettingsAreNotRead) {
