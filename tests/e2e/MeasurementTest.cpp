@@ -36,6 +36,23 @@ Readings Flat(int value) {
     return readings;
 }
 
+// Whether the lamp was last painted lit.
+class LampOnScreen : public QObject {
+public:
+    explicit LampOnScreen(TComLed* lamp) : lamp_(lamp) { lamp->installEventFilter(this); }
+    bool Lit = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            Lit = lamp_->State() == lsOn && lamp_->isEnabled();
+        return false;
+    }
+
+private:
+    TComLed* lamp_;
+};
+
 class MeasurementTest : public ::testing::Test {
 protected:
     TempFolder settings;
@@ -112,7 +129,18 @@ TEST_F(MeasurementTest, ACycleDecodesTheFrameChannel127First) {
     readings[0] = 1020;
     readings[64] = 255;
     instrument->ServeReadings(readings);
+    // A link hears each write as it starts and, with its bytes, as it ends.
+    LampOnScreen lamp(MainForm->LED);
+    bool litAtWrite = false, litAtRequest = false;
+    TComLink link;
+    link.OnTx = [&](TCustomComPort&, bool busy) { litAtWrite = busy ? lamp.Lit : litAtWrite; };
+    link.OnTxBuf = [&](TCustomComPort&, const char* bytes, long count) {
+        litAtRequest = count == 1 && uint8_t(bytes[0]) == SpectrumRequest && litAtWrite;
+    };
+    MainForm->ComPort->RegisterLink(&link);
     MainForm->Messung_TimerTimer();
+    MainForm->ComPort->UnRegisterLink(&link);
+    EXPECT_TRUE(litAtRequest) << "the lamp shows lit before the request goes to the instrument";
     EXPECT_EQ(Heard(), std::vector<uint8_t>({255}));
     EXPECT_EQ(MainForm->Spectrum.Readings[127], 5);
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 1020);

@@ -44,11 +44,6 @@ void SimulatedInstrument::SetAnswerDelay(std::chrono::milliseconds delay) {
     answerDelay_ = delay;
 }
 
-void SimulatedInstrument::OnReceived(std::function<void(uint8_t)> hear) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    hear_ = std::move(hear);
-}
-
 void SimulatedInstrument::ServeReadings(const Readings& readings) {
     std::lock_guard<std::mutex> lock(mutex_);
     fixedReadings_ = readings;
@@ -129,7 +124,6 @@ void SimulatedInstrument::Serve() {
             const auto now = Clock::now();
             for (ssize_t i = 0; i < count && terminal_.Master() >= 0; ++i) {
                 received_.push_back(bytes[i]);
-                if (hear_) hear_(bytes[i]);
                 Answer(bytes[i], now + answerDelay_);
             }
         }

@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -52,9 +51,6 @@ public:
     void SetFault(Fault fault);
     // Later answers start this long after their request, as a slow instrument's do.
     void SetAnswerDelay(std::chrono::milliseconds delay);
-    // `hear` is called on the instrument's thread with each byte as it arrives, before it is answered;
-    // it must not call the instrument back.
-    void OnReceived(std::function<void(uint8_t)> hear);
     // Later spectra carry exactly these readings (0 to 65279), until ServeLampSpectrum.
     void ServeReadings(const Readings& readings);
     // Later spectra come from the lamp at the current exposure, with noise.
@@ -93,7 +89,6 @@ private:
     InstrumentOptions options_;
     std::mt19937 random_;
     std::chrono::milliseconds answerDelay_{0};
-    std::function<void(uint8_t)> hear_;
     std::optional<Readings> fixedReadings_;
     Readings lastReadings_{};
     std::vector<uint8_t> received_;
