@@ -104,6 +104,11 @@ bool Alive(pid_t pid) {
     return kill(pid, 0) == 0 || errno == EPERM;
 }
 
+bool OwnedByAnother(const std::string& lock) {
+    const pid_t owner = LockOwner(lock);
+    return owner > 0 && owner != getpid() && Alive(owner);
+}
+
 } // namespace
 
 const std::string& SerialLockFolder() {
@@ -132,9 +137,8 @@ int TDeviceLockFile::Acquire(const std::string& devicePath) {
     const std::string temporary = lockFolder + "/LTMP." + std::to_string(getpid());
     // Two rounds: a rival may make its file between our removal of a stale one and our link.
     for (int round = 0; round < 2; ++round) {
-        const pid_t owner = LockOwner(lock);
-        if (owner > 0 && owner != getpid() && Alive(owner)) return EBUSY;
-        if (owner != 0 || access(lock.c_str(), F_OK) == 0) unlink(lock.c_str());
+        if (OwnedByAnother(lock)) return EBUSY;
+        unlink(lock.c_str());
         // The file is written whole under a temporary name and linked into place, so a reader never
         // sees it half written and two openers can't both succeed.
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -152,7 +156,8 @@ int TDeviceLockFile::Acquire(const std::string& devicePath) {
         }
         if (!written || error != EEXIST) return 0;
     }
-    return EBUSY;
+    // A dead owner's file we may not remove (another user's, in the sticky folder) holds nobody back.
+    return OwnedByAnother(lock) ? EBUSY : 0;
 }
 
 void TDeviceLockFile::Release() {
