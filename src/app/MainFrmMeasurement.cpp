@@ -19,7 +19,8 @@
 
 namespace {
 
-// The instrument answers within this pause; reads never wait on their own.
+// The instrument answers within this pause; a slower one is waited for a while longer (the reads
+// themselves never wait).
 constexpr auto AnswerPause = std::chrono::milliseconds(100);
 // Rest after each version request before the next one.
 constexpr auto VersionRetryPause = std::chrono::milliseconds(200);
@@ -50,10 +51,15 @@ void TMainForm::VersionsTimerTimer() {
     if (!ComPort->Connected())
         return;
     std::string firmwareVersion;
+    // An instrument that let a whole bound pass in silence won't answer the next request sooner, so
+    // the further attempts of this event keep the plain pause.
+    bool awaitLateAnswer = true;
     for (int attempt = 0; attempt < VersionAttempts && firmwareVersion.empty(); ++attempt) {
         DiscardReceived(*ComPort);
         SendCommand(VersionRequest);
         std::this_thread::sleep_for(AnswerPause);
+        if (awaitLateAnswer)
+            awaitLateAnswer = AwaitText(*ComPort, VersionTextSize);
         ComPort->ReceiveText(firmwareVersion, VersionTextSize);
         std::this_thread::sleep_for(VersionRetryPause);
     }
@@ -78,6 +84,7 @@ void TMainForm::Messung_TimerTimer() {
         DiscardReceived(*ComPort);
         SendCommand(SpectrumRequest);
         std::this_thread::sleep_for(AnswerPause);
+        AwaitAnswer(*ComPort, SpectrumFrameSize);
         const long received = ComPort->ReceiveBytes(receiveBuffer, SpectrumFrameSize);
         // An answer longer than a spectrum is no spectrum: a garbled line must not be drawn.
         const bool complete = received == SpectrumFrameSize && ComPort->ReceiveQueueCount() == 0;

@@ -4,8 +4,15 @@
 // reports failure by the system's own error number (0 = success) and never raises; the component
 // above turns failures into EComPort with its codes. Linux: SerialPlatformLinux.cpp.
 
+#include "device/PortHolders.h"
+
 #include <cstdint>
 #include <string>
+
+// The folder where serial devices' lock files are honoured and made: /var/lock unless a test sets
+// its own.
+const std::string& SerialLockFolder();
+void SetSerialLockFolder(const std::string& folder);
 
 // The line settings the component asks the device for, field by field.
 struct TLineSettings {
@@ -67,8 +74,10 @@ public:
     TSerialDevice(const TSerialDevice&) = delete;
     TSerialDevice& operator=(const TSerialDevice&) = delete;
 
-    // Opens the device for exclusive use; a device already held by anybody fails.
+    // Opens the device for exclusive use. A device another program holds fails with EBUSY: one that
+    // opened it earlier (its descriptor or its lock file seen) or later (exclusive mode, advisory lock).
     int Open(const std::string& name);
+    // Closes the device, leaving it free for the next opener.
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
     int Descriptor() const { return fd_; }
@@ -98,6 +107,7 @@ public:
 
 private:
     int fd_ = -1;
+    TDeviceLockFile lockFile_;
     TTimeoutSettings timeouts_;
     // Error counters of the previous LineErrors call.
     int frameErrors_ = 0, parityErrors_ = 0, overruns_ = 0, breaks_ = 0, queueOverruns_ = 0;

@@ -66,10 +66,22 @@ TSerialDevice::~TSerialDevice() {
 int TSerialDevice::Open(const std::string& name) {
     const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
-    // TIOCEXCL refuses further opens of the tty (and fails on anything that is not a tty), but root
-    // passes it; the advisory lock also stops root and a second open inside this process.
-    if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno == EWOULDBLOCK ? EBUSY : errno;
+    // TIOCEXCL refuses later opens of the tty to everybody but root (and fails on anything that is
+    // not a tty). The advisory lock stops later openers that lock too, root included, and a second
+    // open inside this process. Neither sees a program that opened the device before us: for those
+    // its descriptors and its lock file are looked for.
+    int wasExclusive = 0;
+    ioctl(fd, TIOCGEXCL, &wasExclusive);
+    int error = 0;
+    if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0)
+        error = errno == EWOULDBLOCK ? EBUSY : errno;
+    else if (HeldByAnotherProcess(fd))
+        error = EBUSY;
+    else
+        error = lockFile_.Acquire(name);
+    if (error != 0) {
+        // The holder's exclusive mode stays as it was; ours must not outlive the refusal.
+        if (!wasExclusive) ioctl(fd, TIOCNXCL);
         ::close(fd);
         return error;
     }
@@ -79,8 +91,13 @@ int TSerialDevice::Open(const std::string& name) {
 }
 
 void TSerialDevice::Close() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ < 0) return;
+    // Exclusive mode belongs to the tty, not to our descriptor: left set, it would refuse our own
+    // next open while any other descriptor (the simulator keeps one) holds the tty open.
+    ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
     fd_ = -1;
+    lockFile_.Release();
 }
 
 int TSerialDevice::Configure(const TLineSettings& settings) {

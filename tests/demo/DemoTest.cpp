@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QThread>
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 namespace {
@@ -37,6 +38,10 @@ TEST(Demo, MeasuresTheInstrumentAtTheGivenPort) {
     const bool running = demo.state() == QProcess::Running;
     demo.kill();
     demo.waitForFinished();
+    // Killed, the demo leaves the lock file of its port in the machine's lock folder.
+    std::string lockName = instrument.PortPath().substr(std::string("/dev/").size());
+    std::replace(lockName.begin(), lockName.end(), '/', '_');
+    std::remove(("/var/lock/LCK.." + lockName).c_str());
     EXPECT_TRUE(running) << demo.readAllStandardError().toStdString();
     EXPECT_TRUE(AskedVersionThenSpectrum(instrument.ReceivedBytes()));
 }

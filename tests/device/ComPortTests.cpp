@@ -3,11 +3,16 @@
 #include "device/CPort.h"
 #include "kx207-sim/PseudoTerminal.h"
 #include "kx207-sim/SimulatedInstrument.h"
+#include "support/OtherProcess.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <sys/stat.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -23,6 +28,19 @@ long long MillisecondsSince(Clock::time_point start) {
 int FailureCodeOf(const std::function<void()>& operation) {
     const std::optional<EComPort> error = ComErrorOf(operation);
     return error ? error->FailureCode : 0;
+}
+
+// The lock file terminal programs use for the device at `path` ("/dev/pts/3" → "LCK..pts_3").
+std::string LockFileOf(const std::string& path) {
+    std::string name = path.substr(std::string("/dev/").size());
+    std::replace(name.begin(), name.end(), '/', '_');
+    return SerialLockFolder() + "/LCK.." + name;
+}
+
+std::string LockNaming(long pid) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%10ld\n", pid);
+    return text;
 }
 
 } // namespace
@@ -275,6 +293,66 @@ TEST(ComPort, SecondOpenOfTheSamePortRaisesCode1) {
     EXPECT_EQ(error->SystemErrorCode, EBUSY);
     EXPECT_FALSE(second.Connected());
     EXPECT_TRUE(first.Connected());
+}
+
+TEST(ComPort, APortAnotherProgramHeldFirstRaisesCode1UntilItLetsGo) {
+    PseudoTerminal terminal;
+    const std::string path = terminal.SlavePath(), lock = LockFileOf(path);
+    std::unique_ptr<PortHolder> holder;
+    const struct {
+        const char* earlier;
+        std::function<void()> hold, letGo;
+    } cases[] = {
+        {"a program with the port open",
+         [&] {
+             holder = std::make_unique<PortHolder>(path);
+             ASSERT_TRUE(holder->Holding());
+         },
+         [&] { holder->End(); }},
+        {"a living program's lock file", [&] { TempFolder::Write(lock, LockNaming(getppid())); },
+         [&] { unlink(lock.c_str()); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.earlier);
+        c.hold();
+        TComPort port;
+        const std::optional<EComPort> error = ComErrorOf([&] { OpenLikeProgram(port, path); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->FailureCode, CError_OpenFailed);
+        EXPECT_EQ(error->SystemErrorCode, EBUSY);
+        EXPECT_FALSE(port.Connected());
+        c.letGo();
+        port.SetConnected(true);
+        EXPECT_TRUE(port.Connected());
+        EXPECT_EQ(TempFolder::Read(lock), LockNaming(getpid())) << "our own lock while the port is open";
+        port.SetConnected(false);
+        EXPECT_EQ(access(lock.c_str(), F_OK), -1) << "and gone with the close";
+    }
+}
+
+TEST(ComPort, ADeadProgramsLockFileIsReplaced) {
+    PseudoTerminal terminal;
+    const std::string lock = LockFileOf(terminal.SlavePath());
+    TempFolder::Write(lock, LockNaming(99999999)); // above every process id Linux gives
+    TComPort port;
+    OpenLikeProgram(port, terminal.SlavePath());
+    EXPECT_TRUE(port.Connected());
+    EXPECT_EQ(TempFolder::Read(lock), LockNaming(getpid()));
+}
+
+TEST(ComPort, AClosedPortOpensAgainWhileAnotherDescriptorKeepsItOpen) {
+    PseudoTerminal terminal; // keeps a descriptor of the port open, as the simulator does
+    const std::string path = terminal.SlavePath();
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    // Exclusive mode stops only users other than root.
+    EXPECT_EQ(RunAsNobody([&] {
+                  TComPort port;
+                  port.SetEvents({});
+                  OpenLikeProgram(port, path);
+                  port.SetConnected(false);
+                  return ComErrorOf([&] { port.SetConnected(true); }) ? 1 : 0;
+              }),
+              0);
 }
 
 TEST(ComPort, ReceiveBytesWithNothingWaitingReturnsAtOnce) {

@@ -4,6 +4,7 @@
 #include "app/IniFile.h"
 #include "app/Program.h"
 #include "app/StatusBar.h"
+#include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
@@ -13,6 +14,7 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -45,13 +47,15 @@ protected:
         EXPECT_TRUE(MainForm->Messung_Timer->Enabled()) << "the cycle came to its end";
         EXPECT_FALSE(MainForm->COMException_Timer->Enabled());
     }
-    void EndsThroughTheWatchdog(const std::function<void()>& unplug) {
+    // The failing transfer's message comes first, then the watchdog's.
+    void EndsThroughTheWatchdog(const QString& failure, const std::function<void()>& unplug) {
         MainForm->TrackBar->setValue(17);
         ModalWatcher watcher;
         unplug();
         MainForm->Messung_Timer->SetEnabled(true);
         EXPECT_EQ(QApplication::exec(), 0);
         ASSERT_FALSE(watcher.Texts.isEmpty());
+        EXPECT_EQ(watcher.Texts.first(), failure);
         EXPECT_EQ(watcher.Texts.last(), "Kommunikationsfehler");
         DestroyWindows();
         created_ = false;
@@ -134,15 +138,19 @@ TEST_F(FaultMatrixTest, ExposureSentToASilentInstrumentDoesNotBlock) {
 
 TEST_F(FaultMatrixTest, UnpluggedBetweenCyclesEndsThroughTheWatchdog) {
     Start();
-    EndsThroughTheWatchdog([&] { instrument->HangUp(); });
+    EndsThroughTheWatchdog("WriteFile function failed (win error code: 5)", [&] { instrument->HangUp(); });
 }
 
 TEST_F(FaultMatrixTest, UnpluggedInTheMiddleOfAFrameEndsThroughTheWatchdog) {
     Start({Lamp::Mercury, "KX207\r\n", Fault::ShortFrame});
-    EndsThroughTheWatchdog([&] {
+    EndsThroughTheWatchdog("ReadFile function failed (win error code: 5)", [&] {
         // The instrument goes away right after the first part of its answer.
         std::thread([instrument = instrument.get()] {
-            while (instrument->ReceivedBytes().empty())
+            const auto asked = [instrument] {
+                const std::vector<uint8_t> heard = instrument->ReceivedBytes();
+                return std::find(heard.begin(), heard.end(), SpectrumRequest) != heard.end();
+            };
+            while (!asked())
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
             instrument->HangUp();

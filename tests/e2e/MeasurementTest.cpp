@@ -3,8 +3,10 @@
 #include "app/Program.h"
 #include "app/StatusBar.h"
 #include "device/CPortCtl.h"
+#include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
+#include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QSlider>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -32,6 +35,23 @@ Readings Flat(int value) {
     readings.fill(value);
     return readings;
 }
+
+// Whether the lamp was last painted lit.
+class LampOnScreen : public QObject {
+public:
+    explicit LampOnScreen(TComLed* lamp) : lamp_(lamp) { lamp->installEventFilter(this); }
+    bool Lit = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            Lit = lamp_->State() == lsOn && lamp_->isEnabled();
+        return false;
+    }
+
+private:
+    TComLed* lamp_;
+};
 
 class MeasurementTest : public ::testing::Test {
 protected:
@@ -116,7 +136,18 @@ TEST_F(MeasurementTest, ACycleDecodesTheFrameChannel127First) {
     readings[0] = 1020;
     readings[64] = 255;
     instrument->ServeReadings(readings);
+    // A link hears each write as it starts and, with its bytes, as it ends.
+    LampOnScreen lamp(MainForm->LED);
+    bool litAtWrite = false, litAtRequest = false;
+    TComLink link;
+    link.OnTx = [&](TCustomComPort&, bool busy) { litAtWrite = busy ? lamp.Lit : litAtWrite; };
+    link.OnTxBuf = [&](TCustomComPort&, const char* bytes, long count) {
+        litAtRequest = count == 1 && uint8_t(bytes[0]) == SpectrumRequest && litAtWrite;
+    };
+    MainForm->ComPort->RegisterLink(&link);
     MainForm->Messung_TimerTimer();
+    MainForm->ComPort->UnRegisterLink(&link);
+    EXPECT_TRUE(litAtRequest) << "the lamp shows lit before the request goes to the instrument";
     EXPECT_EQ(Heard(), std::vector<uint8_t>({255}));
     EXPECT_EQ(MainForm->Spectrum.Readings[127], 5);
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 1020);
@@ -142,13 +173,40 @@ TEST_F(MeasurementTest, ShortAndLateAnswersKeepTheLastSpectrumAndNeverShiftTheNe
     EXPECT_EQ(MainForm->Spectrum.Readings[10], 300);
     EXPECT_EQ(MainForm->Spectrum.MaxReading, 300) << "no redraw after a short answer";
 
+    // The last byte comes 550 ms after the request, beyond the wait for a slow instrument.
     instrument->SetFault(Fault::LateByte);
+    instrument->SetAnswerDelay(std::chrono::milliseconds(400));
     MainForm->Messung_TimerTimer();
     EXPECT_EQ(MainForm->Spectrum.Readings[10], 300) << "255 bytes in time are not a spectrum";
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     instrument->SetFault(Fault::None);
+    instrument->SetAnswerDelay(std::chrono::milliseconds(0));
     MainForm->Messung_TimerTimer();
     EXPECT_EQ(MainForm->Spectrum.Readings, ramp) << "the late byte must not shift the next answer";
+
+    instrument->ServeReadings(Flat(300));
+    instrument->SetFault(Fault::LateByte);
+    MainForm->Messung_TimerTimer();
+    EXPECT_EQ(MainForm->Spectrum.Readings[10], 300) << "a last byte 150 ms late is waited for";
+}
+
+TEST_F(MeasurementTest, ASlowInstrumentIsWaitedForInTheCycleThatAsked) {
+    for (const int lateMs : {150, 400}) {
+        SCOPED_TRACE(lateMs);
+        instrument = std::make_unique<SimulatedInstrument>();
+        instrument->SetAnswerDelay(std::chrono::milliseconds(lateMs));
+        Start();
+        MainForm->VersionsTimerTimer();
+        EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        const std::vector<uint8_t> heard = instrument->ReceivedBytes();
+        EXPECT_EQ(std::count(heard.begin(), heard.end(), VersionRequest), 1) << "read at the first attempt";
+        instrument->ServeReadings(Flat(444));
+        MainForm->Messung_TimerTimer();
+        EXPECT_EQ(MainForm->Spectrum.Readings, Flat(444));
+        DestroyWindows();
+        created = false;
+    }
 }
 
 struct ExposureCase {
@@ -231,13 +289,25 @@ TEST_F(MeasurementTest, WithoutAnInstrumentStartStaysDisabledAndNothingIsShown) 
     EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
     DestroyWindows();
 
-    Start(std::string("/dev/kx207-gibt-es-nicht"));
-    EXPECT_FALSE(MainForm->ComPort->Connected());
-    EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
-    EXPECT_FALSE(MainForm->Messung_Button->isEnabled());
-    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
-    QApplication::processEvents();
+    // A port that does not exist, and the instrument's port that another program opened first.
+    PortHolder terminalProgram(instrument->PortPath());
+    ASSERT_TRUE(terminalProgram.Holding());
+    for (const std::string& port : {std::string("/dev/kx207-gibt-es-nicht"), instrument->PortPath()}) {
+        SCOPED_TRACE(port);
+        Start(port);
+        EXPECT_FALSE(MainForm->ComPort->Connected());
+        EXPECT_FALSE(MainForm->VersionsTimer->Enabled());
+        EXPECT_FALSE(MainForm->Messung_Button->isEnabled());
+        EXPECT_EQ(MainForm->StatusBar->PanelText(3), "kein Spektrometer angeschlossen");
+        QApplication::processEvents();
+        DestroyWindows();
+    }
     EXPECT_TRUE(watcher.Texts.isEmpty());
+
+    terminalProgram.End();
+    Start();
+    EXPECT_TRUE(MainForm->ComPort->Connected()) << "a start after the other program's end finds it";
+    EXPECT_TRUE(MainForm->VersionsTimer->Enabled());
 }
 
 TEST_F(MeasurementTest, APortNameOfTheWrongTypeIsShownAndTheSettingsAreNotRead) {

@@ -1,6 +1,8 @@
 // Runs every test inside the program's application object on the headless platform, with a home
-// folder of its own, so that nothing a test does reaches the real home.
+// folder and a lock folder for serial ports of its own, so that nothing a test does reaches the real
+// home or the machine's lock folder.
 #include "app/Application.h"
+#include "device/SerialPlatform.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +15,8 @@ int main(int argc, char** argv) {
     setenv("HOME", home.Path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", home.File(".config").c_str(), 1);
     ::testing::InitGoogleTest(&argc, argv);
+    const TempFolder lockFolder;
+    SetSerialLockFolder(lockFolder.Path());
     int result = 0;
     {
         TApplication application(argc, argv);

@@ -39,6 +39,11 @@ void SimulatedInstrument::SetFault(Fault fault) {
     options_.fault = fault;
 }
 
+void SimulatedInstrument::SetAnswerDelay(std::chrono::milliseconds delay) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    answerDelay_ = delay;
+}
+
 void SimulatedInstrument::ServeReadings(const Readings& readings) {
     std::lock_guard<std::mutex> lock(mutex_);
     fixedReadings_ = readings;
@@ -119,14 +124,14 @@ void SimulatedInstrument::Serve() {
             const auto now = Clock::now();
             for (ssize_t i = 0; i < count && terminal_.Master() >= 0; ++i) {
                 received_.push_back(bytes[i]);
-                Answer(bytes[i], now);
+                Answer(bytes[i], now + answerDelay_);
             }
         }
         SendDue(Clock::now());
     }
 }
 
-void SimulatedInstrument::Answer(uint8_t command, Clock::time_point now) {
+void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
     switch (options_.fault) {
     case Fault::Silence:
         return;
@@ -135,7 +140,7 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point now) {
         std::vector<uint8_t> burst(static_cast<size_t>(length(random_)));
         for (uint8_t& value : burst)
             value = static_cast<uint8_t>(byte(random_));
-        Queue(now, std::move(burst));
+        Queue(due, std::move(burst));
         return;
     }
     default:
@@ -145,7 +150,7 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point now) {
         options_.exposure = command;
     } else if (command == VersionRequest) {
         if (options_.fault != Fault::NoVersion)
-            Queue(now, std::vector<uint8_t>(options_.version.begin(), options_.version.end()));
+            Queue(due, std::vector<uint8_t>(options_.version.begin(), options_.version.end()));
     } else if (command == SpectrumRequest) {
         if (options_.fault == Fault::HangUp) {
             terminal_.HangUp();
@@ -159,10 +164,10 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point now) {
         if (options_.fault == Fault::ShortFrame) {
             frame.resize(ShortFrameLength);
         } else if (options_.fault == Fault::LateByte) {
-            Queue(now + LateByteDelay, {frame.back()});
+            Queue(due + LateByteDelay, {frame.back()});
             frame.pop_back();
         }
-        Queue(now, std::move(frame));
+        Queue(due, std::move(frame));
     }
 }
 

@@ -35,7 +35,8 @@ struct InstrumentOptions {
 
 // The KX207 on a pseudo-terminal, played by a thread of its own on the master side: 254 answers the
 // version text, 255 a spectrum of 256 bytes (128 readings H x 255 + L, channel 127 first), 0 to 100
-// set the exposure without answer, other bytes are ignored. Answers go out at once, within a few ms.
+// set the exposure without answer, other bytes are ignored. Answers go out at once, within a few ms,
+// unless SetAnswerDelay holds them back.
 // Every byte received is recorded. All members may be called from any thread.
 class SimulatedInstrument {
 public:
@@ -48,6 +49,8 @@ public:
     // The device path the program opens as its port.
     const std::string& PortPath() const { return terminal_.SlavePath(); }
     void SetFault(Fault fault);
+    // Later answers start this long after their request, as a slow instrument's do.
+    void SetAnswerDelay(std::chrono::milliseconds delay);
     // Later spectra carry exactly these readings (0 to 65279), until ServeLampSpectrum.
     void ServeReadings(const Readings& readings);
     // Later spectra come from the lamp at the current exposure, with noise.
@@ -73,8 +76,8 @@ private:
     };
 
     void Serve();
-    // Reacts to one received command byte; called with the lock held.
-    void Answer(uint8_t command, Clock::time_point now);
+    // Reacts to one received command byte, answering at `due`; called with the lock held.
+    void Answer(uint8_t command, Clock::time_point due);
     void Queue(Clock::time_point due, std::vector<uint8_t> bytes);
     // Sends what is due; bytes the port cannot take are dropped, as an instrument overruns.
     void SendDue(Clock::time_point now);
@@ -85,6 +88,7 @@ private:
     std::condition_variable hungUp_;
     InstrumentOptions options_;
     std::mt19937 random_;
+    std::chrono::milliseconds answerDelay_{0};
     std::optional<Readings> fixedReadings_;
     Readings lastReadings_{};
     std::vector<uint8_t> received_;

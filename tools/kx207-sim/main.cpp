@@ -14,7 +14,7 @@ namespace {
 
 const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
-    "                 [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n";
+    "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n";
 
 [[noreturn]] void Refuse(const std::string& message) {
     std::fprintf(stderr, "kx207-sim: %s\n%s", message.c_str(), Usage);
@@ -28,7 +28,7 @@ Value Choice(const std::map<std::string, Value>& choices, const std::string& opt
     return found->second;
 }
 
-InstrumentOptions ParseOptions(int argc, char** argv) {
+InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay) {
     InstrumentOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -55,19 +55,23 @@ InstrumentOptions ParseOptions(int argc, char** argv) {
             options.version = value;
         else if (option == "--exposure")
             options.exposure = std::atoi(value);
+        else if (option == "--delay")
+            answerDelay = std::chrono::milliseconds(std::atoi(value));
         else if (option == "--seed")
             options.seed = static_cast<uint32_t>(std::strtoul(value, nullptr, 10));
         else
             Refuse("unknown option " + option);
     }
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
+    if (answerDelay.count() < 0) Refuse("delay must not be negative");
     return options;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const InstrumentOptions options = ParseOptions(argc, argv);
+    std::chrono::milliseconds answerDelay{0};
+    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay);
     // The ending signals are taken here by sigwait, never by the serving thread.
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -77,6 +81,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &endSignals, nullptr);
     try {
         SimulatedInstrument instrument(options);
+        instrument.SetAnswerDelay(answerDelay);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
         int received;
