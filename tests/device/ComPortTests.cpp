@@ -5,6 +5,7 @@
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 
 #include <gtest/gtest.h>
 
@@ -345,14 +346,13 @@ TEST(ComPort, AClosedPortOpensAgainWhileAnotherDescriptorKeepsItOpen) {
     const std::string path = terminal.SlavePath();
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     // Exclusive mode stops only users other than root.
-    EXPECT_EQ(RunAsNobody([&] {
-                  TComPort port;
-                  port.SetEvents({});
-                  OpenLikeProgram(port, path);
-                  port.SetConnected(false);
-                  return ComErrorOf([&] { port.SetConnected(true); }) ? 1 : 0;
-              }),
-              0);
+    Unprivileged::Run([&] {
+        TComPort port;
+        port.SetEvents({});
+        OpenLikeProgram(port, path);
+        port.SetConnected(false);
+        EXPECT_FALSE(ComErrorOf([&] { port.SetConnected(true); }));
+    });
 }
 
 TEST(ComPort, ReceiveBytesWithNothingWaitingReturnsAtOnce) {

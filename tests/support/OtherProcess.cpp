@@ -36,17 +36,3 @@ void PortHolder::End() {
     child_ = -1;
     holding_ = false;
 }
-
-int RunAsNobody(const std::function<int()>& work) {
-    const pid_t child = fork();
-    if (child == 0) {
-        constexpr uid_t Nobody = 65534;
-        constexpr gid_t NoGroup = 65534;
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(NoGroup) != 0 || setuid(Nobody) != 0))
-            _exit(126);
-        _exit(work());
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
-    return WEXITSTATUS(status);
-}

@@ -24,7 +24,3 @@ private:
     pid_t child_ = -1;
     bool holding_ = false;
 };
-
-// Runs `work` in a child process as the unprivileged user nobody (when the tests run as root) and
-// returns its result, or -1 when the child did not end normally.
-int RunAsNobody(const std::function<int()>& work);
