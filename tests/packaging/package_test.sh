@@ -6,8 +6,8 @@
 # Usage: package_test.sh <build folder> <source folder>
 set -euo pipefail
 source "$(dirname "$0")/testlib.sh"
-build=$1
-source=$2
+build=$(readlink -f "$1")
+source=$(readlink -f "$2")
 
 # The copy lies in the build folder at the same place every time, so that a compiler cache finds the
 # objects of the last run. The tests run elsewhere, so the package is built without them.
@@ -51,10 +51,10 @@ for sample in "$source"/spectra/*.csv; do expected+=("./usr/share/kx207/Spektren
 dpkg-deb -c "$deb" >"$scratch/contents"
 diff <(printf '%s\n' "${expected[@]}" | sort) <(awk '$1 !~ /^d/ {print $6}' "$scratch/contents" | sort) ||
     fail "the package's files differ from the expected ones (< expected, > packaged)"
-awk '$2 != "root/root" || $1 != ($1 ~ /^d/ ? "drwxr-xr-x" : $1 ~ /^l/ ? "lrwxrwxrwx" :
-                                 $6 ~ /\/(bin|libexec\/kx207)\/./ ? "-rwxr-xr-x" : "-rw-r--r--")' \
-    "$scratch/contents" |
-    grep . && fail "owners or modes above are wrong"
+mode='$1 ~ /^d/ ? "drwxr-xr-x" : $1 ~ /^l/ ? "lrwxrwxrwx" : $6 ~ /\/(bin|libexec\/kx207)\/./ ? "-rwxr-xr-x" : "-rw-r--r--"'
+awk "\$2 != \"root/root\" || \$1 != ($mode)" "$scratch/contents" >"$scratch/wrong" ||
+    fail "the owners and modes could not be checked"
+[ ! -s "$scratch/wrong" ] || { cat "$scratch/wrong"; fail "owners or modes above are wrong"; }
 for size in 16 32 48 64 128 256; do
     file "$root/usr/share/icons/hicolor/${size}x$size/apps/kx207.png" | grep -q "PNG image data, $size x $size," ||
         fail "the ${size} px icon is no PNG of that size"
@@ -117,7 +117,7 @@ else
         fail "settings folder made as $(stat -c '%a %G' "$folder")"
     echo "[Fenster]" >"$folder/KX207.INI"
     chgrp root "$folder"
-    chmod 0755 "$folder"
+    chmod g-ws "$folder"
     dpkg_on_system --install "$deb"
     [ "$(stat -c '%a %G' "$folder")" = "2775 dialout" ] ||
         fail "settings folder left as $(stat -c '%a %G' "$folder")"
