@@ -60,6 +60,14 @@ for size in 16 32 48 64 128 256; do
         fail "the ${size} px icon is no PNG of that size"
 done
 desktop-file-validate "$root"/usr/share/applications/*.desktop || fail "desktop entries with the faults above"
+for desktop in "$root"/usr/share/applications/*.desktop; do
+    command=$(sed -n 's/^Exec=//p' "$desktop")
+    [ -x "$root/usr/bin/${command%% *}" ] || fail "${desktop##*/} starts $command, which the package lacks"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "${desktop##*/} shows $icon, which the package lacks"
+done
+launchable=$(sed -n 's:.*<launchable type="desktop-id">\(.*\)</launchable>.*:\1:p' "$root"/usr/share/metainfo/*.xml)
+[ -f "$root/usr/share/applications/$launchable" ] || fail "the metainfo launches \"$launchable\", which the package lacks"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.xml >"$scratch/appstream.log" ||
     { cat "$scratch/appstream.log"; fail "metainfo with the faults above"; }
 
