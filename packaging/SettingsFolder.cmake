@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Install step: makes the per-machine settings folder KX207_SETTINGS_FOLDER (below DESTDIR, if set)
 # for the group dialout, the users allowed to use serial instruments, group-writable, with the
 # set-group-ID bit that hands the group on to the settings file. An existing folder is left as it is.

@@ -1,20 +1,38 @@
 #!/usr/bin/env bash
-# The desktop entry's launcher, installed from the build tree into a scratch prefix with a fake program
+# The desktop entries' launcher, installed from the build tree into a scratch prefix with fake programs
 # beside it, run under a fake home folder: the first start makes ~/KX207 with a copy of the sample line
-# files and starts the program there; later starts keep what the user changed; a Wayland session with
-# an X display gets the X11 platform.
-# Usage: launcher_test.sh <build folder> <folder of the sample line files>
+# files and spectra and starts the program there; later starts keep what the user changed; a Wayland
+# session with an X display gets the X11 platform; the demonstration runs the program on the simulator
+# with its own settings; failures reach the message box.
+# Usage: launcher_test.sh <build folder> <folder of the sample line files> <folder of the sample spectra>
 set -euo pipefail
 source "$(dirname "$0")/testlib.sh"
 build=$1
 samples=$2
+spectra=$3
 
 prefix=$scratch/prefix
 cmake --install "$build" --prefix "$prefix" --component Runtime >/dev/null
-# The fake program notes where it was started and on which platform.
+helpers=$prefix/libexec/kx207
+# The fake program and demonstration note where they were started, how and on which platform; the
+# fake simulator names a port and notes when it is ended; the fake message box notes its text.
 cat >"$prefix/bin/kx207" <<'FAKE'
-#!/usr/bin/env bash
+#!/bin/bash
 printf '%s\n%s\n' "$PWD" "${QT_QPA_PLATFORM-unset}" >"$HOME/started"
+FAKE
+cat >"$helpers/kx207-demo" <<'FAKE'
+#!/bin/bash
+printf '%s\n%s\n%s\n' "$PWD" "unset" "$*" >"$HOME/started"
+FAKE
+cat >"$helpers/kx207-sim" <<'FAKE'
+#!/bin/bash
+trap 'echo "$*" >"$HOME/simulator-ended"; exit 0' TERM
+echo /dev/pts/207
+while :; do sleep 0.1; done
+FAKE
+cat >"$helpers/kx207-message" <<'FAKE'
+#!/bin/bash
+printf '%s\n' "$1" >"$HOME/message"
 FAKE
 # Started through a link, as from another folder on the PATH.
 mkdir "$scratch/links"
@@ -24,10 +42,16 @@ home="$scratch/home of a user"
 mkdir "$home"
 work=$home/KX207
 
-# Runs the launcher with only a home folder, a PATH and the given session variables.
+# Runs the launcher with only a home folder, a PATH and the given session variables (the arguments
+# of the form NAME=value); the arguments after them go to the launcher.
 start() {
+    local variables=()
+    while [[ ${1:-} == *=* ]]; do
+        variables+=("$1")
+        shift
+    done
     rm -f "$home/started"
-    env -i HOME="$home" PATH="$PATH" "$@" "$scratch/links/kx207-launcher"
+    env -i HOME="$home" PATH="$PATH" "${variables[@]}" "$scratch/links/kx207-launcher" "$@"
     [ -f "$home/started" ] || fail "the program was not started"
     [ "$(sed -n 1p "$home/started")" = "$work" ] || fail "started in $(sed -n 1p "$home/started")"
 }
@@ -39,7 +63,9 @@ mkdir -p "$work/dat.new"
 echo half >"$work/dat.new/Hg.dat"
 start XDG_SESSION_TYPE=x11 DISPLAY=:1
 [ "$(platform)" = unset ] || fail "an X11 session got the platform $(platform)"
-diff -r --exclude=.gitattributes "$samples" "$work/dat" || fail "the line library differs from the samples"
+diff -r --exclude=.gitattributes --exclude=README.md "$samples" "$work/dat" ||
+    fail "the line library differs from the samples"
+diff -r --exclude=.gitattributes --exclude=README.md "$spectra" "$work/Spektren" || fail "the spectra differ from the samples"
 
 # The user edits a sample, removes one and adds an own file: later starts leave all of that alone.
 printf '700\r\n' >>"$work/dat/Hg.dat"
@@ -59,4 +85,27 @@ start WAYLAND_DISPLAY=wayland-0 DISPLAY=:0
 start XDG_SESSION_TYPE=wayland WAYLAND_DISPLAY=wayland-0
 [ "$(platform)" = unset ] || fail "a Wayland session without X display got the platform $(platform)"
 
-echo "launcher: first-use copy, kept user files and session platforms as expected"
+# The demonstration: the simulator's port and settings of its own, started in the working folder, the
+# simulator ended with it; settings the demonstration changed stay.
+start XDG_SESSION_TYPE=x11 DISPLAY=:1 --demo --lamp ne
+[ "$(sed -n 3p "$home/started")" = "/dev/pts/207 $work/Demo" ] ||
+    fail "the demonstration was started as: $(sed -n 3p "$home/started")"
+[ "$(cat "$work/Demo/KX207.INI")" = "$(printf '[TSL1401]\nAuto-Belichtung=1')" ] ||
+    fail "the demonstration's settings are: $(cat "$work/Demo/KX207.INI")"
+sleep 0.3
+[ "$(cat "$home/simulator-ended" 2>/dev/null)" = "--lamp ne" ] || fail "the simulator was not ended"
+echo "[Diagramm]" >>"$work/Demo/KX207.INI"
+start XDG_SESSION_TYPE=x11 DISPLAY=:1 --demo
+grep -q Diagramm "$work/Demo/KX207.INI" || fail "the demonstration's settings were made anew"
+
+# A file where the working folder belongs: the program isn't started and the message box says why.
+rm -rf "$work"
+touch "$work"
+rm -f "$home/started"
+if env -i HOME="$home" PATH="$PATH" "$scratch/links/kx207-launcher" 2>/dev/null; then
+    fail "the launcher succeeded without a working folder"
+fi
+[ ! -e "$home/started" ] || fail "the program was started without a working folder"
+grep -qF "„$work“ ist eine Datei" "$home/message" || fail "the message box said: $(cat "$home/message")"
+
+echo "launcher: first-use copies, kept user files, session platforms, demonstration and failure report as expected"

@@ -1,6 +1,7 @@
-// kx207-demo: the program with the instrument at a given port, so that it can be seen working without
-// the instrument (scripts/run --simulate gives it the port of kx207-sim). The main window finds that
-// port through its usual discovery, from a device registry that names it.
+// kx207-demo: the program with the instrument at a given port and its settings in a given folder, so
+// that it can be seen working without the instrument: the launcher's demonstration and scripts/run
+// --simulate give it the port of kx207-sim. The main window finds that port through its usual
+// discovery, from a device registry that names it.
 // Usage: kx207-demo <port> <settings folder>
 #include "app/Program.h"
 

@@ -1,14 +1,20 @@
-// The sample line files that the package ships and the launcher copies into each user's library:
-// the program must list them and draw every line they hold.
+// The sample line files and spectra that the package ships and the launcher copies into each user's
+// ~/KX207: the program must list the line files and draw every line they hold, and load every spectrum
+// whole, as it saved it.
+#include "files/CsvSpectrumFile.h"
 #include "lines/LineFile.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <algorithm>
 
 namespace {
 
 const QString SampleFolder = QStringLiteral(KX207_SAMPLE_LINE_FILES);
+const QString SpectraFolder = QStringLiteral(KX207_SAMPLE_SPECTRA);
 
 std::vector<LineFileEntry> Samples() {
     return ListLineFiles(SampleFolder);
@@ -47,6 +53,29 @@ TEST(SampleLineFiles, NameTheSourceAndHoldRisingVisibleWavelengths) {
             EXPECT_GT(nm, previous) << which;
             previous = nm;
         }
+    }
+}
+
+// Each sample spectrum is a measurement of a simulated lamp with the exposure automatic settled, in
+// exactly the bytes the program's save writes for what it loads from it.
+TEST(SampleSpectra, LoadWholeWithTheirPeakSettledAndInTheProgramsOwnBytes) {
+    const QStringList names = QDir(SpectraFolder).entryList({QStringLiteral("*.csv")}, QDir::Files);
+    EXPECT_GE(names.size(), 3);
+    TempFolder resaved;
+    for (const QString& name : names) {
+        const std::string path = (SpectraFolder + '/' + name).toStdString();
+        const SpectrumFileContents file = LoadSpectrumFile(path);
+        ASSERT_TRUE(file.Opened()) << path;
+        EXPECT_FALSE(file.Name.isEmpty()) << path;
+        std::array<int32_t, ChannelCount> readings{};
+        WavelengthCalibration calibration;
+        for (const auto& reading : file.Readings) ASSERT_TRUE(reading.has_value()) << path;
+        ApplySpectrumFile(file, readings, calibration);
+        const int32_t peak = *std::max_element(readings.begin(), readings.end());
+        EXPECT_GE(peak, 400) << path;
+        EXPECT_LE(peak, 600) << path;
+        SaveSpectrumFile(resaved.File("again.csv"), file.Name, readings, calibration);
+        EXPECT_EQ(TempFolder::Read(resaved.File("again.csv")), TempFolder::Read(path)) << path;
     }
 }
 
