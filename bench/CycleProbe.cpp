@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Lets the program measure an instrument on a given port (the simulator's pseudo-terminal) and reports
 // how long each measurement cycle takes beyond its 100 ms answer pause, and how much CPU the process
 // uses while measuring, as a share of one core. The program's own timers drive the cycles; the probe

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one full repaint of the main diagram and of the large diagram (bars, spectral colours, grid,
 // marks, spectral lines and reference line on), against a floor of filling the same pictures once.
 #include "spectrum/DiagramPainter.h"

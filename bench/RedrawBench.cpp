@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the main window's redraw, DrawSpectrum of the real windows, with a fluorescent lamp as the
 // instrument sees it and the display as the program starts (bars, spectral colours, grid, maximum mark):
 // with the main window alone and with the large window shown. The floors, measured in the same run, fill

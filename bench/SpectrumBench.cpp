@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the level computation that opens every redraw, against a floor of copying the readings.
 #include "spectrum/SpectrumModel.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spectrum files as anybody may have written them: the reader takes every byte sequence, and saving
 // the spectrum it gives and loading that file again gives the same spectrum back.
 #include "FuzzSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Settings files as anybody may have edited them: every key of the program reads from any content,
 // a written value reads back, and a write leaves every other key's value as it was.
 #include "FuzzSupport.h"

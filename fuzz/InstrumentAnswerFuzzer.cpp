@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whatever the instrument answers, as one read of the measurement cycle takes it (at most one frame
 // of bytes): only a complete frame becomes readings, each within what two bytes can carry, and the
 // exposure automatic then moves the slider toward a peak of 400 to 600 without leaving 0..100. The

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Line files as anybody may have written them: the reader takes every byte sequence and gives one-line
 // entries, each of which is a wavelength or not.
 #include "FuzzSupport.h"

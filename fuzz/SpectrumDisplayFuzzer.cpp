@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a loaded file, the settings file and the instrument put into a diagram: readings, the ends of
 // the wavelength axis, the zero offset, spectral lines and the reference level, each of any 32-bit
 // value. The main and the large diagram paint every combination with every display option.

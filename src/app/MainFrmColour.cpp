@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The curve colour command.
 #include "app/MainFrm.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's controls, menu and tool bar, at the places and sizes of its fixed layout.
 #include "app/MainFrm.h"
 

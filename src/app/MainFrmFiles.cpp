@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving and loading spectrum files from the main window, with the preview while choosing.
 #include "app/MainFrm.h"
 

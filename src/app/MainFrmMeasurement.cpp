@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Talking to the instrument: finding it at start, the version query, the measurement cycle, the
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"

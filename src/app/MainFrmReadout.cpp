@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's readout under the mouse, the reference line set by clicking, and the snapshot.
 #include "app/MainFrm.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StatusBar.h"
 
 TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths) : QWidget(parent) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The connection lamp TComLed. This program never links it to a port, and that mode is not

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Finding the instrument's port: the device registry as the program reads it, a reader

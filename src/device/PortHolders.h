@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Finding out whether another program already uses a serial device, for TSerialDevice::Open. A tty's

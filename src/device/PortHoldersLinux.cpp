@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Earlier users of a serial device on Linux: descriptors of other processes under /proc, and the
 // lock files that terminal programs (minicom, picocom, cu) make in /var/lock.
 #include "device/PortHolders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // The operating system's side of the serial port: the few calls TComPort builds on. Every call

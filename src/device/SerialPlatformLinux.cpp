@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial port on Linux: a tty device opened non-blocking, configured raw through termios, the
 // event wait on epoll.
 #include "device/SerialPlatform.h"

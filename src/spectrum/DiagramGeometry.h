@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Layout of one kind of diagram with its colour strip: the main window's or the large window's.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A settings write killed half way leaves the file as it was or as the write meant it: never empty,
 // never cut short, never a mix of both.
 #include "app/IniFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The demonstration program against the simulated instrument: it finds the instrument at the port it
 // is given, through the main window's own discovery, and measures it.
 #include "kx207-sim/SimulatedInstrument.h"

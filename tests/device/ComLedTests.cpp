@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The connection lamp TComLed, checked on its pixels.
 #include "device/CPortCtl.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TComPort on real pseudo-terminals.
 #include "PortTestSupport.h"
 #include "device/CPort.h"

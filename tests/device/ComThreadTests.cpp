@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The event thread TComThread and its hand-over to the user-interface thread.
 #include "PortTestSupport.h"
 #include "device/CPort.h"

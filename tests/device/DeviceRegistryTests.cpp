@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the instrument's port in fake sysfs trees and in the fixed-port registry.
 #include "device/DeviceRegistry.h"
 #include "support/TempFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instrument simulator, seen through the program's serial port.
 #include "PortTestSupport.h"
 #include "kx207-sim/SimulatedInstrument.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against a misbehaving instrument: it keeps running and shows only spectra
 // decoded from complete answers, or, once the instrument is unplugged, ends through its watchdog
 // with its settings written.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated instrument on a real pseudo-terminal.
 #include "app/IniFile.h"
 #include "app/Program.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A spectrum save killed half way leaves the file as it was or as the save meant it: never empty,
 // never cut short, never a mix of both.
 #include "files/CsvSpectrumFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The sample line files and spectra that the package ships and the launcher copies into each user's
 // ~/KX207: the program must list the line files and draw every line they hold, and load every spectrum
 // whole, as it saved it.

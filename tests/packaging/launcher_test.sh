@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The desktop entries' launcher, installed from the build tree into a scratch prefix with fake programs
 # beside it, run under a fake home folder: the first start makes ~/KX207 with a copy of the sample line
 # files and spectra and starts the program there; later starts keep what the user changed; a Wayland

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a copy of the source tree, as dpkg-buildpackage does on a clean export,
 # and checks what a machine gets from it: lintian's verdict, the files with their owners and modes, the
 # desktop entries and metainfo, the dependencies, the launcher, and installing, reinstalling, removing and

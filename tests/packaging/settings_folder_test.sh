@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installing from source makes the settings folder for the group dialout, group-writable with the
 # set-group-ID bit, below DESTDIR; an existing folder is left as it is.
 # Usage: settings_folder_test.sh <build folder> <settings folder>

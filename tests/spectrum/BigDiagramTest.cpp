@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The large diagram and its colour strip: twice the size, wide marks, no miniature strip.
 #include "DiagramTestSupport.h"
 

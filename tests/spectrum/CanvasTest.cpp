@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel rules of the canvas: which pixels lines, fills and texts paint, in which colour.
 #include "spectrum/Canvas.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main diagram, its colour strip and the miniature strip, pixel by pixel.
 #include "DiagramTestSupport.h"
 

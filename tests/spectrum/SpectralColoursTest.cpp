@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Spectral colours against the published sample table, and the brightness rules.
 #include "spectrum/SpectralColours.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs every test inside the program's application object on the headless platform, with a home
 // folder and a lock folder for serial ports of its own, so that nothing a test does reaches the real
 // home or the machine's lock folder.

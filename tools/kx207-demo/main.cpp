@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kx207-demo: the program with the instrument at a given port and its settings in a given folder, so
 // that it can be seen working without the instrument: the launcher's demonstration and scripts/run
 // --simulate give it the port of kx207-sim. The main window finds that port through its usual

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM).
 #include "kx207-sim/SimulatedInstrument.h"
