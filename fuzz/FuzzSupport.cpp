@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <vector>
 
 void Require(bool condition, const char* what) {
@@ -43,7 +42,9 @@ const std::string& ScratchFolder() {
 
 void StartHeadlessApplication(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static std::unique_ptr<QGuiApplication> application(new QGuiApplication(*argc, *argv));
+    // Never destroyed: when static objects go, Qt's own globals that its destructor uses are gone.
+    static const QGuiApplication* const application = new QGuiApplication(*argc, *argv);
+    (void)application;
 }
 
 void DrawDiagrams(const DiagramState& state) {

@@ -81,13 +81,10 @@ QString TitleCell(const QString& line) {
     cell += QStringView(line).mid(rest);
     // The filling is two empty cells at least (the header has three columns), so a name that merely
     // ends in one separator keeps it.
-    for (const QChar separator : {u';', u','}) {
-        qsizetype end = cell.size();
-        while (end > 0 && cell[end - 1] == separator)
-            --end;
-        if (cell.size() - end >= 2) return cell.left(end);
-    }
-    return cell;
+    qsizetype end = cell.size();
+    while (end > 0 && (cell[end - 1] == u';' || cell[end - 1] == u','))
+        --end;
+    return cell.size() - end >= 2 ? cell.left(end) : cell;
 }
 
 // Title, name and readings from the first lines of a spectrum file.

@@ -155,6 +155,7 @@ TEST_F(CsvSpectrumFile, FirstLineGivesTheNameAfterTenCharacters) {
     EXPECT_EQ(nameOf("Spektrum: Neon;;"), QStringLiteral("Neon"));
     EXPECT_EQ(nameOf("Spektrum: Neon,,"), QStringLiteral("Neon"));
     EXPECT_EQ(nameOf("Spektrum: Neon;"), QStringLiteral("Neon;"));
+    EXPECT_EQ(nameOf("Spektrum: Neon;;,,"), QStringLiteral("Neon"));
     EXPECT_EQ(nameOf("Spektrum: \"Neon\""), QStringLiteral("\"Neon\""));
     EXPECT_EQ(nameOf("\"Spektrum: Kanal 3\";;"), QString());
 }
