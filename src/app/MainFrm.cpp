@@ -213,6 +213,10 @@ void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
     Lambda_max_Label->adjustSize();
 }
 
+bool TMainForm::CorrectionChecked() const { return Korrektur_CheckBox->isChecked(); }
+
+bool TMainForm::CalibrationDialogShown() const { return SetupForm && SetupForm->isVisible(); }
+
 LevelOptions TMainForm::CurrentLevelOptions() const {
     return {Korrektur_CheckBox->isChecked(), Autoscale_CheckBox->isChecked(), Skalierung_SpinEdit->value()};
 }

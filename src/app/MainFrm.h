@@ -7,6 +7,7 @@
 #include "device/DeviceRegistry.h"
 #include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
+#include "ui/MainWindowLink.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -43,7 +44,7 @@ struct TMainFormContext {
 
 // The main window: owns the settings object, the timers and the one spectrum with its calibration,
 // shows the diagram and every command of the program.
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public MainWindowState, public MainWindowLink {
     Q_OBJECT
 public:
     explicit TMainForm(TMainFormContext context = {});
@@ -64,7 +65,7 @@ public:
     void OpenDialogSelectionChange(const QString& path);
     void EinstellungenClick();
     void SpektrallinieneinblendenClick();
-    void GroesSpektrogramm1Click();
+    void GroesSpektrogramm1Click() override;
     void Image1Click();
     void Autoscale_CheckBoxClick();
     void Skalierung_SpinEditChange();
@@ -89,7 +90,7 @@ public:
     void SchnappschussButtonClick();
     // A click on either diagram: the right button clears the reference, then the left one sets it to
     // `clickedValue`; both windows' fields follow, and everything is redrawn.
-    void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue);
+    void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue) override;
     // Writes the readout for CursorX into LambdaEdit.
     void ShowCursorReadout();
 
@@ -105,28 +106,22 @@ public:
     QColorDialog* ColorDialog();
 
     // The one redraw operation: recomputes the levels and repaints everything that shows them.
-    void DrawSpectrum();
+    void DrawSpectrum() override;
     // Sets both ends of the wavelength axis, NmPerChannel and the two axis labels together.
-    void SetCalibration(int32_t lambdaMin, int32_t lambdaMax);
+    void SetCalibration(int32_t lambdaMin, int32_t lambdaMax) override;
     // The state of the check boxes and the spin edit that the level computation reads.
     LevelOptions CurrentLevelOptions() const;
     // Everything the diagrams show, as the main window holds it now.
-    DiagramState CurrentDiagramState() const;
+    DiagramState CurrentDiagramState() const override;
+    MainWindowState& SharedState() override { return *this; }
+    TIniFile& SettingsFile() override { return *IniFile; }
+    bool CorrectionChecked() const override;
+    bool CalibrationDialogShown() const override;
 
     // The registry reader that found the instrument's port at start.
     std::unique_ptr<TRegistryReader> Registry;
-    // Spectrum and calibration state, shared with the secondary windows.
     int32_t LastIoResult = 0;
-    SpectrumValues Spectrum;
     std::unique_ptr<TIniFile> IniFile;
-    WavelengthCalibration Calibration;
-    int32_t ZeroOffset = 0;
-    TColor CurveColor = clYellow;
-    bool LinesShown = false;
-    QString StartDir;
-    int32_t ReferenceValue = 0;
-    bool BigShown = false;
-    int32_t CursorX = 0;
     // Initial folders of the file dialogs, kept while no dialog is open.
     QString OpenDialogInitialDir;
     QString SaveDialogInitialDir;

@@ -11,10 +11,10 @@
 void CreateWindows(const TMainFormContext& context) {
     new TMainForm(context);
     MainForm->show();
-    new TSetupForm();
+    new TSetupForm(*MainForm);
     new TAboutForm();
-    new TSpektralForm();
-    new TBigForm();
+    new TSpektralForm(*MainForm);
+    new TBigForm(*MainForm);
 }
 
 void DestroyWindows() {

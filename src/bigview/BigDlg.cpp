@@ -4,11 +4,11 @@
 #include "app/Application.h"
 #include "app/Controls.h"
 #include "app/ImageView.h"
+#include "app/IniFile.h"
 #include "app/LabeledEdit.h"
-#include "app/MainFrm.h"
 #include "app/WindowPlacement.h"
-#include "calibration/Setup.h"
 #include "spectrum/DiagramPainter.h"
+#include "ui/MainWindowLink.h"
 
 #include <QCheckBox>
 #include <QHideEvent>
@@ -35,7 +35,7 @@ int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel 
 
 } // namespace
 
-TBigForm::TBigForm() {
+TBigForm::TBigForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     BigForm = this;
     MakeFixedWindow(*this, QStringLiteral("Spektrogramm"), ClientWidth, ClientHeight);
     setMouseTracking(true);
@@ -69,18 +69,18 @@ TBigForm::TBigForm() {
 
 void TBigForm::FormCreate() {
     // Qt paints every window double-buffered already.
-    PlaceFromSettings(*this, *MainForm->IniFile, "Left Big", "Top Big");
-    if (MainForm->IniFile->ReadBool(WindowSection, "Big", false))
-        MainForm->GroesSpektrogramm1Click();
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), "Left Big", "Top Big");
+    if (mainWindow_.SettingsFile().ReadBool(WindowSection, "Big", false))
+        mainWindow_.GroesSpektrogramm1Click();
 }
 
-void TBigForm::FormDestroy() { StorePlace(*this, *MainForm->IniFile, "Left Big", "Top Big"); }
+void TBigForm::FormDestroy() { StorePlace(*this, mainWindow_.SettingsFile(), "Left Big", "Top Big"); }
 
-void TBigForm::FormActivate() { MainForm->DrawSpectrum(); }
+void TBigForm::FormActivate() { mainWindow_.DrawSpectrum(); }
 
 void TBigForm::FormHide() {
     // Closing the window by its own close box ends the large view but leaves the stored "Big" as it was.
-    MainForm->BigShown = false;
+    mainWindow_.SharedState().BigShown = false;
 }
 
 bool TBigForm::event(QEvent* event) {
@@ -110,7 +110,7 @@ void TBigForm::mouseMoveEvent(QMouseEvent* event) {
 void TBigForm::FormMouseMove() { LambdaEdit->hide(); }
 
 void TBigForm::DrawBigSpectrum() {
-    const BigDiagramTexts texts = DrawBigDiagram(MainForm->CurrentDiagramState(), Image->Canvas(),
+    const BigDiagramTexts texts = DrawBigDiagram(mainWindow_.CurrentDiagramState(), Image->Canvas(),
                                                  Spektral_Image->Canvas());
     QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};
     for (int i = 0; i < 4; ++i) {
@@ -128,21 +128,23 @@ void TBigForm::DrawBigSpectrum() {
 }
 
 void TBigForm::ShowBigCursorReadout() {
-    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(MainForm->Spectrum, MainForm->Calibration,
-                                                                 BigCursorX, BigDiagram.ColumnsPerChannel,
-                                                                 MainForm->Korrektur_CheckBox->isChecked())));
+    const MainWindowState& state = mainWindow_.SharedState();
+    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(state.Spectrum, state.Calibration, BigCursorX,
+                                                                 BigDiagram.ColumnsPerChannel,
+                                                                 mainWindow_.CorrectionChecked())));
 }
 
 void TBigForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
     LambdaEdit->show();
     BigCursorX = ClampedColumn(x);
     ShowBigCursorReadout();
-    if (!isActiveWindow() && !SetupForm->isVisible())
+    if (!isActiveWindow() && !mainWindow_.CalibrationDialogShown())
         activateWindow();
 }
 
 void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); }
 
 void TBigForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
-    MainForm->SetReferenceByClick(buttons, (BigDiagram.Height - y) * MainForm->Spectrum.ScaleDivisor / 2);
+    mainWindow_.SetReferenceByClick(buttons,
+                                    (BigDiagram.Height - y) * mainWindow_.SharedState().Spectrum.ScaleDivisor / 2);
 }

@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <cstdint>
 
+class MainWindowLink;
+
 class QLabel;
 class QLineEdit;
 class TImageView;
@@ -14,7 +16,8 @@ class TLabeledEdit;
 class TBigForm : public QDialog {
     Q_OBJECT
 public:
-    TBigForm();
+    // The window speaks to the main window only through `mainWindow`.
+    explicit TBigForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 1053;
     static constexpr int ClientHeight = 610;
@@ -54,6 +57,9 @@ protected:
     void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    MainWindowLink& mainWindow_;
 };
 
 extern TBigForm* BigForm;

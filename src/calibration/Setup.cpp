@@ -4,7 +4,8 @@
 #include "app/Application.h"
 #include "app/Artwork.h"
 #include "app/Controls.h"
-#include "app/MainFrm.h"
+#include "app/IniFile.h"
+#include "ui/MainWindowLink.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -36,7 +37,7 @@ QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& gly
 
 } // namespace
 
-TSetupForm::TSetupForm() {
+TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     SetupForm = this;
     MakeFixedWindow(*this, QStringLiteral("Einstellungen"), ClientWidth, ClientHeight);
 
@@ -77,40 +78,42 @@ bool TSetupForm::event(QEvent* event) {
 }
 
 void TSetupForm::FormActivate() {
-    SavedLambdaMin = MainForm->Calibration.LambdaMin;
-    SavedLambdaMax = MainForm->Calibration.LambdaMax;
-    SavedZeroOffset = MainForm->ZeroOffset;
-    Lambda_max_Edit->setText(QString::number(MainForm->Calibration.LambdaMax));
+    const MainWindowState& state = mainWindow_.SharedState();
+    SavedLambdaMin = state.Calibration.LambdaMin;
+    SavedLambdaMax = state.Calibration.LambdaMax;
+    SavedZeroOffset = state.ZeroOffset;
+    Lambda_max_Edit->setText(QString::number(state.Calibration.LambdaMax));
     // A value outside an edit's range is clamped there, and the change handler this fires applies
     // the clamped value to the main window.
-    OffsetEdit->setValue(MainForm->ZeroOffset);
-    Bereich_Edit->setValue(RangeOf(MainForm->Calibration.LambdaMin, MainForm->Calibration.LambdaMax));
-    Lambda_min_Edit->setValue(MainForm->Calibration.LambdaMin);
+    OffsetEdit->setValue(state.ZeroOffset);
+    Bereich_Edit->setValue(RangeOf(state.Calibration.LambdaMin, state.Calibration.LambdaMax));
+    Lambda_min_Edit->setValue(state.Calibration.LambdaMin);
 }
 
 void TSetupForm::Lambda_min_EditChange() {
     const int32_t lambdaMin = Lambda_min_Edit->value();
     const int32_t lambdaMax = Bereich_Edit->value() + lambdaMin;
-    MainForm->SetCalibration(lambdaMin, lambdaMax);
+    mainWindow_.SetCalibration(lambdaMin, lambdaMax);
     Lambda_max_Edit->setText(QString::number(lambdaMax));
-    MainForm->DrawSpectrum();
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::Bereich_EditChange() {
     const int32_t lambdaMax = Lambda_min_Edit->value() + Bereich_Edit->value();
     Lambda_max_Edit->setText(QString::number(lambdaMax));
-    MainForm->SetCalibration(MainForm->Calibration.LambdaMin, lambdaMax);
-    MainForm->DrawSpectrum();
+    mainWindow_.SetCalibration(mainWindow_.SharedState().Calibration.LambdaMin, lambdaMax);
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::OffsetEditChange() {
-    MainForm->ZeroOffset = OffsetEdit->value();
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().ZeroOffset = OffsetEdit->value();
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::OK_ButtonClick() {
-    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_min", MainForm->Calibration.LambdaMin);
-    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_max", MainForm->Calibration.LambdaMax);
+    const WavelengthCalibration& calibration = mainWindow_.SharedState().Calibration;
+    mainWindow_.SettingsFile().WriteInteger("TSL1401", "Lambda_min", calibration.LambdaMin);
+    mainWindow_.SettingsFile().WriteInteger("TSL1401", "Lambda_max", calibration.LambdaMax);
     hide();
 }
 
@@ -125,9 +128,9 @@ void TSetupForm::Cancel_ButtonClick() {
         Lambda_max_Edit->setText(QString::number(SavedLambdaMax));
         Bereich_Edit->setValue(RangeOf(SavedLambdaMin, SavedLambdaMax));
     }
-    MainForm->ZeroOffset = SavedZeroOffset;
-    MainForm->SetCalibration(SavedLambdaMin, SavedLambdaMax);
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().ZeroOffset = SavedZeroOffset;
+    mainWindow_.SetCalibration(SavedLambdaMin, SavedLambdaMax);
+    mainWindow_.DrawSpectrum();
     hide();
 }
 

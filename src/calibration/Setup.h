@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <cstdint>
 
+class MainWindowLink;
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -16,7 +18,8 @@ class QSpinBox;
 class TSetupForm : public QDialog {
     Q_OBJECT
 public:
-    TSetupForm();
+    // The dialog speaks to the main window only through `mainWindow`.
+    explicit TSetupForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 224;
     static constexpr int ClientHeight = 199;
@@ -49,6 +52,9 @@ protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+
+private:
+    MainWindowLink& mainWindow_;
 };
 
 extern TSetupForm* SetupForm;

@@ -4,9 +4,9 @@
 #include "app/Application.h"
 #include "app/Artwork.h"
 #include "app/Controls.h"
-#include "app/MainFrm.h"
 #include "app/WindowPlacement.h"
 #include "lines/LineFile.h"
+#include "ui/MainWindowLink.h"
 
 #include <QDir>
 #include <QHideEvent>
@@ -44,7 +44,7 @@ const char* const Instructions[] = {
 
 } // namespace
 
-TSpektralForm::TSpektralForm() {
+TSpektralForm::TSpektralForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     SpektralForm = this;
     MakeFixedWindow(*this, QStringLiteral("Spektrallinien einblenden"), ClientWidth, ClientHeight);
 
@@ -91,11 +91,11 @@ TSpektralForm::TSpektralForm() {
 
 void TSpektralForm::FormCreate() {
     SelectedLineFile = 0;
-    PlaceFromSettings(*this, *MainForm->IniFile, "Left Spektrallinien", "Top Spektrallinien");
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), "Left Spektrallinien", "Top Spektrallinien");
 }
 
 void TSpektralForm::FormDestroy() {
-    StorePlace(*this, *MainForm->IniFile, "Left Spektrallinien", "Top Spektrallinien");
+    StorePlace(*this, mainWindow_.SettingsFile(), "Left Spektrallinien", "Top Spektrallinien");
 }
 
 bool TSpektralForm::event(QEvent* event) {
@@ -117,7 +117,7 @@ void TSpektralForm::RefreshLineFileList() {
     }
     fileNames_.clear();
     // The library folder becomes the current folder for the rest of the run.
-    QDir::setCurrent(LineLibraryFolder(MainForm->StartDir, QDir::currentPath()));
+    QDir::setCurrent(LineLibraryFolder(mainWindow_.SharedState().StartDir, QDir::currentPath()));
     const QIcon icon(Artwork::ToolImagePixmap(Artwork::SpectralLines).scaled(16, 16, Qt::KeepAspectRatio,
                                                                               Qt::SmoothTransformation));
     for (const LineFileEntry& entry : ListLineFiles(QDir::currentPath())) {
@@ -143,13 +143,13 @@ void TSpektralForm::ListViewSelectItem(int position) {
     Spektrum_Edit->setText(file.Name);
     Spektrum_Edit->setCursorPosition(0);
     ListBox->addItems(file.Entries);
-    MainForm->LinesShown = true;
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().LinesShown = true;
+    mainWindow_.DrawSpectrum();
 }
 
 void TSpektralForm::FormHide() {
-    MainForm->LinesShown = false;
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().LinesShown = false;
+    mainWindow_.DrawSpectrum();
 }
 
 void TSpektralForm::OK_ButtonClick() { hide(); }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+class MainWindowLink;
+
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -17,7 +19,8 @@ class QPushButton;
 class TSpektralForm : public QDialog {
     Q_OBJECT
 public:
-    TSpektralForm();
+    // The window speaks to the main window only through `mainWindow`.
+    explicit TSpektralForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 441;
     static constexpr int ClientHeight = 395;
@@ -53,6 +56,7 @@ private:
 
     // File names of the listed entries, by position.
     QStringList fileNames_;
+    MainWindowLink& mainWindow_;
 };
 
 extern TSpektralForm* SpektralForm;

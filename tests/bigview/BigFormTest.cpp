@@ -3,6 +3,7 @@
 #include "app/ImageView.h"
 #include "app/LabeledEdit.h"
 #include "bigview/BigDlg.h"
+#include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 
@@ -142,6 +143,17 @@ TEST_F(BigFormTest, EscapeLeavesTheWindowOpen) {
     QTest::keyClick(BigForm, Qt::Key_Escape);
     EXPECT_TRUE(BigForm->isVisible());
     EXPECT_TRUE(MainForm->BigShown);
+}
+
+TEST(BigFormAloneTest, ReferenceClickReachesTheMainWindow) {
+    FakeMainWindow mainWindow;
+    mainWindow.State.Spectrum.ScaleDivisor = 4;
+    TBigForm form(mainWindow);
+    form.show();
+    QTest::mousePress(form.Image, Qt::LeftButton, {}, QPoint(80, 412));
+    ASSERT_EQ(mainWindow.ReferenceClicks.size(), 1u);
+    EXPECT_EQ(mainWindow.ReferenceClicks[0].first, Qt::LeftButton);
+    EXPECT_EQ(mainWindow.ReferenceClicks[0].second, 200) << "100 rows up at divisor 4, two rows a unit";
 }
 
 } // namespace
