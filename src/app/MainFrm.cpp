@@ -2,12 +2,12 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
-#include "app/Application.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
 #include "app/SettingsFolder.h"
-#include "app/StatusBar.h"
-#include "app/WindowPlacement.h"
+#include "ui/StatusBar.h"
+#include "ui/WindowPlacement.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -51,7 +51,7 @@ TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
     ConnectHandlers();
     ConnectReadout();
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 TMainForm::~TMainForm() {
@@ -129,12 +129,6 @@ void TMainForm::FormDestroy() {
 void TMainForm::FormActivate() {
     // Qt paints every window double-buffered already, so nothing needs switching here.
     DrawSpectrum();
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QMainWindow::event(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -2,11 +2,12 @@
 #pragma once
 
 #include "app/IniFile.h"
-#include "app/Timer.h"
+#include "ui/Timer.h"
 #include "device/CPort.h"
 #include "device/DeviceRegistry.h"
 #include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
+#include "ui/Form.h"
 #include "ui/MainWindowLink.h"
 
 #include <QMainWindow>
@@ -44,7 +45,7 @@ struct TMainFormContext {
 
 // The main window: owns the settings object, the timers and the one spectrum with its calibration,
 // shows the diagram and every command of the program.
-class TMainForm : public QMainWindow, public MainWindowState, public MainWindowLink {
+class TMainForm : public TForm<QMainWindow>, public MainWindowState, public MainWindowLink {
     Q_OBJECT
 public:
     explicit TMainForm(TMainFormContext context = {});
@@ -55,9 +56,9 @@ public:
     static constexpr int ClientHeight = 613;
 
     // Handlers.
-    void FormCreate();
-    void FormDestroy();
-    void FormActivate();
+    void FormCreate() override;
+    void FormDestroy() override;
+    void FormActivate() override;
     void FileQuitClick();
     void FarbeClick();
     void FileOpenClick();
@@ -202,7 +203,6 @@ public:
     TTimer* COMException_Timer;
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

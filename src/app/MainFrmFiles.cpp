@@ -2,8 +2,8 @@
 // Saving and loading spectrum files from the main window, with the preview while choosing.
 #include "app/MainFrm.h"
 
-#include "app/Application.h"
-#include "app/LabeledEdit.h"
+#include "ui/Application.h"
+#include "ui/LabeledEdit.h"
 #include "app/SpectrumFileDialog.h"
 #include "files/CsvSpectrumFile.h"
 

@@ -6,7 +6,7 @@
 #include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 #include "files/Windows1252.h"
 
 #include <QAction>

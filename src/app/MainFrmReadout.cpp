@@ -2,8 +2,8 @@
 // The main window's readout under the mouse, the reference line set by clicking, and the snapshot.
 #include "app/MainFrm.h"
 
-#include "app/Application.h"
-#include "app/ImageView.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "spectrum/DiagramGeometry.h"

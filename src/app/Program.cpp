@@ -2,8 +2,8 @@
 #include "app/Program.h"
 
 #include "app/AboutDlg.h"
-#include "app/Application.h"
-#include "app/Artwork.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -18,17 +18,17 @@ void CreateWindows(const TMainFormContext& context) {
 }
 
 void DestroyWindows() {
-    TApplication::RunGuarded([] { BigForm->FormDestroy(); });
+    BigForm->RunFormDestroy();
     delete BigForm;
     BigForm = nullptr;
-    TApplication::RunGuarded([] { SpektralForm->FormDestroy(); });
+    SpektralForm->RunFormDestroy();
     delete SpektralForm;
     SpektralForm = nullptr;
     delete AboutForm;
     AboutForm = nullptr;
     delete SetupForm;
     SetupForm = nullptr;
-    TApplication::RunGuarded([] { MainForm->FormDestroy(); });
+    MainForm->RunFormDestroy();
     delete MainForm;
     MainForm = nullptr;
 }

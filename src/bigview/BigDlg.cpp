@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bigview/BigDlg.h"
 
-#include "app/Application.h"
-#include "app/Controls.h"
-#include "app/ImageView.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/ImageView.h"
 #include "app/IniFile.h"
-#include "app/LabeledEdit.h"
-#include "app/WindowPlacement.h"
+#include "ui/LabeledEdit.h"
+#include "ui/WindowPlacement.h"
 #include "spectrum/DiagramPainter.h"
 #include "ui/MainWindowLink.h"
 
 #include <QCheckBox>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -64,7 +63,7 @@ TBigForm::TBigForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
         Spektral_ImageMouseMove(buttons, x, y);
     };
     Image->OnMouseDown = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseDown(buttons, x, y); };
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 void TBigForm::FormCreate() {
@@ -81,18 +80,6 @@ void TBigForm::FormActivate() { mainWindow_.DrawSpectrum(); }
 void TBigForm::FormHide() {
     // Closing the window by its own close box ends the large view but leaves the stored "Big" as it was.
     mainWindow_.SharedState().BigShown = false;
-}
-
-bool TBigForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
-}
-
-void TBigForm::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous())
-        TApplication::RunGuarded([this] { FormHide(); });
-    QDialog::hideEvent(event);
 }
 
 void TBigForm::keyPressEvent(QKeyEvent* event) {

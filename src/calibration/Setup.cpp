@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calibration/Setup.h"
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/Controls.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
 #include "app/IniFile.h"
 #include "ui/MainWindowLink.h"
 
@@ -26,23 +26,13 @@ int RangeOf(int32_t lambdaMin, int32_t lambdaMax) {
     return static_cast<int>(std::clamp<int64_t>(int64_t(lambdaMax) - lambdaMin, INT32_MIN, INT32_MAX));
 }
 
-QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
-                         const QString& hint) {
-    auto* button = new QPushButton(QIcon(glyph), caption, parent);
-    button->setGeometry(place);
-    button->setToolTip(hint);
-    MakeBold(*button);
-    return button;
-}
-
 } // namespace
 
 TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     SetupForm = this;
     MakeFixedWindow(*this, QStringLiteral("Einstellungen"), ClientWidth, ClientHeight);
 
-    GroupBox4 = new QGroupBox(QStringLiteral("Wellenlängenkalibrierung "), this);
-    GroupBox4->setGeometry(8, 4, 208, 140);
+    GroupBox4 = NewGroupBox(this, QRect(8, 4, 208, 140), QStringLiteral("Wellenlängenkalibrierung "));
     Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
     Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
                                QStringLiteral("kleinste Wellenlänge"));
@@ -58,23 +48,19 @@ TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     Label4 = NewLabel(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
     OffsetEdit = NewSpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
 
-    OK_Button = GlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
-                            QStringLiteral("Werte übernehmen..."));
+    OK_Button = NewGlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
+                               QStringLiteral("Werte übernehmen..."));
+    MakeBold(*OK_Button);
     OK_Button->setDefault(true);
-    Cancel_Button = GlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(), QStringLiteral("Abbruch"),
-                                QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+    Cancel_Button = NewGlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(),
+                                   QStringLiteral("Abbruch"), QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+    MakeBold(*Cancel_Button);
 
     connect(Lambda_min_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Lambda_min_EditChange(); }));
     connect(Bereich_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Bereich_EditChange(); }));
     connect(OffsetEdit, &QSpinBox::valueChanged, this, Guarded([this] { OffsetEditChange(); }));
     connect(OK_Button, &QPushButton::clicked, this, Guarded([this] { OK_ButtonClick(); }));
     connect(Cancel_Button, &QPushButton::clicked, this, Guarded([this] { Cancel_ButtonClick(); }));
-}
-
-bool TSetupForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
 }
 
 void TSetupForm::FormActivate() {

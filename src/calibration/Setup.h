@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/Form.h"
+
 #include <QDialog>
 #include <cstdint>
 
@@ -15,7 +17,7 @@ class QSpinBox;
 // The wavelength calibration dialog "Einstellungen": every step of a value takes effect in the
 // main window at once; "OK" keeps and stores the range, "Abbruch" returns to the values the main
 // window had when the dialog became active.
-class TSetupForm : public QDialog {
+class TSetupForm : public TForm<QDialog> {
     Q_OBJECT
 public:
     // The dialog speaks to the main window only through `mainWindow`.
@@ -24,7 +26,7 @@ public:
     static constexpr int ClientWidth = 224;
     static constexpr int ClientHeight = 199;
 
-    void FormActivate();
+    void FormActivate() override;
     void Lambda_min_EditChange();
     void Bereich_EditChange();
     void OffsetEditChange();
@@ -49,7 +51,6 @@ public:
     int32_t SavedZeroOffset = 0;
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 

@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lines/SpektralDlg.h"
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/Controls.h"
-#include "app/WindowPlacement.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/WindowPlacement.h"
 #include "lines/LineFile.h"
 #include "ui/MainWindowLink.h"
 
 #include <QDir>
-#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +85,7 @@ TSpektralForm::TSpektralForm(MainWindowLink& mainWindow) : mainWindow_(mainWindo
                     TApplication::RunGuarded([&] { ListViewSelectItem(index.row()); });
             });
     connect(OK_Button, &QPushButton::clicked, this, Guarded([this] { OK_ButtonClick(); }));
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 void TSpektralForm::FormCreate() {
@@ -96,18 +95,6 @@ void TSpektralForm::FormCreate() {
 
 void TSpektralForm::FormDestroy() {
     StorePlace(*this, mainWindow_.SettingsFile(), "Left Spektrallinien", "Top Spektrallinien");
-}
-
-bool TSpektralForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
-}
-
-void TSpektralForm::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous())
-        TApplication::RunGuarded([this] { FormHide(); });
-    QDialog::hideEvent(event);
 }
 
 void TSpektralForm::RefreshLineFileList() {

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/LabeledEdit.h"
+#include "ui/LabeledEdit.h"
 #include "app/Program.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"

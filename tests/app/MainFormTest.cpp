@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
 #include "app/IniFile.h"
-#include "app/LabeledEdit.h"
+#include "ui/LabeledEdit.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 #include "bigview/BigDlg.h"
 #include "lines/SpektralDlg.h"
 #include "support/ModalWatcher.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
-#include "app/StatusBar.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "device/CPortCtl.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ImageView.h"
+#include "ui/ImageView.h"
 #include "bigview/BigDlg.h"
 #include "support/ProgramWindowsTest.h"
 

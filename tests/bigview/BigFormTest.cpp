@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/IniFile.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
 #include "bigview/BigDlg.h"
 #include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"

@@ -4,7 +4,7 @@
 // with its settings written.
 #include "app/IniFile.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"

@@ -2,7 +2,7 @@
 // The main window against the simulated instrument on a real pseudo-terminal.
 #include "app/IniFile.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"

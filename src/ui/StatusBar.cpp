@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 
 TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths) : QWidget(parent) {
     setGeometry(place);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Application.h"
+#include "ui/Application.h"
 
-#include "app/DesignStyle.h"
+#include "ui/DesignStyle.h"
 #include "spectrum/DesignFonts.h"
 
 #include <QLibraryInfo>
@@ -28,24 +28,28 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ShowException(error.what());
-    } catch (...) {
-        ShowException("Unbekannter Fehler");
-    }
-    return false;
-}
+namespace {
 
-void TApplication::RunGuarded(const std::function<void()>& handler) {
+// The one place where an error escaping a handler becomes the message box.
+template <class Handler> void ReportEscaping(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        ShowException(error.what());
+        TApplication::ShowException(error.what());
+    } catch (...) {
+        TApplication::ShowException("Unbekannter Fehler");
     }
 }
+
+} // namespace
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    bool result = false;
+    ReportEscaping([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}
+
+void TApplication::RunGuarded(const std::function<void()>& handler) { ReportEscaping(handler); }
 
 void TApplication::ShowException(const char* message) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), QString::fromUtf8(message),

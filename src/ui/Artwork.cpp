@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QBitmap>
 #include <QLinearGradient>

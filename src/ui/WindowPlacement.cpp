@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/WindowPlacement.h"
+#include "ui/WindowPlacement.h"
 
 #include "app/IniFile.h"
 
