@@ -5,7 +5,7 @@
 // only watches the events that start them.
 // Usage: kx207-cycle-probe <port> [seconds, default 60] [--big: the large window shown as well]
 #include "ProbeWindows.h"
-#include "app/Application.h"
+#include "ui/Application.h"
 #include "app/MainFrm.h"
 
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 // with the main window alone and with the large window shown. The floors, measured in the same run, fill
 // the pictures that redraw paints once: the main window's three, and those and the large window's two.
 #include "ProbeWindows.h"
-#include "app/Application.h"
-#include "app/ImageView.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
 #include "app/MainFrm.h"
 #include "bigview/BigDlg.h"
 #include "kx207-sim/LampSpectrum.h"

@@ -5,7 +5,8 @@
 #include "ui/Application.h"
 #include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
-#include "app/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
+#include "settings/SettingsTable.h"
 #include "ui/StatusBar.h"
 #include "ui/WindowPlacement.h"
 #include "bigview/BigDlg.h"
@@ -23,13 +24,6 @@
 #include <QTimer>
 
 TMainForm* MainForm = nullptr;
-
-namespace {
-const std::string SensorSection = "TSL1401";
-const std::string DiagramSection = "Diagramm";
-const std::string DataSection = "Daten";
-const std::string WindowSection = "Fenster";
-} // namespace
 
 TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
     MainForm = this;
@@ -64,27 +58,27 @@ void TMainForm::FormCreate() {
     IniFile = std::make_unique<TIniFile>("KX207.INI", context_.SettingsFolder);
     ConnectInstrument();
 
-    SetCalibration(IniFile->ReadInteger(SensorSection, "Lambda_min", 360),
-                   IniFile->ReadInteger(SensorSection, "Lambda_max", 675));
-    TrackBar->setValue(std::clamp(IniFile->ReadInteger(SensorSection, "Gain", 0), 0, 100));
+    SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin),
+                   Settings::Read(*IniFile, Settings::LambdaMax));
+    TrackBar->setValue(std::clamp(Settings::Read(*IniFile, Settings::Gain), 0, 100));
     GainEdit->setText(QString::number(TrackBar->value()));
-    Korrektur_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Korrektur", false));
-    Auto_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Auto-Belichtung", false));
-    Skalierung_SpinEdit->setValue(std::clamp(IniFile->ReadInteger(DiagramSection, "Skalierung", 3), 1, 4));
-    Autoscale_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "AutoScale", true));
-    Min_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Minimum", false));
-    Max_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Maximum", true));
-    Spektralfarben_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Spektralfarben", true));
-    Balkendiagramm_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Balkendiagramm", true));
-    Gitter_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Gitter", true));
-    CurveColor = static_cast<TColor>(IniFile->ReadInteger(DiagramSection, "Linienfarbe", clYellow));
-    ZeroOffset = IniFile->ReadInteger(DiagramSection, "Offset", 0);
+    Korrektur_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Correction));
+    Auto_CheckBox->setChecked(Settings::Read(*IniFile, Settings::AutoExposure));
+    Skalierung_SpinEdit->setValue(std::clamp(Settings::Read(*IniFile, Settings::Scaling), 1, 4));
+    Autoscale_CheckBox->setChecked(Settings::Read(*IniFile, Settings::AutoScale));
+    Min_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Minimum));
+    Max_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Maximum));
+    Spektralfarben_CheckBox->setChecked(Settings::Read(*IniFile, Settings::SpectralColours));
+    Balkendiagramm_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Bars));
+    Gitter_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Grid));
+    CurveColor = static_cast<TColor>(Settings::Read(*IniFile, Settings::CurveColour));
+    ZeroOffset = Settings::Read(*IniFile, Settings::Offset);
     SaveDialogInitialDir = QString::fromStdString(
-        IniFile->ReadString(DataSection, "Datenverzeichnis", QDir::currentPath().toStdString()));
+        Settings::Read(*IniFile, Settings::DataFolder, QDir::currentPath().toStdString()));
     OpenDialogInitialDir = SaveDialogInitialDir;
 
-    const QPoint stored(IniFile->ReadInteger(WindowSection, "Left Main", 0),
-                        IniFile->ReadInteger(WindowSection, "Top Main", 0));
+    const QPoint stored(Settings::Read(*IniFile, Settings::Left(Settings::MainPlace)),
+                        Settings::Read(*IniFile, Settings::Top(Settings::MainPlace)));
     if (LiesOnAScreen(stored, frameGeometry().size()))
         move(stored);
 
@@ -109,21 +103,20 @@ void TMainForm::FormDestroy() {
     // A start cut short before the settings were read must not overwrite them with defaults.
     if (!settingsRead_)
         return;
-    IniFile->WriteInteger(SensorSection, "Gain", TrackBar->value());
-    IniFile->WriteBool(SensorSection, "Korrektur", Korrektur_CheckBox->isChecked());
-    IniFile->WriteBool(SensorSection, "Auto-Belichtung", Auto_CheckBox->isChecked());
-    IniFile->WriteInteger(DiagramSection, "Skalierung", Skalierung_SpinEdit->value());
-    IniFile->WriteBool(DiagramSection, "AutoScale", Autoscale_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Minimum", Min_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Maximum", Max_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Spektralfarben", Spektralfarben_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Balkendiagramm", Balkendiagramm_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Gitter", Gitter_CheckBox->isChecked());
-    IniFile->WriteInteger(DiagramSection, "Linienfarbe", static_cast<int32_t>(CurveColor));
-    IniFile->WriteInteger(DiagramSection, "Offset", ZeroOffset);
-    IniFile->WriteString(DataSection, "Datenverzeichnis", OpenDialogInitialDir.toStdString());
-    IniFile->WriteInteger(WindowSection, "Left Main", pos().x());
-    IniFile->WriteInteger(WindowSection, "Top Main", pos().y());
+    Settings::Write(*IniFile, Settings::Gain, TrackBar->value());
+    Settings::Write(*IniFile, Settings::Correction, Korrektur_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::AutoExposure, Auto_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Scaling, Skalierung_SpinEdit->value());
+    Settings::Write(*IniFile, Settings::AutoScale, Autoscale_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Minimum, Min_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Maximum, Max_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::SpectralColours, Spektralfarben_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Bars, Balkendiagramm_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Grid, Gitter_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::CurveColour, static_cast<int32_t>(CurveColor));
+    Settings::Write(*IniFile, Settings::Offset, ZeroOffset);
+    Settings::Write(*IniFile, Settings::DataFolder, OpenDialogInitialDir.toStdString());
+    StorePlace(*this, *IniFile, Settings::MainPlace);
 }
 
 void TMainForm::FormActivate() {
@@ -160,7 +153,7 @@ void TMainForm::GroesSpektrogramm1Click() {
         BigShown = true;
         ShowInFront(*BigForm);
     }
-    IniFile->WriteBool(WindowSection, "Big", BigShown);
+    Settings::Write(*IniFile, Settings::BigShown, BigShown);
 }
 
 void TMainForm::Image1Click() {

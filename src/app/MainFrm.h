@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "ui/Timer.h"
 #include "device/CPort.h"
 #include "device/DeviceRegistry.h"

@@ -3,6 +3,8 @@
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"
 
+#include "settings/SettingsTable.h"
+
 #include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
@@ -123,8 +125,7 @@ void TMainForm::Messung_ButtonClick() {
     FileOpen->setEnabled(!Messung_Timer->Enabled());
     if (Messung_Timer->Enabled()) {
         Messung_Button->setText(QStringLiteral("Stopp"));
-        SetCalibration(IniFile->ReadInteger("TSL1401", "Lambda_min", 360),
-                       IniFile->ReadInteger("TSL1401", "Lambda_max", 675));
+        SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin), Settings::Read(*IniFile, Settings::LambdaMax));
     } else {
         Messung_Button->setText(QStringLiteral("Start"));
     }

@@ -4,7 +4,7 @@
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
-#include "app/IniFile.h"
+#include "settings/SettingsTable.h"
 #include "ui/LabeledEdit.h"
 #include "ui/WindowPlacement.h"
 #include "spectrum/DiagramPainter.h"
@@ -19,7 +19,6 @@ TBigForm* BigForm = nullptr;
 
 namespace {
 
-const std::string WindowSection = "Fenster";
 constexpr int DiagramLeft = 2;
 
 QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
@@ -68,12 +67,12 @@ TBigForm::TBigForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
 
 void TBigForm::FormCreate() {
     // Qt paints every window double-buffered already.
-    PlaceFromSettings(*this, mainWindow_.SettingsFile(), "Left Big", "Top Big");
-    if (mainWindow_.SettingsFile().ReadBool(WindowSection, "Big", false))
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), Settings::BigPlace);
+    if (Settings::Read(mainWindow_.SettingsFile(), Settings::BigShown))
         mainWindow_.GroesSpektrogramm1Click();
 }
 
-void TBigForm::FormDestroy() { StorePlace(*this, mainWindow_.SettingsFile(), "Left Big", "Top Big"); }
+void TBigForm::FormDestroy() { StorePlace(*this, mainWindow_.SettingsFile(), Settings::BigPlace); }
 
 void TBigForm::FormActivate() { mainWindow_.DrawSpectrum(); }
 

@@ -4,7 +4,7 @@
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
-#include "app/IniFile.h"
+#include "settings/SettingsTable.h"
 #include "ui/MainWindowLink.h"
 
 #include <QCloseEvent>
@@ -34,10 +34,10 @@ TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
 
     GroupBox4 = NewGroupBox(this, QRect(8, 4, 208, 140), QStringLiteral("Wellenlängenkalibrierung "));
     Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
-    Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
+    Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, DefaultLambdaMin,
                                QStringLiteral("kleinste Wellenlänge"));
     Label3 = NewLabel(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
-    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
+    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, DefaultLambdaMax - DefaultLambdaMin,
                             QStringLiteral("Wellenlängenbereich"));
     Label2 = NewLabel(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
     Lambda_max_Edit = new QLineEdit(GroupBox4);
@@ -98,8 +98,8 @@ void TSetupForm::OffsetEditChange() {
 
 void TSetupForm::OK_ButtonClick() {
     const WavelengthCalibration& calibration = mainWindow_.SharedState().Calibration;
-    mainWindow_.SettingsFile().WriteInteger("TSL1401", "Lambda_min", calibration.LambdaMin);
-    mainWindow_.SettingsFile().WriteInteger("TSL1401", "Lambda_max", calibration.LambdaMax);
+    Settings::Write(mainWindow_.SettingsFile(), Settings::LambdaMin, calibration.LambdaMin);
+    Settings::Write(mainWindow_.SettingsFile(), Settings::LambdaMax, calibration.LambdaMax);
     hide();
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lines/LineFile.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "files/TextFile.h"
 
 #include <QDir>

@@ -6,6 +6,7 @@
 #include "ui/Controls.h"
 #include "ui/WindowPlacement.h"
 #include "lines/LineFile.h"
+#include "settings/SettingsTable.h"
 #include "ui/MainWindowLink.h"
 
 #include <QDir>
@@ -90,11 +91,11 @@ TSpektralForm::TSpektralForm(MainWindowLink& mainWindow) : mainWindow_(mainWindo
 
 void TSpektralForm::FormCreate() {
     SelectedLineFile = 0;
-    PlaceFromSettings(*this, mainWindow_.SettingsFile(), "Left Spektrallinien", "Top Spektrallinien");
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), Settings::LinesPlace);
 }
 
 void TSpektralForm::FormDestroy() {
-    StorePlace(*this, mainWindow_.SettingsFile(), "Left Spektrallinien", "Top Spektrallinien");
+    StorePlace(*this, mainWindow_.SettingsFile(), Settings::LinesPlace);
 }
 
 void TSpektralForm::RefreshLineFileList() {

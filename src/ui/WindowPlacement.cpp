@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/WindowPlacement.h"
 
-#include "app/IniFile.h"
+#include "settings/SettingsTable.h"
 
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
 #include <QWidget>
-
-namespace {
-const std::string WindowSection = "Fenster";
-}
 
 bool LiesOnAScreen(QPoint topLeft, QSize frameSize) {
     const QRect window(topLeft, frameSize);
@@ -24,22 +20,21 @@ bool EdgeAccepted(int value, int windowExtent, int screenExtent) {
     return 5 - windowExtent < value && value < screenExtent;
 }
 
-void PlaceFromSettings(QWidget& window, const TIniFile& iniFile, const std::string& leftKey,
-                       const std::string& topKey) {
+void PlaceFromSettings(QWidget& window, const TIniFile& iniFile, const Settings::PlaceEntry& stored) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QSize frame = window.frameGeometry().size();
     QPoint place = window.pos();
-    const int left = iniFile.ReadInteger(WindowSection, leftKey, 0);
+    const int left = Settings::Read(iniFile, Settings::Left(stored));
     if (EdgeAccepted(left, frame.width(), screen.width()))
         place.setX(left);
-    const int top = iniFile.ReadInteger(WindowSection, topKey, 0);
+    const int top = Settings::Read(iniFile, Settings::Top(stored));
     if (EdgeAccepted(top, frame.height(), screen.height()))
         place.setY(top);
     if (LiesOnAScreen(place, frame))
         window.move(place);
 }
 
-void StorePlace(const QWidget& window, TIniFile& iniFile, const std::string& leftKey, const std::string& topKey) {
-    iniFile.WriteInteger(WindowSection, leftKey, window.pos().x());
-    iniFile.WriteInteger(WindowSection, topKey, window.pos().y());
+void StorePlace(const QWidget& window, TIniFile& iniFile, const Settings::PlaceEntry& place) {
+    Settings::Write(iniFile, Settings::Left(place), window.pos().x());
+    Settings::Write(iniFile, Settings::Top(place), window.pos().y());
 }

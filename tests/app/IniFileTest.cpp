@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
-#include "app/SettingsFolder.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 
 #include "support/TempFolder.h"
 #include "support/Unprivileged.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "ui/LabeledEdit.h"
 #include "app/Program.h"
 #include "ui/StatusBar.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
 #include "bigview/BigDlg.h"

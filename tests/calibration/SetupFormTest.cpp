@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "calibration/Setup.h"
 #include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"

@@ -2,7 +2,7 @@
 // The main window against a misbehaving instrument: it keeps running and shows only spectra
 // decoded from complete answers, or, once the instrument is unplugged, ends through its watchdog
 // with its settings written.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Program.h"
 #include "ui/StatusBar.h"
 #include "device/InstrumentProtocol.h"

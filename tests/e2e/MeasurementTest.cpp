@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated instrument on a real pseudo-terminal.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 #include "app/Program.h"
 #include "ui/StatusBar.h"
 #include "device/CPortCtl.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
-#include "app/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 #include "files/AtomicFile.h"
 
 #include <fstream>

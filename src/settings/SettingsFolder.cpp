@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 #include <algorithm>
 #include <cerrno>
