@@ -25,7 +25,7 @@
 
 TMainForm* MainForm = nullptr;
 
-TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
+TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     MainForm = this;
     setWindowTitle(QStringLiteral("KOLiX-Spektrometer KX207 V1.0 "));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

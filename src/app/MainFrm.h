@@ -36,7 +36,7 @@ class TStatusBar;
 // What the main window takes from its surroundings. The program uses the defaults; tests and the
 // demonstration point the settings file at a folder of their own and the device registry at a
 // simulated instrument.
-struct TMainFormContext {
+struct MainFormContext {
     std::string SettingsFolder = KX207_SETTINGS_DIR;
     std::function<std::unique_ptr<TRegistryReader>()> CreateRegistry = [] {
         return std::make_unique<TSysfsRegistry>();
@@ -48,7 +48,7 @@ struct TMainFormContext {
 class TMainForm : public TForm<QMainWindow>, public MainWindowState, public MainWindowLink {
     Q_OBJECT
 public:
-    explicit TMainForm(TMainFormContext context = {});
+    explicit TMainForm(MainFormContext context = {});
     ~TMainForm() override;
 
     // Client area of the window below its menu.
@@ -226,7 +226,7 @@ private:
     // ".csv" added where needed; both dialogs then start in that file's folder.
     QString TakeDialogFileName(const QString& chosen);
 
-    TMainFormContext context_;
+    MainFormContext context_;
     bool settingsRead_ = false;
     TSpectrumFileDialog* openDialog_ = nullptr;
     TSpectrumFileDialog* saveDialog_ = nullptr;

@@ -8,7 +8,7 @@
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
 
-void CreateWindows(const TMainFormContext& context) {
+void CreateWindows(const MainFormContext& context) {
     new TMainForm(context);
     MainForm->show();
     new TSetupForm(*MainForm);
@@ -33,7 +33,7 @@ void DestroyWindows() {
     MainForm = nullptr;
 }
 
-int RunProgram(int& argc, char** argv, const TMainFormContext& context) {
+int RunProgram(int& argc, char** argv, const MainFormContext& context) {
     TApplication application(argc, argv);
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
     CreateWindows(context);

@@ -207,7 +207,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     try {
         MakeSettingsFolder(folder_);
-        const TSettingsWriteLock lock(folder_);
+        const SettingsWriteLock lock(folder_);
         IniLines file = IniLines::Load(Path());
         // A value is one line of the file: what follows a line break in it (a folder name may hold one)
         // would otherwise stand as lines of their own, as other keys or sections.

@@ -28,7 +28,7 @@ protected:
 
     void Start(InstrumentOptions options = {}) {
         instrument = std::make_unique<SimulatedInstrument>(options);
-        TMainFormContext context{settings.Path()};
+        MainFormContext context{settings.Path()};
         const std::string port = instrument->PortPath();
         context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
         CreateWindows(context);

@@ -25,8 +25,8 @@
 
 namespace {
 
-TMainFormContext ContextFor(const std::string& settings, std::optional<std::string> port, bool isText = true) {
-    TMainFormContext context{settings};
+MainFormContext ContextFor(const std::string& settings, std::optional<std::string> port, bool isText = true) {
+    MainFormContext context{settings};
     context.CreateRegistry = [port, isText] { return std::make_unique<TFixedPortRegistry>(port, isText); };
     return context;
 }
