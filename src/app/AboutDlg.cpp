@@ -51,16 +51,17 @@ TAboutForm::TAboutForm() {
     Image1->SetFixedPicture(Artwork::Logo());
     Image1->setCursor(Qt::PointingHandCursor);
 
-    BitBtn1 = NewGlyphButton(this, QRect(312, 112, 97, 49), Artwork::OkGlyph(), QStringLiteral("OK"), QString());
+    BitBtn1 =
+        NewGlyphButton(this, QRect(312, 112, 97, 49), Artwork::OkGlyph(), QStringLiteral("OK"), QString());
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
-    Timer1 = new TTimer(7000, [this] { Timer1Timer(); }, this);
+    Timer1 = new TTimer(
+        7000, [this] { Timer1Timer(); }, this);
 }
 
 void TAboutForm::Timer1Timer() {
-    if (isVisible())
-        accept();
+    if (isVisible()) accept();
 }
 
 void TAboutForm::reject() {

@@ -2,16 +2,16 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
-#include "ui/Application.h"
-#include "ui/ImageView.h"
-#include "ui/LabeledEdit.h"
-#include "settings/SettingsFolder.h"
-#include "settings/SettingsTable.h"
-#include "ui/StatusBar.h"
-#include "ui/WindowPlacement.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
+#include "settings/SettingsFolder.h"
+#include "settings/SettingsTable.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -39,9 +39,12 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
-    Messung_Timer = new TTimer(1000, [this] { Messung_TimerTimer(); }, this);
-    VersionsTimer = new TTimer(1000, [this] { VersionsTimerTimer(); }, this);
-    COMException_Timer = new TTimer(5000, [this] { COMException_TimerTimer(); }, this);
+    Messung_Timer = new TTimer(
+        1000, [this] { Messung_TimerTimer(); }, this);
+    VersionsTimer = new TTimer(
+        1000, [this] { VersionsTimerTimer(); }, this);
+    COMException_Timer = new TTimer(
+        5000, [this] { COMException_TimerTimer(); }, this);
     ConnectHandlers();
     ConnectReadout();
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
@@ -49,8 +52,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
 }
 
 TMainForm::~TMainForm() {
-    if (MainForm == this)
-        MainForm = nullptr;
+    if (MainForm == this) MainForm = nullptr;
 }
 
 void TMainForm::FormCreate() {
@@ -79,8 +81,7 @@ void TMainForm::FormCreate() {
 
     const QPoint stored(Settings::Read(*IniFile, Settings::Left(Settings::MainPlace)),
                         Settings::Read(*IniFile, Settings::Top(Settings::MainPlace)));
-    if (LiesOnAScreen(stored, frameGeometry().size()))
-        move(stored);
+    if (LiesOnAScreen(stored, frameGeometry().size())) move(stored);
 
     LinesShown = false;
     BigShown = false;
@@ -92,7 +93,8 @@ void TMainForm::FormCreate() {
 void TMainForm::WarnIfSettingsCannotBeWritten() {
     // Said once at start, over the shown window, while the user can still mend it; at quit the run's
     // settings would already be lost.
-    const QString problem = QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
+    const QString problem =
+        QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
     if (!problem.isEmpty())
         QTimer::singleShot(0, this, [this, problem] {
             QMessageBox::warning(this, QCoreApplication::applicationName(), problem);
@@ -101,8 +103,7 @@ void TMainForm::WarnIfSettingsCannotBeWritten() {
 
 void TMainForm::FormDestroy() {
     // A start cut short before the settings were read must not overwrite them with defaults.
-    if (!settingsRead_)
-        return;
+    if (!settingsRead_) return;
     Settings::Write(*IniFile, Settings::Gain, TrackBar->value());
     Settings::Write(*IniFile, Settings::Correction, Korrektur_CheckBox->isChecked());
     Settings::Write(*IniFile, Settings::AutoExposure, Auto_CheckBox->isChecked());
@@ -130,7 +131,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-void TMainForm::FileQuitClick() { QCoreApplication::quit(); }
+void TMainForm::FileQuitClick() {
+    QCoreApplication::quit();
+}
 
 namespace {
 // Shows a secondary window in front, where it becomes the active window.
@@ -141,9 +144,13 @@ void ShowInFront(QWidget& window) {
 }
 } // namespace
 
-void TMainForm::EinstellungenClick() { ShowInFront(*SetupForm); }
+void TMainForm::EinstellungenClick() {
+    ShowInFront(*SetupForm);
+}
 
-void TMainForm::SpektrallinieneinblendenClick() { ShowInFront(*SpektralForm); }
+void TMainForm::SpektrallinieneinblendenClick() {
+    ShowInFront(*SpektralForm);
+}
 
 void TMainForm::GroesSpektrogramm1Click() {
     if (BigShown) {
@@ -163,8 +170,7 @@ void TMainForm::Image1Click() {
 }
 
 void TMainForm::RedrawUnlessMeasuring() {
-    if (!Messung_Timer->Enabled())
-        DrawSpectrum();
+    if (!Messung_Timer->Enabled()) DrawSpectrum();
 }
 
 void TMainForm::Autoscale_CheckBoxClick() {
@@ -174,21 +180,32 @@ void TMainForm::Autoscale_CheckBoxClick() {
     RedrawUnlessMeasuring();
 }
 
-void TMainForm::Skalierung_SpinEditChange() { RedrawUnlessMeasuring(); }
-void TMainForm::Min_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Max_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Spektralfarben_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Balkendiagramm_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Gitter_CheckBoxClick() { RedrawUnlessMeasuring(); }
-
-void TMainForm::SpektrumEditChange() {
-    if (BigForm)
-        BigForm->SpektrumEdit->setText(SpektrumEdit->text());
+void TMainForm::Skalierung_SpinEditChange() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Min_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Max_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Spektralfarben_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Balkendiagramm_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Gitter_CheckBoxClick() {
+    RedrawUnlessMeasuring();
 }
 
+void TMainForm::SpektrumEditChange() {
+    if (BigForm) BigForm->SpektrumEdit->setText(SpektrumEdit->text());
+}
 
 void TMainForm::COMException_TimerTimer() {
-    QMessageBox::information(this, QCoreApplication::applicationName(), QStringLiteral("Kommunikationsfehler"));
+    QMessageBox::information(this, QCoreApplication::applicationName(),
+                             QStringLiteral("Kommunikationsfehler"));
     QCoreApplication::quit();
 }
 
@@ -200,9 +217,13 @@ void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
     Lambda_max_Label->adjustSize();
 }
 
-bool TMainForm::CorrectionChecked() const { return Korrektur_CheckBox->isChecked(); }
+bool TMainForm::CorrectionChecked() const {
+    return Korrektur_CheckBox->isChecked();
+}
 
-bool TMainForm::CalibrationDialogShown() const { return SetupForm && SetupForm->isVisible(); }
+bool TMainForm::CalibrationDialogShown() const {
+    return SetupForm && SetupForm->isVisible();
+}
 
 LevelOptions TMainForm::CurrentLevelOptions() const {
     return {Korrektur_CheckBox->isChecked(), Autoscale_CheckBox->isChecked(), Skalierung_SpinEdit->value()};
@@ -216,8 +237,7 @@ DiagramState TMainForm::CurrentDiagramState() const {
                      Gitter_CheckBox->isChecked(), Min_CheckBox->isChecked(), Max_CheckBox->isChecked()};
     state.CurveColor = CurveColor;
     state.LinesShown = LinesShown;
-    if (LinesShown && SpektralForm)
-        state.Lines = SpektralForm->LineWavelengths();
+    if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
     return state;
 }
@@ -236,6 +256,5 @@ void TMainForm::DrawSpectrum() {
     Image->update();
     Spektral_Image->update();
     Image2->update();
-    if (BigShown)
-        BigForm->DrawBigSpectrum();
+    if (BigShown) BigForm->DrawBigSpectrum();
 }

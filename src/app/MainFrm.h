@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "settings/IniFile.h"
-#include "ui/Timer.h"
 #include "device/CPort.h"
 #include "device/DeviceRegistry.h"
+#include "settings/IniFile.h"
 #include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
 #include "ui/Form.h"
 #include "ui/MainWindowLink.h"
+#include "ui/Timer.h"
 
 #include <QMainWindow>
 #include <functional>

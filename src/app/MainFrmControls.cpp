@@ -2,13 +2,13 @@
 // The main window's controls, menu and tool bar, at the places and sizes of its fixed layout.
 #include "app/MainFrm.h"
 
+#include "device/CPortCtl.h"
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
 #include "ui/StatusBar.h"
-#include "device/CPortCtl.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -48,18 +48,21 @@ void TMainForm::CreateMenu() {
     FileClose = MenuItem(Beenden1, QStringLiteral("Speichern..."), Artwork::Save,
                          QStringLiteral("Aktuelles Spektrum speichern..."));
     N1 = Beenden1->addSeparator();
-    FileQuit = MenuItem(Beenden1, QStringLiteral("Beenden"), Artwork::Quit, QStringLiteral("Programm beenden..."));
+    FileQuit =
+        MenuItem(Beenden1, QStringLiteral("Beenden"), Artwork::Quit, QStringLiteral("Programm beenden..."));
 
     Setup1 = bar->addMenu(QStringLiteral("Ansicht"));
     Einstellungen = MenuItem(Setup1, QStringLiteral("Einstellungen..."), Artwork::Settings,
                              QStringLiteral("Wertebereich der X-Achse einstellen..."));
-    Farbe = MenuItem(Setup1, QStringLiteral("Farbe..."), Artwork::Colour, QStringLiteral("Kurvenfarbe festlegen..."));
+    Farbe = MenuItem(Setup1, QStringLiteral("Farbe..."), Artwork::Colour,
+                     QStringLiteral("Kurvenfarbe festlegen..."));
     GroesSpektrogramm1 = MenuItem(Setup1, QStringLiteral("Großes Spektrogramm"), Artwork::LargeSpectrogram,
                                   QStringLiteral("Großes Spektrogrammfenster..."));
 
     Spektrallinien1 = bar->addMenu(QStringLiteral("Spektrallinien"));
-    Spektrallinieneinblenden = MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."),
-                                        Artwork::SpectralLines, QStringLiteral("Spektrallinien einblenden..."));
+    Spektrallinieneinblenden =
+        MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."), Artwork::SpectralLines,
+                 QStringLiteral("Spektrallinien einblenden..."));
 }
 
 void TMainForm::CreateToolBar(QWidget* client) {
@@ -121,20 +124,20 @@ void TMainForm::CreateControls(QWidget* client) {
 
     GroupBox2 = NewGroupBox(client, QRect(0, 392, 129, 201), QStringLiteral(" Diagramm "));
     Autoscale_CheckBox = NewCheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
-                                  QStringLiteral("Automatische Skalierung einschalten?"));
+                                     QStringLiteral("Automatische Skalierung einschalten?"));
     Label3 = NewLabel(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
     Skalierung_SpinEdit = NewSpinEdit(GroupBox2, QRect(72, 32, 41, 22), 1, 4, 1, 1,
                                       QStringLiteral("Wert für manuelle Skalierung (1..4)"));
     Min_CheckBox = NewCheckBox(GroupBox2, QRect(8, 64, 113, 17), QStringLiteral("Minimum markieren"),
-                            QStringLiteral("Minimum farblich markieren?"));
+                               QStringLiteral("Minimum farblich markieren?"));
     Max_CheckBox = NewCheckBox(GroupBox2, QRect(8, 88, 113, 17), QStringLiteral("Maximum markieren"),
-                            QStringLiteral("Maximum farblich markieren?"));
+                               QStringLiteral("Maximum farblich markieren?"));
     Spektralfarben_CheckBox = NewCheckBox(GroupBox2, QRect(8, 112, 113, 17), QStringLiteral("Spektralfarben"),
-                                       QStringLiteral("Spektralfarben für Kurve verwenden?"));
+                                          QStringLiteral("Spektralfarben für Kurve verwenden?"));
     Balkendiagramm_CheckBox = NewCheckBox(GroupBox2, QRect(8, 136, 113, 17), QStringLiteral("Balkendiagramm"),
-                                       QStringLiteral("Darstellung als Balkendiagramm?"));
+                                          QStringLiteral("Darstellung als Balkendiagramm?"));
     Gitter_CheckBox = NewCheckBox(GroupBox2, QRect(8, 160, 97, 17), QStringLiteral("Gitternetzlinien"),
-                               QStringLiteral("Gitternetzlinien einblenden?"));
+                                  QStringLiteral("Gitternetzlinien einblenden?"));
 
     GroupBox3 = NewGroupBox(client, QRect(136, 392, 105, 113), QStringLiteral(" Auswertung "));
     MinPos_Edit = new TLabeledEdit(GroupBox3, QRect(8, 32, 81, 21), QStringLiteral("Minimum bei: "),
@@ -165,13 +168,14 @@ void TMainForm::CreateControls(QWidget* client) {
     GroupBox4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     GroupBox4->setGeometry(176, 8, 81, 1);
     GainEdit = NewReadOnlyEdit(GroupBox1, QRect(192, 16, 33, 21));
-    Korrektur_CheckBox = NewCheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
-                                  QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
+    Korrektur_CheckBox =
+        NewCheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
+                    QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
     Auto_CheckBox = NewCheckBox(GroupBox1, QRect(160, 56, 73, 17), QStringLiteral("Automatik"),
-                             QStringLiteral("Automatische Einstellung der Belichtungszeit?"));
+                                QStringLiteral("Automatische Einstellung der Belichtungszeit?"));
 
-    Messung_Button = NewGlyphButton(client, QRect(392, 536, 121, 41), Artwork::MeasureGlyph(), QStringLiteral("Start"),
-                                    QStringLiteral("Spektren aufnehmen..."));
+    Messung_Button = NewGlyphButton(client, QRect(392, 536, 121, 41), Artwork::MeasureGlyph(),
+                                    QStringLiteral("Start"), QStringLiteral("Spektren aufnehmen..."));
     Messung_Button->setIconSize(QSize(32, 32));
     Messung_Button->setEnabled(false);
 
@@ -195,11 +199,14 @@ void TMainForm::ConnectHandlers() {
     Image1->OnClick = [this] { Image1Click(); };
 
     connect(Autoscale_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Autoscale_CheckBoxClick(); }));
-    connect(Skalierung_SpinEdit, &QSpinBox::valueChanged, this, Guarded([this] { Skalierung_SpinEditChange(); }));
+    connect(Skalierung_SpinEdit, &QSpinBox::valueChanged, this,
+            Guarded([this] { Skalierung_SpinEditChange(); }));
     connect(Min_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Min_CheckBoxClick(); }));
     connect(Max_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Max_CheckBoxClick(); }));
-    connect(Spektralfarben_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Spektralfarben_CheckBoxClick(); }));
-    connect(Balkendiagramm_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Balkendiagramm_CheckBoxClick(); }));
+    connect(Spektralfarben_CheckBox, &QCheckBox::toggled, this,
+            Guarded([this] { Spektralfarben_CheckBoxClick(); }));
+    connect(Balkendiagramm_CheckBox, &QCheckBox::toggled, this,
+            Guarded([this] { Balkendiagramm_CheckBoxClick(); }));
     connect(Gitter_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));
     // The correction shares the grid's handler: both only ask for a redraw.
     connect(Korrektur_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));

@@ -8,8 +8,8 @@
 #include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
-#include "ui/StatusBar.h"
 #include "files/Windows1252.h"
+#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -48,11 +48,12 @@ void TMainForm::ConnectInstrument() {
     }
 }
 
-void TMainForm::SendCommand(uint8_t command) { ComPort->SendBytes(&command, 1); }
+void TMainForm::SendCommand(uint8_t command) {
+    ComPort->SendBytes(&command, 1);
+}
 
 void TMainForm::VersionsTimerTimer() {
-    if (!ComPort->Connected())
-        return;
+    if (!ComPort->Connected()) return;
     std::string firmwareVersion;
     // An instrument that let a whole bound pass in silence won't answer the next request sooner, so
     // the further attempts of this event keep the plain pause.
@@ -61,8 +62,7 @@ void TMainForm::VersionsTimerTimer() {
         DiscardReceived(*ComPort);
         SendCommand(VersionRequest);
         std::this_thread::sleep_for(AnswerPause);
-        if (awaitLateAnswer)
-            awaitLateAnswer = AwaitText(*ComPort, VersionTextSize);
+        if (awaitLateAnswer) awaitLateAnswer = AwaitText(*ComPort, VersionTextSize);
         ComPort->ReceiveText(firmwareVersion, VersionTextSize);
         std::this_thread::sleep_for(VersionRetryPause);
     }
@@ -95,8 +95,7 @@ void TMainForm::Messung_TimerTimer() {
             DrawSpectrum();
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
-            if (Auto_CheckBox->isChecked())
-                AdjustExposure();
+            if (Auto_CheckBox->isChecked()) AdjustExposure();
         }
         LED->SetState(lsOff);
     }
@@ -105,8 +104,7 @@ void TMainForm::Messung_TimerTimer() {
 }
 
 void TMainForm::AdjustExposure() {
-    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600)
-        return;
+    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600) return;
     const int next = AutoExposurePosition(TrackBar->value(), Spectrum.MaxReading);
     // Moving the slider sends the new exposure by itself; the direct call sends it once more, and
     // alone when the slider already stands at its end.
@@ -116,8 +114,7 @@ void TMainForm::AdjustExposure() {
 
 void TMainForm::TrackBarChange() {
     GainEdit->setText(QString::number(TrackBar->value()));
-    if (ComPort->Connected())
-        SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
+    if (ComPort->Connected()) SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
 }
 
 void TMainForm::Messung_ButtonClick() {
@@ -125,7 +122,8 @@ void TMainForm::Messung_ButtonClick() {
     FileOpen->setEnabled(!Messung_Timer->Enabled());
     if (Messung_Timer->Enabled()) {
         Messung_Button->setText(QStringLiteral("Stopp"));
-        SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin), Settings::Read(*IniFile, Settings::LambdaMax));
+        SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin),
+                       Settings::Read(*IniFile, Settings::LambdaMax));
     } else {
         Messung_Button->setText(QStringLiteral("Start"));
     }

@@ -2,11 +2,11 @@
 #include "app/Program.h"
 
 #include "app/AboutDlg.h"
-#include "ui/Application.h"
-#include "ui/Artwork.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
 
 void CreateWindows(const MainFormContext& context) {
     new TMainForm(context);

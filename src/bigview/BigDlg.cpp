@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bigview/BigDlg.h"
 
+#include "settings/SettingsTable.h"
+#include "spectrum/DiagramPainter.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
-#include "settings/SettingsTable.h"
 #include "ui/LabeledEdit.h"
-#include "ui/WindowPlacement.h"
-#include "spectrum/DiagramPainter.h"
 #include "ui/MainWindowLink.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QKeyEvent>
@@ -27,9 +27,10 @@ QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
     return edit;
 }
 
-
 // Columns of the large diagram that name a channel, for positions from outside while a button is held.
-int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1); }
+int ClampedColumn(int x) {
+    return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1);
+}
 
 } // namespace
 
@@ -68,13 +69,16 @@ TBigForm::TBigForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
 void TBigForm::FormCreate() {
     // Qt paints every window double-buffered already.
     PlaceFromSettings(*this, mainWindow_.SettingsFile(), Settings::BigPlace);
-    if (Settings::Read(mainWindow_.SettingsFile(), Settings::BigShown))
-        mainWindow_.GroesSpektrogramm1Click();
+    if (Settings::Read(mainWindow_.SettingsFile(), Settings::BigShown)) mainWindow_.GroesSpektrogramm1Click();
 }
 
-void TBigForm::FormDestroy() { StorePlace(*this, mainWindow_.SettingsFile(), Settings::BigPlace); }
+void TBigForm::FormDestroy() {
+    StorePlace(*this, mainWindow_.SettingsFile(), Settings::BigPlace);
+}
 
-void TBigForm::FormActivate() { mainWindow_.DrawSpectrum(); }
+void TBigForm::FormActivate() {
+    mainWindow_.DrawSpectrum();
+}
 
 void TBigForm::FormHide() {
     // Closing the window by its own close box ends the large view but leaves the stored "Big" as it was.
@@ -83,8 +87,7 @@ void TBigForm::FormHide() {
 
 void TBigForm::keyPressEvent(QKeyEvent* event) {
     // The large view is no question to be dismissed: only the menu and the close box end it.
-    if (event->matches(QKeySequence::Cancel))
-        return;
+    if (event->matches(QKeySequence::Cancel)) return;
     QDialog::keyPressEvent(event);
 }
 
@@ -93,11 +96,13 @@ void TBigForm::mouseMoveEvent(QMouseEvent* event) {
     QDialog::mouseMoveEvent(event);
 }
 
-void TBigForm::FormMouseMove() { LambdaEdit->hide(); }
+void TBigForm::FormMouseMove() {
+    LambdaEdit->hide();
+}
 
 void TBigForm::DrawBigSpectrum() {
-    const BigDiagramTexts texts = DrawBigDiagram(mainWindow_.CurrentDiagramState(), Image->Canvas(),
-                                                 Spektral_Image->Canvas());
+    const BigDiagramTexts texts =
+        DrawBigDiagram(mainWindow_.CurrentDiagramState(), Image->Canvas(), Spektral_Image->Canvas());
     QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};
     for (int i = 0; i < 4; ++i) {
         rangeLabels[i]->setText(texts.RangeLabels[i]);
@@ -115,8 +120,8 @@ void TBigForm::DrawBigSpectrum() {
 
 void TBigForm::ShowBigCursorReadout() {
     const MainWindowState& state = mainWindow_.SharedState();
-    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(state.Spectrum, state.Calibration, BigCursorX,
-                                                                 BigDiagram.ColumnsPerChannel,
+    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(state.Spectrum, state.Calibration,
+                                                                 BigCursorX, BigDiagram.ColumnsPerChannel,
                                                                  mainWindow_.CorrectionChecked())));
 }
 
@@ -124,13 +129,14 @@ void TBigForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
     LambdaEdit->show();
     BigCursorX = ClampedColumn(x);
     ShowBigCursorReadout();
-    if (!isActiveWindow() && !mainWindow_.CalibrationDialogShown())
-        activateWindow();
+    if (!isActiveWindow() && !mainWindow_.CalibrationDialogShown()) activateWindow();
 }
 
-void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); }
+void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
+    ImageMouseMove(buttons, x, y);
+}
 
 void TBigForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
-    mainWindow_.SetReferenceByClick(buttons,
-                                    (BigDiagram.Height - y) * mainWindow_.SharedState().Spectrum.ScaleDivisor / 2);
+    mainWindow_.SetReferenceByClick(buttons, (BigDiagram.Height - y) *
+                                                 mainWindow_.SharedState().Spectrum.ScaleDivisor / 2);
 }

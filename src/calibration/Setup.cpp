@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calibration/Setup.h"
 
+#include "settings/SettingsTable.h"
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
-#include "settings/SettingsTable.h"
 #include "ui/MainWindowLink.h"
 
 #include <QCloseEvent>
@@ -35,10 +35,10 @@ TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     GroupBox4 = NewGroupBox(this, QRect(8, 4, 208, 140), QStringLiteral("Wellenlängenkalibrierung "));
     Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
     Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, DefaultLambdaMin,
-                               QStringLiteral("kleinste Wellenlänge"));
+                                  QStringLiteral("kleinste Wellenlänge"));
     Label3 = NewLabel(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
-    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, DefaultLambdaMax - DefaultLambdaMin,
-                            QStringLiteral("Wellenlängenbereich"));
+    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1,
+                               DefaultLambdaMax - DefaultLambdaMin, QStringLiteral("Wellenlängenbereich"));
     Label2 = NewLabel(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
     Lambda_max_Edit = new QLineEdit(GroupBox4);
     Lambda_max_Edit->setGeometry(112, 80, 81, 22);
@@ -52,8 +52,9 @@ TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
                                QStringLiteral("Werte übernehmen..."));
     MakeBold(*OK_Button);
     OK_Button->setDefault(true);
-    Cancel_Button = NewGlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(),
-                                   QStringLiteral("Abbruch"), QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+    Cancel_Button =
+        NewGlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(), QStringLiteral("Abbruch"),
+                       QStringLiteral("Abbruch. Daten werden nicht übernommen."));
     MakeBold(*Cancel_Button);
 
     connect(Lambda_min_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Lambda_min_EditChange(); }));
@@ -120,7 +121,9 @@ void TSetupForm::Cancel_ButtonClick() {
     hide();
 }
 
-void TSetupForm::reject() { TApplication::RunGuarded([this] { Cancel_ButtonClick(); }); }
+void TSetupForm::reject() {
+    TApplication::RunGuarded([this] { Cancel_ButtonClick(); });
+}
 
 void TSetupForm::closeEvent(QCloseEvent* event) {
     // The close box does exactly what "Abbruch" does.

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lines/SpektralDlg.h"
 
+#include "lines/LineFile.h"
+#include "settings/SettingsTable.h"
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 #include "ui/Controls.h"
-#include "ui/WindowPlacement.h"
-#include "lines/LineFile.h"
-#include "settings/SettingsTable.h"
 #include "ui/MainWindowLink.h"
+#include "ui/WindowPlacement.h"
 
 #include <QDir>
 #include <QItemSelectionModel>
@@ -40,7 +40,6 @@ const char* const Instructions[] = {
     "578",
     "615",
 };
-
 
 } // namespace
 
@@ -106,8 +105,8 @@ void TSpektralForm::RefreshLineFileList() {
     fileNames_.clear();
     // The library folder becomes the current folder for the rest of the run.
     QDir::setCurrent(LineLibraryFolder(mainWindow_.SharedState().StartDir, QDir::currentPath()));
-    const QIcon icon(Artwork::ToolImagePixmap(Artwork::SpectralLines).scaled(16, 16, Qt::KeepAspectRatio,
-                                                                              Qt::SmoothTransformation));
+    const QIcon icon(Artwork::ToolImagePixmap(Artwork::SpectralLines)
+                         .scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     for (const LineFileEntry& entry : ListLineFiles(QDir::currentPath())) {
         new QListWidgetItem(icon, entry.Caption, ListView);
         fileNames_ << entry.FileName;
@@ -140,14 +139,15 @@ void TSpektralForm::FormHide() {
     mainWindow_.DrawSpectrum();
 }
 
-void TSpektralForm::OK_ButtonClick() { hide(); }
+void TSpektralForm::OK_ButtonClick() {
+    hide();
+}
 
 std::vector<int32_t> TSpektralForm::LineWavelengths() const {
     std::vector<int32_t> wavelengths;
     for (int i = 0; i < ListBox->count(); ++i) {
         int32_t nm = 0;
-        if (LineWavelength(ListBox->item(i)->text(), nm))
-            wavelengths.push_back(nm);
+        if (LineWavelength(ListBox->item(i)->text(), nm)) wavelengths.push_back(nm);
     }
     return wavelengths;
 }

@@ -49,7 +49,6 @@ public:
     int32_t SelectedLineFile = 0;
 
 protected:
-
 private:
     // Lists the library folder anew and selects the entry at SelectedLineFile, which loads it.
     void RefreshLineFileList();

@@ -60,8 +60,12 @@ inline constexpr PlaceEntry BigPlace{"Left Big", "Top Big"};
 inline constexpr PlaceEntry LinesPlace{"Left Spektrallinien", "Top Spektrallinien"};
 
 // The entries of the left and the top edge of a window's place; a window without them stays where it is.
-inline constexpr IntegerEntry Left(const PlaceEntry& place) { return {WindowSection, place.LeftKey, 0}; }
-inline constexpr IntegerEntry Top(const PlaceEntry& place) { return {WindowSection, place.TopKey, 0}; }
+inline constexpr IntegerEntry Left(const PlaceEntry& place) {
+    return {WindowSection, place.LeftKey, 0};
+}
+inline constexpr IntegerEntry Top(const PlaceEntry& place) {
+    return {WindowSection, place.TopKey, 0};
+}
 
 // The entry's value in `file`, or its default.
 inline int32_t Read(const TIniFile& file, const IntegerEntry& entry) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/Application.h"
 
-#include "ui/DesignStyle.h"
 #include "spectrum/DesignFonts.h"
+#include "ui/DesignStyle.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -18,8 +18,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
     // system's language.
-    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&translator_);
     // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
     // colours in a settings file of its own in the user's home. The program keeps nothing but
@@ -49,7 +49,9 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     return result;
 }
 
-void TApplication::RunGuarded(const std::function<void()>& handler) { ReportEscaping(handler); }
+void TApplication::RunGuarded(const std::function<void()>& handler) {
+    ReportEscaping(handler);
+}
 
 void TApplication::ShowException(const char* message) {
     QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), QString::fromUtf8(message),

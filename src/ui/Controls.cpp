@@ -54,7 +54,8 @@ QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place) {
 
 void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, int clientHeight) {
     window.setWindowTitle(caption);
-    const Qt::WindowFlags kind = window.isWindow() && window.windowType() == Qt::Dialog ? Qt::Dialog : Qt::Window;
+    const Qt::WindowFlags kind =
+        window.isWindow() && window.windowType() == Qt::Dialog ? Qt::Dialog : Qt::Window;
     window.setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint);
     window.setFixedSize(clientWidth, clientHeight);

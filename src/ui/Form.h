@@ -29,14 +29,12 @@ public:
 
 protected:
     bool event(QEvent* event) override {
-        if (event->type() == QEvent::WindowActivate)
-            TApplication::RunGuarded([this] { FormActivate(); });
+        if (event->type() == QEvent::WindowActivate) TApplication::RunGuarded([this] { FormActivate(); });
         return Window::event(event);
     }
     // A hide by the window system (minimising, another desktop) is no hide of the window.
     void hideEvent(QHideEvent* event) override {
-        if (!event->spontaneous())
-            TApplication::RunGuarded([this] { FormHide(); });
+        if (!event->spontaneous()) TApplication::RunGuarded([this] { FormHide(); });
         Window::hideEvent(event);
     }
 };

@@ -11,8 +11,7 @@
 bool LiesOnAScreen(QPoint topLeft, QSize frameSize) {
     const QRect window(topLeft, frameSize);
     for (const QScreen* screen : QGuiApplication::screens())
-        if (screen->geometry().intersects(window))
-            return true;
+        if (screen->geometry().intersects(window)) return true;
     return false;
 }
 
@@ -25,13 +24,10 @@ void PlaceFromSettings(QWidget& window, const TIniFile& iniFile, const Settings:
     const QSize frame = window.frameGeometry().size();
     QPoint place = window.pos();
     const int left = Settings::Read(iniFile, Settings::Left(stored));
-    if (EdgeAccepted(left, frame.width(), screen.width()))
-        place.setX(left);
+    if (EdgeAccepted(left, frame.width(), screen.width())) place.setX(left);
     const int top = Settings::Read(iniFile, Settings::Top(stored));
-    if (EdgeAccepted(top, frame.height(), screen.height()))
-        place.setY(top);
-    if (LiesOnAScreen(place, frame))
-        window.move(place);
+    if (EdgeAccepted(top, frame.height(), screen.height())) place.setY(top);
+    if (LiesOnAScreen(place, frame)) window.move(place);
 }
 
 void StorePlace(const QWidget& window, TIniFile& iniFile, const Settings::PlaceEntry& place) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "settings/IniFile.h"
 #include "calibration/Setup.h"
+#include "settings/IniFile.h"
 #include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"

@@ -71,7 +71,8 @@ TEST_F(SpektralFormTest, InstructionsReadLineByLine) {
     EXPECT_TRUE(SpektralForm->Memo1->toPlainText().startsWith(QStringLiteral("Notiz Hinzufügen")));
     DestroyWindows();
     CreateWindows({settings.Path()});
-    EXPECT_EQ(SpektralForm->Memo1->toPlainText().split('\n').value(0), QStringLiteral("Hinzufügen eigener Einträge:"));
+    EXPECT_EQ(SpektralForm->Memo1->toPlainText().split('\n').value(0),
+              QStringLiteral("Hinzufügen eigener Einträge:"));
     EXPECT_EQ(TempFolder::Read(settings.File("KX207.INI")).find("Notiz"), std::string::npos);
 }
 
