@@ -6,6 +6,7 @@
 #include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "ui/Application.h"
 #include "ui/LabeledEdit.h"
 #include "ui/StatusBar.h"
 
@@ -24,9 +25,13 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
 
 #include <filesystem>
 #include <functional>
@@ -343,6 +348,20 @@ TEST_F(MainFormTest, AboutWindowClosesWithOkByEnterEscapeAndButton) {
     MainForm->Image1Click();
     EXPECT_EQ(AboutForm->result(), QDialog::Accepted);
     EXPECT_FALSE(AboutForm->Timer1->Enabled());
+}
+
+TEST(ApplicationTest, AnErrorEscapingAHandlerIsShownWhateverItsKindAndTheProgramGoesOn) {
+    const std::function<void()> faults[] = {[] { throw std::runtime_error("Datei kaputt"); },
+                                            [] { throw 42; }};
+    const QStringList shown[] = {{"Datei kaputt"}, {"Unbekannter Fehler"}};
+    for (int i = 0; i < 2; ++i) {
+        ModalWatcher watcher;
+        QPushButton button;
+        QObject::connect(&button, &QPushButton::clicked, faults[i]);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        TApplication::RunGuarded(faults[i]);
+        EXPECT_EQ(watcher.Texts, shown[i] + shown[i]) << "from an event and from a handler run directly";
+    }
 }
 
 } // namespace
