@@ -5,8 +5,8 @@
 // only watches the events that start them.
 // Usage: kx207-cycle-probe <port> [seconds, default 60] [--big: the large window shown as well]
 #include "ProbeWindows.h"
-#include "app/Application.h"
 #include "app/MainFrm.h"
+#include "ui/Application.h"
 
 #include <QCheckBox>
 #include <QSlider>

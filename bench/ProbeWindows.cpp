@@ -4,7 +4,7 @@
 #include "app/Program.h"
 
 ProbeWindows::ProbeWindows(std::optional<std::string> port) {
-    TMainFormContext context{settings_.path().toStdString()};
+    MainFormContext context{settings_.path().toStdString()};
     context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
     CreateWindows(context);
 }

@@ -4,11 +4,11 @@
 // with the main window alone and with the large window shown. The floors, measured in the same run, fill
 // the pictures that redraw paints once: the main window's three, and those and the large window's two.
 #include "ProbeWindows.h"
-#include "app/Application.h"
-#include "app/ImageView.h"
 #include "app/MainFrm.h"
 #include "bigview/BigDlg.h"
 #include "kx207-sim/LampSpectrum.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
 
 #include <QCheckBox>
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Starts the program's five windows (or, with --bare, one empty Qt window), waits until the main
 // window is on the screen and prints the milliseconds since the process began, then quits.
-#include "app/Application.h"
 #include "app/Program.h"
+#include "ui/Application.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // a written value reads back, and a write leaves every other key's value as it was.
 #include "FuzzSupport.h"
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

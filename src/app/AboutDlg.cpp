@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
 
-#include "app/Artwork.h"
-#include "app/Controls.h"
-#include "app/ImageView.h"
-#include "app/Timer.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/ImageView.h"
+#include "ui/Timer.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -51,17 +51,17 @@ TAboutForm::TAboutForm() {
     Image1->SetFixedPicture(Artwork::Logo());
     Image1->setCursor(Qt::PointingHandCursor);
 
-    BitBtn1 = new QPushButton(QIcon(Artwork::OkGlyph()), QStringLiteral("OK"), this);
-    BitBtn1->setGeometry(312, 112, 97, 49);
+    BitBtn1 =
+        NewGlyphButton(this, QRect(312, 112, 97, 49), Artwork::OkGlyph(), QStringLiteral("OK"), QString());
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
 
-    Timer1 = new TTimer(7000, [this] { Timer1Timer(); }, this);
+    Timer1 = new TTimer(
+        7000, [this] { Timer1Timer(); }, this);
 }
 
 void TAboutForm::Timer1Timer() {
-    if (isVisible())
-        accept();
+    if (isVisible()) accept();
 }
 
 void TAboutForm::reject() {

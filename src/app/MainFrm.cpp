@@ -2,15 +2,16 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
-#include "app/Application.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
-#include "app/SettingsFolder.h"
-#include "app/StatusBar.h"
-#include "app/WindowPlacement.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
+#include "settings/SettingsFolder.h"
+#include "settings/SettingsTable.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -24,14 +25,7 @@
 
 TMainForm* MainForm = nullptr;
 
-namespace {
-const std::string SensorSection = "TSL1401";
-const std::string DiagramSection = "Diagramm";
-const std::string DataSection = "Daten";
-const std::string WindowSection = "Fenster";
-} // namespace
-
-TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
+TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     MainForm = this;
     setWindowTitle(QStringLiteral("KOLiX-Spektrometer KX207 V1.0 "));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -45,18 +39,20 @@ TMainForm::TMainForm(TMainFormContext context) : context_(std::move(context)) {
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
-    Messung_Timer = new TTimer(1000, [this] { Messung_TimerTimer(); }, this);
-    VersionsTimer = new TTimer(1000, [this] { VersionsTimerTimer(); }, this);
-    COMException_Timer = new TTimer(5000, [this] { COMException_TimerTimer(); }, this);
+    Messung_Timer = new TTimer(
+        1000, [this] { Messung_TimerTimer(); }, this);
+    VersionsTimer = new TTimer(
+        1000, [this] { VersionsTimerTimer(); }, this);
+    COMException_Timer = new TTimer(
+        5000, [this] { COMException_TimerTimer(); }, this);
     ConnectHandlers();
     ConnectReadout();
     setFixedSize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 TMainForm::~TMainForm() {
-    if (MainForm == this)
-        MainForm = nullptr;
+    if (MainForm == this) MainForm = nullptr;
 }
 
 void TMainForm::FormCreate() {
@@ -64,29 +60,28 @@ void TMainForm::FormCreate() {
     IniFile = std::make_unique<TIniFile>("KX207.INI", context_.SettingsFolder);
     ConnectInstrument();
 
-    SetCalibration(IniFile->ReadInteger(SensorSection, "Lambda_min", 360),
-                   IniFile->ReadInteger(SensorSection, "Lambda_max", 675));
-    TrackBar->setValue(std::clamp(IniFile->ReadInteger(SensorSection, "Gain", 0), 0, 100));
+    SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin),
+                   Settings::Read(*IniFile, Settings::LambdaMax));
+    TrackBar->setValue(std::clamp(Settings::Read(*IniFile, Settings::Gain), 0, 100));
     GainEdit->setText(QString::number(TrackBar->value()));
-    Korrektur_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Korrektur", false));
-    Auto_CheckBox->setChecked(IniFile->ReadBool(SensorSection, "Auto-Belichtung", false));
-    Skalierung_SpinEdit->setValue(std::clamp(IniFile->ReadInteger(DiagramSection, "Skalierung", 3), 1, 4));
-    Autoscale_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "AutoScale", true));
-    Min_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Minimum", false));
-    Max_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Maximum", true));
-    Spektralfarben_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Spektralfarben", true));
-    Balkendiagramm_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Balkendiagramm", true));
-    Gitter_CheckBox->setChecked(IniFile->ReadBool(DiagramSection, "Gitter", true));
-    CurveColor = static_cast<TColor>(IniFile->ReadInteger(DiagramSection, "Linienfarbe", clYellow));
-    ZeroOffset = IniFile->ReadInteger(DiagramSection, "Offset", 0);
+    Korrektur_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Correction));
+    Auto_CheckBox->setChecked(Settings::Read(*IniFile, Settings::AutoExposure));
+    Skalierung_SpinEdit->setValue(std::clamp(Settings::Read(*IniFile, Settings::Scaling), 1, 4));
+    Autoscale_CheckBox->setChecked(Settings::Read(*IniFile, Settings::AutoScale));
+    Min_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Minimum));
+    Max_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Maximum));
+    Spektralfarben_CheckBox->setChecked(Settings::Read(*IniFile, Settings::SpectralColours));
+    Balkendiagramm_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Bars));
+    Gitter_CheckBox->setChecked(Settings::Read(*IniFile, Settings::Grid));
+    CurveColor = static_cast<TColor>(Settings::Read(*IniFile, Settings::CurveColour));
+    ZeroOffset = Settings::Read(*IniFile, Settings::Offset);
     SaveDialogInitialDir = QString::fromStdString(
-        IniFile->ReadString(DataSection, "Datenverzeichnis", QDir::currentPath().toStdString()));
+        Settings::Read(*IniFile, Settings::DataFolder, QDir::currentPath().toStdString()));
     OpenDialogInitialDir = SaveDialogInitialDir;
 
-    const QPoint stored(IniFile->ReadInteger(WindowSection, "Left Main", 0),
-                        IniFile->ReadInteger(WindowSection, "Top Main", 0));
-    if (LiesOnAScreen(stored, frameGeometry().size()))
-        move(stored);
+    const QPoint stored(Settings::Read(*IniFile, Settings::Left(Settings::MainPlace)),
+                        Settings::Read(*IniFile, Settings::Top(Settings::MainPlace)));
+    if (LiesOnAScreen(stored, frameGeometry().size())) move(stored);
 
     LinesShown = false;
     BigShown = false;
@@ -98,7 +93,8 @@ void TMainForm::FormCreate() {
 void TMainForm::WarnIfSettingsCannotBeWritten() {
     // Said once at start, over the shown window, while the user can still mend it; at quit the run's
     // settings would already be lost.
-    const QString problem = QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
+    const QString problem =
+        QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
     if (!problem.isEmpty())
         QTimer::singleShot(0, this, [this, problem] {
             QMessageBox::warning(this, QCoreApplication::applicationName(), problem);
@@ -107,34 +103,26 @@ void TMainForm::WarnIfSettingsCannotBeWritten() {
 
 void TMainForm::FormDestroy() {
     // A start cut short before the settings were read must not overwrite them with defaults.
-    if (!settingsRead_)
-        return;
-    IniFile->WriteInteger(SensorSection, "Gain", TrackBar->value());
-    IniFile->WriteBool(SensorSection, "Korrektur", Korrektur_CheckBox->isChecked());
-    IniFile->WriteBool(SensorSection, "Auto-Belichtung", Auto_CheckBox->isChecked());
-    IniFile->WriteInteger(DiagramSection, "Skalierung", Skalierung_SpinEdit->value());
-    IniFile->WriteBool(DiagramSection, "AutoScale", Autoscale_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Minimum", Min_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Maximum", Max_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Spektralfarben", Spektralfarben_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Balkendiagramm", Balkendiagramm_CheckBox->isChecked());
-    IniFile->WriteBool(DiagramSection, "Gitter", Gitter_CheckBox->isChecked());
-    IniFile->WriteInteger(DiagramSection, "Linienfarbe", static_cast<int32_t>(CurveColor));
-    IniFile->WriteInteger(DiagramSection, "Offset", ZeroOffset);
-    IniFile->WriteString(DataSection, "Datenverzeichnis", OpenDialogInitialDir.toStdString());
-    IniFile->WriteInteger(WindowSection, "Left Main", pos().x());
-    IniFile->WriteInteger(WindowSection, "Top Main", pos().y());
+    if (!settingsRead_) return;
+    Settings::Write(*IniFile, Settings::Gain, TrackBar->value());
+    Settings::Write(*IniFile, Settings::Correction, Korrektur_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::AutoExposure, Auto_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Scaling, Skalierung_SpinEdit->value());
+    Settings::Write(*IniFile, Settings::AutoScale, Autoscale_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Minimum, Min_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Maximum, Max_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::SpectralColours, Spektralfarben_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Bars, Balkendiagramm_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::Grid, Gitter_CheckBox->isChecked());
+    Settings::Write(*IniFile, Settings::CurveColour, static_cast<int32_t>(CurveColor));
+    Settings::Write(*IniFile, Settings::Offset, ZeroOffset);
+    Settings::Write(*IniFile, Settings::DataFolder, OpenDialogInitialDir.toStdString());
+    StorePlace(*this, *IniFile, Settings::MainPlace);
 }
 
 void TMainForm::FormActivate() {
     // Qt paints every window double-buffered already, so nothing needs switching here.
     DrawSpectrum();
-}
-
-bool TMainForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QMainWindow::event(event);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -143,7 +131,9 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     QCoreApplication::quit();
 }
 
-void TMainForm::FileQuitClick() { QCoreApplication::quit(); }
+void TMainForm::FileQuitClick() {
+    QCoreApplication::quit();
+}
 
 namespace {
 // Shows a secondary window in front, where it becomes the active window.
@@ -154,9 +144,13 @@ void ShowInFront(QWidget& window) {
 }
 } // namespace
 
-void TMainForm::EinstellungenClick() { ShowInFront(*SetupForm); }
+void TMainForm::EinstellungenClick() {
+    ShowInFront(*SetupForm);
+}
 
-void TMainForm::SpektrallinieneinblendenClick() { ShowInFront(*SpektralForm); }
+void TMainForm::SpektrallinieneinblendenClick() {
+    ShowInFront(*SpektralForm);
+}
 
 void TMainForm::GroesSpektrogramm1Click() {
     if (BigShown) {
@@ -166,7 +160,7 @@ void TMainForm::GroesSpektrogramm1Click() {
         BigShown = true;
         ShowInFront(*BigForm);
     }
-    IniFile->WriteBool(WindowSection, "Big", BigShown);
+    Settings::Write(*IniFile, Settings::BigShown, BigShown);
 }
 
 void TMainForm::Image1Click() {
@@ -176,8 +170,7 @@ void TMainForm::Image1Click() {
 }
 
 void TMainForm::RedrawUnlessMeasuring() {
-    if (!Messung_Timer->Enabled())
-        DrawSpectrum();
+    if (!Messung_Timer->Enabled()) DrawSpectrum();
 }
 
 void TMainForm::Autoscale_CheckBoxClick() {
@@ -187,21 +180,32 @@ void TMainForm::Autoscale_CheckBoxClick() {
     RedrawUnlessMeasuring();
 }
 
-void TMainForm::Skalierung_SpinEditChange() { RedrawUnlessMeasuring(); }
-void TMainForm::Min_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Max_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Spektralfarben_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Balkendiagramm_CheckBoxClick() { RedrawUnlessMeasuring(); }
-void TMainForm::Gitter_CheckBoxClick() { RedrawUnlessMeasuring(); }
-
-void TMainForm::SpektrumEditChange() {
-    if (BigForm)
-        BigForm->SpektrumEdit->setText(SpektrumEdit->text());
+void TMainForm::Skalierung_SpinEditChange() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Min_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Max_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Spektralfarben_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Balkendiagramm_CheckBoxClick() {
+    RedrawUnlessMeasuring();
+}
+void TMainForm::Gitter_CheckBoxClick() {
+    RedrawUnlessMeasuring();
 }
 
+void TMainForm::SpektrumEditChange() {
+    if (BigForm) BigForm->SpektrumEdit->setText(SpektrumEdit->text());
+}
 
 void TMainForm::COMException_TimerTimer() {
-    QMessageBox::information(this, QCoreApplication::applicationName(), QStringLiteral("Kommunikationsfehler"));
+    QMessageBox::information(this, QCoreApplication::applicationName(),
+                             QStringLiteral("Kommunikationsfehler"));
     QCoreApplication::quit();
 }
 
@@ -211,6 +215,14 @@ void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
     Lambda_min_Label->adjustSize();
     Lambda_max_Label->setText(QString::number(lambdaMax) + QStringLiteral("nm"));
     Lambda_max_Label->adjustSize();
+}
+
+bool TMainForm::CorrectionChecked() const {
+    return Korrektur_CheckBox->isChecked();
+}
+
+bool TMainForm::CalibrationDialogShown() const {
+    return SetupForm && SetupForm->isVisible();
 }
 
 LevelOptions TMainForm::CurrentLevelOptions() const {
@@ -225,8 +237,7 @@ DiagramState TMainForm::CurrentDiagramState() const {
                      Gitter_CheckBox->isChecked(), Min_CheckBox->isChecked(), Max_CheckBox->isChecked()};
     state.CurveColor = CurveColor;
     state.LinesShown = LinesShown;
-    if (LinesShown && SpektralForm)
-        state.Lines = SpektralForm->LineWavelengths();
+    if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
     return state;
 }
@@ -245,6 +256,5 @@ void TMainForm::DrawSpectrum() {
     Image->update();
     Spektral_Image->update();
     Image2->update();
-    if (BigShown)
-        BigForm->DrawBigSpectrum();
+    if (BigShown) BigForm->DrawBigSpectrum();
 }

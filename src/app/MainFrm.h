@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/IniFile.h"
-#include "app/Timer.h"
 #include "device/CPort.h"
 #include "device/DeviceRegistry.h"
+#include "settings/IniFile.h"
 #include "spectrum/DiagramPainter.h"
 #include "spectrum/SpectrumModel.h"
+#include "ui/Form.h"
+#include "ui/MainWindowLink.h"
+#include "ui/Timer.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -34,7 +36,7 @@ class TStatusBar;
 // What the main window takes from its surroundings. The program uses the defaults; tests and the
 // demonstration point the settings file at a folder of their own and the device registry at a
 // simulated instrument.
-struct TMainFormContext {
+struct MainFormContext {
     std::string SettingsFolder = KX207_SETTINGS_DIR;
     std::function<std::unique_ptr<TRegistryReader>()> CreateRegistry = [] {
         return std::make_unique<TSysfsRegistry>();
@@ -43,10 +45,10 @@ struct TMainFormContext {
 
 // The main window: owns the settings object, the timers and the one spectrum with its calibration,
 // shows the diagram and every command of the program.
-class TMainForm : public QMainWindow {
+class TMainForm : public TForm<QMainWindow>, public MainWindowState, public MainWindowLink {
     Q_OBJECT
 public:
-    explicit TMainForm(TMainFormContext context = {});
+    explicit TMainForm(MainFormContext context = {});
     ~TMainForm() override;
 
     // Client area of the window below its menu.
@@ -54,9 +56,9 @@ public:
     static constexpr int ClientHeight = 613;
 
     // Handlers.
-    void FormCreate();
-    void FormDestroy();
-    void FormActivate();
+    void FormCreate() override;
+    void FormDestroy() override;
+    void FormActivate() override;
     void FileQuitClick();
     void FarbeClick();
     void FileOpenClick();
@@ -64,7 +66,7 @@ public:
     void OpenDialogSelectionChange(const QString& path);
     void EinstellungenClick();
     void SpektrallinieneinblendenClick();
-    void GroesSpektrogramm1Click();
+    void GroesSpektrogramm1Click() override;
     void Image1Click();
     void Autoscale_CheckBoxClick();
     void Skalierung_SpinEditChange();
@@ -89,7 +91,7 @@ public:
     void SchnappschussButtonClick();
     // A click on either diagram: the right button clears the reference, then the left one sets it to
     // `clickedValue`; both windows' fields follow, and everything is redrawn.
-    void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue);
+    void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue) override;
     // Writes the readout for CursorX into LambdaEdit.
     void ShowCursorReadout();
 
@@ -105,28 +107,22 @@ public:
     QColorDialog* ColorDialog();
 
     // The one redraw operation: recomputes the levels and repaints everything that shows them.
-    void DrawSpectrum();
+    void DrawSpectrum() override;
     // Sets both ends of the wavelength axis, NmPerChannel and the two axis labels together.
-    void SetCalibration(int32_t lambdaMin, int32_t lambdaMax);
+    void SetCalibration(int32_t lambdaMin, int32_t lambdaMax) override;
     // The state of the check boxes and the spin edit that the level computation reads.
     LevelOptions CurrentLevelOptions() const;
     // Everything the diagrams show, as the main window holds it now.
-    DiagramState CurrentDiagramState() const;
+    DiagramState CurrentDiagramState() const override;
+    MainWindowState& SharedState() override { return *this; }
+    TIniFile& SettingsFile() override { return *IniFile; }
+    bool CorrectionChecked() const override;
+    bool CalibrationDialogShown() const override;
 
     // The registry reader that found the instrument's port at start.
     std::unique_ptr<TRegistryReader> Registry;
-    // Spectrum and calibration state, shared with the secondary windows.
     int32_t LastIoResult = 0;
-    SpectrumValues Spectrum;
     std::unique_ptr<TIniFile> IniFile;
-    WavelengthCalibration Calibration;
-    int32_t ZeroOffset = 0;
-    TColor CurveColor = clYellow;
-    bool LinesShown = false;
-    QString StartDir;
-    int32_t ReferenceValue = 0;
-    bool BigShown = false;
-    int32_t CursorX = 0;
     // Initial folders of the file dialogs, kept while no dialog is open.
     QString OpenDialogInitialDir;
     QString SaveDialogInitialDir;
@@ -207,7 +203,6 @@ public:
     TTimer* COMException_Timer;
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -231,7 +226,7 @@ private:
     // ".csv" added where needed; both dialogs then start in that file's folder.
     QString TakeDialogFileName(const QString& chosen);
 
-    TMainFormContext context_;
+    MainFormContext context_;
     bool settingsRead_ = false;
     TSpectrumFileDialog* openDialog_ = nullptr;
     TSpectrumFileDialog* saveDialog_ = nullptr;

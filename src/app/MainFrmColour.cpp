@@ -6,7 +6,9 @@
 
 namespace {
 
-QColor ToQColor(TColor color) { return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF); }
+QColor ToQColor(TColor color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
 
 TColor FromQColor(const QColor& color) {
     return static_cast<TColor>(color.red()) | static_cast<TColor>(color.green()) << 8 |
@@ -29,8 +31,7 @@ QColorDialog* TMainForm::ColorDialog() {
 void TMainForm::FarbeClick() {
     QColorDialog* dialog = ColorDialog();
     dialog->setCurrentColor(ToQColor(CurveColor));
-    if (dialog->exec() != QDialog::Accepted)
-        return;
+    if (dialog->exec() != QDialog::Accepted) return;
     CurveColor = FromQColor(dialog->currentColor());
     DrawSpectrum();
 }

@@ -2,13 +2,13 @@
 // The main window's controls, menu and tool bar, at the places and sizes of its fixed layout.
 #include "app/MainFrm.h"
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/Controls.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
-#include "app/StatusBar.h"
 #include "device/CPortCtl.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,28 +23,6 @@
 #include <QToolButton>
 
 namespace {
-
-QCheckBox* CheckBox(QWidget* parent, const QRect& place, const QString& caption, const QString& hint) {
-    auto* box = new QCheckBox(caption, parent);
-    box->setGeometry(place);
-    box->setToolTip(hint);
-    return box;
-}
-
-
-QLabel* FixedLabel(QWidget* parent, const QRect& place, const QString& caption) {
-    auto* label = new QLabel(caption, parent);
-    label->setGeometry(place);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return label;
-}
-
-
-QGroupBox* GroupBox(QWidget* parent, const QRect& place, const QString& caption) {
-    auto* box = new QGroupBox(caption, parent);
-    box->setGeometry(place);
-    return box;
-}
 
 QAction* MenuItem(QMenu* menu, const QString& caption, int image, const QString& hint) {
     auto* action = menu->addAction(QIcon(Artwork::ToolImagePixmap(image)), caption);
@@ -70,18 +48,21 @@ void TMainForm::CreateMenu() {
     FileClose = MenuItem(Beenden1, QStringLiteral("Speichern..."), Artwork::Save,
                          QStringLiteral("Aktuelles Spektrum speichern..."));
     N1 = Beenden1->addSeparator();
-    FileQuit = MenuItem(Beenden1, QStringLiteral("Beenden"), Artwork::Quit, QStringLiteral("Programm beenden..."));
+    FileQuit =
+        MenuItem(Beenden1, QStringLiteral("Beenden"), Artwork::Quit, QStringLiteral("Programm beenden..."));
 
     Setup1 = bar->addMenu(QStringLiteral("Ansicht"));
     Einstellungen = MenuItem(Setup1, QStringLiteral("Einstellungen..."), Artwork::Settings,
                              QStringLiteral("Wertebereich der X-Achse einstellen..."));
-    Farbe = MenuItem(Setup1, QStringLiteral("Farbe..."), Artwork::Colour, QStringLiteral("Kurvenfarbe festlegen..."));
+    Farbe = MenuItem(Setup1, QStringLiteral("Farbe..."), Artwork::Colour,
+                     QStringLiteral("Kurvenfarbe festlegen..."));
     GroesSpektrogramm1 = MenuItem(Setup1, QStringLiteral("Großes Spektrogramm"), Artwork::LargeSpectrogram,
                                   QStringLiteral("Großes Spektrogrammfenster..."));
 
     Spektrallinien1 = bar->addMenu(QStringLiteral("Spektrallinien"));
-    Spektrallinieneinblenden = MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."),
-                                        Artwork::SpectralLines, QStringLiteral("Spektrallinien einblenden..."));
+    Spektrallinieneinblenden =
+        MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."), Artwork::SpectralLines,
+                 QStringLiteral("Spektrallinien einblenden..."));
 }
 
 void TMainForm::CreateToolBar(QWidget* client) {
@@ -126,11 +107,11 @@ void TMainForm::CreateControls(QWidget* client) {
 
     Image = new TImageView(client, QRect(2, 77, 509, 256));
     Image->setCursor(Qt::CrossCursor);
-    Range_Label1 = FixedLabel(client, QRect(512, 76, 24, 29), QStringLiteral("1024"));
+    Range_Label1 = NewFixedLabel(client, QRect(512, 76, 24, 29), QStringLiteral("1024"));
     Range_Label1->setToolTip(QStringLiteral("Skalenendwert"));
-    Range_Label2 = FixedLabel(client, QRect(512, 136, 24, 13), QStringLiteral("1024"));
-    Range_Label3 = FixedLabel(client, QRect(512, 200, 24, 13), QStringLiteral("1024"));
-    Range_Label4 = FixedLabel(client, QRect(512, 264, 24, 13), QStringLiteral("1024"));
+    Range_Label2 = NewFixedLabel(client, QRect(512, 136, 24, 13), QStringLiteral("1024"));
+    Range_Label3 = NewFixedLabel(client, QRect(512, 200, 24, 13), QStringLiteral("1024"));
+    Range_Label4 = NewFixedLabel(client, QRect(512, 264, 24, 13), QStringLiteral("1024"));
     Range_Label5 = NewLabel(client, QPoint(512, 322), QStringLiteral("0"));
     LED = new TComLed(client);
     LED->move(512, 96);
@@ -141,24 +122,24 @@ void TMainForm::CreateControls(QWidget* client) {
     Spektral_Image = new TImageView(client, QRect(2, 347, 509, 45));
     Spektral_Image->setCursor(Qt::CrossCursor);
 
-    GroupBox2 = GroupBox(client, QRect(0, 392, 129, 201), QStringLiteral(" Diagramm "));
-    Autoscale_CheckBox = CheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
-                                  QStringLiteral("Automatische Skalierung einschalten?"));
+    GroupBox2 = NewGroupBox(client, QRect(0, 392, 129, 201), QStringLiteral(" Diagramm "));
+    Autoscale_CheckBox = NewCheckBox(GroupBox2, QRect(8, 16, 97, 17), QStringLiteral("Autoskalierung"),
+                                     QStringLiteral("Automatische Skalierung einschalten?"));
     Label3 = NewLabel(GroupBox2, QPoint(16, 40), QStringLiteral("Skalierung:"));
     Skalierung_SpinEdit = NewSpinEdit(GroupBox2, QRect(72, 32, 41, 22), 1, 4, 1, 1,
                                       QStringLiteral("Wert für manuelle Skalierung (1..4)"));
-    Min_CheckBox = CheckBox(GroupBox2, QRect(8, 64, 113, 17), QStringLiteral("Minimum markieren"),
-                            QStringLiteral("Minimum farblich markieren?"));
-    Max_CheckBox = CheckBox(GroupBox2, QRect(8, 88, 113, 17), QStringLiteral("Maximum markieren"),
-                            QStringLiteral("Maximum farblich markieren?"));
-    Spektralfarben_CheckBox = CheckBox(GroupBox2, QRect(8, 112, 113, 17), QStringLiteral("Spektralfarben"),
-                                       QStringLiteral("Spektralfarben für Kurve verwenden?"));
-    Balkendiagramm_CheckBox = CheckBox(GroupBox2, QRect(8, 136, 113, 17), QStringLiteral("Balkendiagramm"),
-                                       QStringLiteral("Darstellung als Balkendiagramm?"));
-    Gitter_CheckBox = CheckBox(GroupBox2, QRect(8, 160, 97, 17), QStringLiteral("Gitternetzlinien"),
-                               QStringLiteral("Gitternetzlinien einblenden?"));
+    Min_CheckBox = NewCheckBox(GroupBox2, QRect(8, 64, 113, 17), QStringLiteral("Minimum markieren"),
+                               QStringLiteral("Minimum farblich markieren?"));
+    Max_CheckBox = NewCheckBox(GroupBox2, QRect(8, 88, 113, 17), QStringLiteral("Maximum markieren"),
+                               QStringLiteral("Maximum farblich markieren?"));
+    Spektralfarben_CheckBox = NewCheckBox(GroupBox2, QRect(8, 112, 113, 17), QStringLiteral("Spektralfarben"),
+                                          QStringLiteral("Spektralfarben für Kurve verwenden?"));
+    Balkendiagramm_CheckBox = NewCheckBox(GroupBox2, QRect(8, 136, 113, 17), QStringLiteral("Balkendiagramm"),
+                                          QStringLiteral("Darstellung als Balkendiagramm?"));
+    Gitter_CheckBox = NewCheckBox(GroupBox2, QRect(8, 160, 97, 17), QStringLiteral("Gitternetzlinien"),
+                                  QStringLiteral("Gitternetzlinien einblenden?"));
 
-    GroupBox3 = GroupBox(client, QRect(136, 392, 105, 113), QStringLiteral(" Auswertung "));
+    GroupBox3 = NewGroupBox(client, QRect(136, 392, 105, 113), QStringLiteral(" Auswertung "));
     MinPos_Edit = new TLabeledEdit(GroupBox3, QRect(8, 32, 81, 21), QStringLiteral("Minimum bei: "),
                                    TLabeledEdit::LabelPosition::Above);
     MaxPos_Edit = new TLabeledEdit(GroupBox3, QRect(8, 72, 81, 21), QStringLiteral("Maximum bei: "),
@@ -172,12 +153,12 @@ void TMainForm::CreateControls(QWidget* client) {
     Image1->setCursor(Qt::PointingHandCursor);
     Image2 = new TImageView(client, QRect(381, 402, 128, 25));
 
-    SchnappschussButton = new QPushButton(QIcon(Artwork::SnapshotGlyph()), QStringLiteral("Schnappschuss"), client);
-    SchnappschussButton->setGeometry(392, 480, 121, 49);
+    SchnappschussButton = NewGlyphButton(client, QRect(392, 480, 121, 49), Artwork::SnapshotGlyph(),
+                                         QStringLiteral("Schnappschuss"),
+                                         QStringLiteral("Spektrogramm in Zwischenablage kopieren..."));
     SchnappschussButton->setIconSize(QSize(32, 32));
-    SchnappschussButton->setToolTip(QStringLiteral("Spektrogramm in Zwischenablage kopieren..."));
 
-    GroupBox1 = GroupBox(client, QRect(136, 512, 241, 81), QStringLiteral(" Belichtungszeit "));
+    GroupBox1 = NewGroupBox(client, QRect(136, 512, 241, 81), QStringLiteral(" Belichtungszeit "));
     TrackBar = new QSlider(Qt::Horizontal, GroupBox1);
     TrackBar->setGeometry(3, 15, 182, 40);
     TrackBar->setRange(0, 100);
@@ -187,15 +168,15 @@ void TMainForm::CreateControls(QWidget* client) {
     GroupBox4->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     GroupBox4->setGeometry(176, 8, 81, 1);
     GainEdit = NewReadOnlyEdit(GroupBox1, QRect(192, 16, 33, 21));
-    Korrektur_CheckBox = CheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
-                                  QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
-    Auto_CheckBox = CheckBox(GroupBox1, QRect(160, 56, 73, 17), QStringLiteral("Automatik"),
-                             QStringLiteral("Automatische Einstellung der Belichtungszeit?"));
+    Korrektur_CheckBox =
+        NewCheckBox(GroupBox1, QRect(8, 56, 145, 17), QStringLiteral("Empfindlichkeitskorrektur"),
+                    QStringLiteral("Empfindlichkeitskurve des Detektors berücksichtigen?"));
+    Auto_CheckBox = NewCheckBox(GroupBox1, QRect(160, 56, 73, 17), QStringLiteral("Automatik"),
+                                QStringLiteral("Automatische Einstellung der Belichtungszeit?"));
 
-    Messung_Button = new QPushButton(QIcon(Artwork::MeasureGlyph()), QStringLiteral("Start"), client);
-    Messung_Button->setGeometry(392, 536, 121, 41);
+    Messung_Button = NewGlyphButton(client, QRect(392, 536, 121, 41), Artwork::MeasureGlyph(),
+                                    QStringLiteral("Start"), QStringLiteral("Spektren aufnehmen..."));
     Messung_Button->setIconSize(QSize(32, 32));
-    Messung_Button->setToolTip(QStringLiteral("Spektren aufnehmen..."));
     Messung_Button->setEnabled(false);
 
     StatusBar = new TStatusBar(client, QRect(0, 594, ClientWidth, 19), {60, 60, 175, 50});
@@ -218,11 +199,14 @@ void TMainForm::ConnectHandlers() {
     Image1->OnClick = [this] { Image1Click(); };
 
     connect(Autoscale_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Autoscale_CheckBoxClick(); }));
-    connect(Skalierung_SpinEdit, &QSpinBox::valueChanged, this, Guarded([this] { Skalierung_SpinEditChange(); }));
+    connect(Skalierung_SpinEdit, &QSpinBox::valueChanged, this,
+            Guarded([this] { Skalierung_SpinEditChange(); }));
     connect(Min_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Min_CheckBoxClick(); }));
     connect(Max_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Max_CheckBoxClick(); }));
-    connect(Spektralfarben_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Spektralfarben_CheckBoxClick(); }));
-    connect(Balkendiagramm_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Balkendiagramm_CheckBoxClick(); }));
+    connect(Spektralfarben_CheckBox, &QCheckBox::toggled, this,
+            Guarded([this] { Spektralfarben_CheckBoxClick(); }));
+    connect(Balkendiagramm_CheckBox, &QCheckBox::toggled, this,
+            Guarded([this] { Balkendiagramm_CheckBoxClick(); }));
     connect(Gitter_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));
     // The correction shares the grid's handler: both only ask for a redraw.
     connect(Korrektur_CheckBox, &QCheckBox::toggled, this, Guarded([this] { Gitter_CheckBoxClick(); }));

@@ -2,10 +2,10 @@
 // Saving and loading spectrum files from the main window, with the preview while choosing.
 #include "app/MainFrm.h"
 
-#include "app/Application.h"
-#include "app/LabeledEdit.h"
 #include "app/SpectrumFileDialog.h"
 #include "files/CsvSpectrumFile.h"
+#include "ui/Application.h"
+#include "ui/LabeledEdit.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -14,7 +14,9 @@
 
 namespace {
 
-QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString SystemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 } // namespace
 
@@ -22,16 +24,17 @@ TSpectrumFileDialog* TMainForm::OpenDialog() {
     if (!openDialog_) {
         openDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Spektrum laden"),
                                               QStringLiteral("CSV-Dateien (*.csv)"), QFileDialog::AcceptOpen);
-        connect(openDialog_, &QFileDialog::currentChanged, this,
-                [this](const QString& path) { TApplication::RunGuarded([&] { OpenDialogSelectionChange(path); }); });
+        connect(openDialog_, &QFileDialog::currentChanged, this, [this](const QString& path) {
+            TApplication::RunGuarded([&] { OpenDialogSelectionChange(path); });
+        });
     }
     return openDialog_;
 }
 
 TSpectrumFileDialog* TMainForm::SaveDialog() {
     if (!saveDialog_)
-        saveDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Speichern unter"), QStringLiteral("CSV (*.csv)"),
-                                              QFileDialog::AcceptSave);
+        saveDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Speichern unter"),
+                                              QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
     return saveDialog_;
 }
 
@@ -45,8 +48,7 @@ QString TMainForm::TakeDialogFileName(const QString& chosen) {
 
 void TMainForm::FileCloseClick() {
     TSpectrumFileDialog* dialog = SaveDialog();
-    if (!dialog->Run(SaveDialogInitialDir))
-        return;
+    if (!dialog->Run(SaveDialogInitialDir)) return;
     SaveSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()));
 }
 
@@ -59,8 +61,7 @@ void TMainForm::FileOpenClick() {
 
 void TMainForm::OpenDialogSelectionChange(const QString& path) {
     // Moving through folders is no choice of a file.
-    if (path.isEmpty() || QFileInfo(path).isDir())
-        return;
+    if (path.isEmpty() || QFileInfo(path).isDir()) return;
     LoadSpectrumFile(TakeDialogFileName(path), false);
 }
 

@@ -3,11 +3,13 @@
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"
 
+#include "settings/SettingsTable.h"
+
 #include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
-#include "app/StatusBar.h"
 #include "files/Windows1252.h"
+#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -46,11 +48,12 @@ void TMainForm::ConnectInstrument() {
     }
 }
 
-void TMainForm::SendCommand(uint8_t command) { ComPort->SendBytes(&command, 1); }
+void TMainForm::SendCommand(uint8_t command) {
+    ComPort->SendBytes(&command, 1);
+}
 
 void TMainForm::VersionsTimerTimer() {
-    if (!ComPort->Connected())
-        return;
+    if (!ComPort->Connected()) return;
     std::string firmwareVersion;
     // An instrument that let a whole bound pass in silence won't answer the next request sooner, so
     // the further attempts of this event keep the plain pause.
@@ -59,8 +62,7 @@ void TMainForm::VersionsTimerTimer() {
         DiscardReceived(*ComPort);
         SendCommand(VersionRequest);
         std::this_thread::sleep_for(AnswerPause);
-        if (awaitLateAnswer)
-            awaitLateAnswer = AwaitText(*ComPort, VersionTextSize);
+        if (awaitLateAnswer) awaitLateAnswer = AwaitText(*ComPort, VersionTextSize);
         ComPort->ReceiveText(firmwareVersion, VersionTextSize);
         std::this_thread::sleep_for(VersionRetryPause);
     }
@@ -93,8 +95,7 @@ void TMainForm::Messung_TimerTimer() {
             DrawSpectrum();
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
-            if (Auto_CheckBox->isChecked())
-                AdjustExposure();
+            if (Auto_CheckBox->isChecked()) AdjustExposure();
         }
         LED->SetState(lsOff);
     }
@@ -103,8 +104,7 @@ void TMainForm::Messung_TimerTimer() {
 }
 
 void TMainForm::AdjustExposure() {
-    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600)
-        return;
+    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600) return;
     const int next = AutoExposurePosition(TrackBar->value(), Spectrum.MaxReading);
     // Moving the slider sends the new exposure by itself; the direct call sends it once more, and
     // alone when the slider already stands at its end.
@@ -114,8 +114,7 @@ void TMainForm::AdjustExposure() {
 
 void TMainForm::TrackBarChange() {
     GainEdit->setText(QString::number(TrackBar->value()));
-    if (ComPort->Connected())
-        SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
+    if (ComPort->Connected()) SendCommand(static_cast<uint8_t>(TrackBar->value() & 0xFF));
 }
 
 void TMainForm::Messung_ButtonClick() {
@@ -123,8 +122,8 @@ void TMainForm::Messung_ButtonClick() {
     FileOpen->setEnabled(!Messung_Timer->Enabled());
     if (Messung_Timer->Enabled()) {
         Messung_Button->setText(QStringLiteral("Stopp"));
-        SetCalibration(IniFile->ReadInteger("TSL1401", "Lambda_min", 360),
-                       IniFile->ReadInteger("TSL1401", "Lambda_max", 675));
+        SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin),
+                       Settings::Read(*IniFile, Settings::LambdaMax));
     } else {
         Messung_Button->setText(QStringLiteral("Start"));
     }

@@ -2,11 +2,11 @@
 // The main window's readout under the mouse, the reference line set by clicking, and the snapshot.
 #include "app/MainFrm.h"
 
-#include "app/Application.h"
-#include "app/ImageView.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "spectrum/DiagramGeometry.h"
+#include "ui/Application.h"
+#include "ui/ImageView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,7 +19,9 @@
 namespace {
 // Columns of the diagram that name a channel: while a button is held the pointer may leave the
 // diagram, and its position must still fall on one of the 128 channels.
-int ClampedColumn(int x) { return std::clamp(x, 0, MainDiagram.ColumnsPerChannel * ChannelCount - 1); }
+int ClampedColumn(int x) {
+    return std::clamp(x, 0, MainDiagram.ColumnsPerChannel * ChannelCount - 1);
+}
 } // namespace
 
 void TMainForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
@@ -32,20 +34,28 @@ void TMainForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
     }
 }
 
-void TMainForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); }
+void TMainForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
+    ImageMouseMove(buttons, x, y);
+}
 
 void TMainForm::FormMouseMove() {
     LambdaEdit->hide();
     BigForm->LambdaEdit->hide();
 }
 
-void TMainForm::GroupBox1MouseMove() { FormMouseMove(); }
-void TMainForm::GroupBox2MouseMove() { FormMouseMove(); }
-void TMainForm::GroupBox3MouseMove() { FormMouseMove(); }
+void TMainForm::GroupBox1MouseMove() {
+    FormMouseMove();
+}
+void TMainForm::GroupBox2MouseMove() {
+    FormMouseMove();
+}
+void TMainForm::GroupBox3MouseMove() {
+    FormMouseMove();
+}
 
 void TMainForm::ShowCursorReadout() {
-    LambdaEdit->setText(QString::fromStdString(
-        CursorReadoutText(Spectrum, Calibration, CursorX, MainDiagram.ColumnsPerChannel, Korrektur_CheckBox->isChecked())));
+    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(
+        Spectrum, Calibration, CursorX, MainDiagram.ColumnsPerChannel, Korrektur_CheckBox->isChecked())));
 }
 
 void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
@@ -69,7 +79,9 @@ void TMainForm::SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedVal
     DrawSpectrum();
 }
 
-void TMainForm::SchnappschussButtonClick() { QGuiApplication::clipboard()->setImage(Image->Picture()); }
+void TMainForm::SchnappschussButtonClick() {
+    QGuiApplication::clipboard()->setImage(Image->Picture());
+}
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     // A move that a control inside the area ignored reaches the area too; only the area's own
@@ -99,5 +111,6 @@ void TMainForm::ConnectReadout() {
         Spektral_ImageMouseMove(buttons, x, y);
     };
     Image->OnMouseDown = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseDown(buttons, x, y); };
-    connect(SchnappschussButton, &QPushButton::clicked, this, Guarded([this] { SchnappschussButtonClick(); }));
+    connect(SchnappschussButton, &QPushButton::clicked, this,
+            Guarded([this] { SchnappschussButtonClick(); }));
 }

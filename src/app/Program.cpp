@@ -2,38 +2,38 @@
 #include "app/Program.h"
 
 #include "app/AboutDlg.h"
-#include "app/Application.h"
-#include "app/Artwork.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
 
-void CreateWindows(const TMainFormContext& context) {
+void CreateWindows(const MainFormContext& context) {
     new TMainForm(context);
     MainForm->show();
-    new TSetupForm();
+    new TSetupForm(*MainForm);
     new TAboutForm();
-    new TSpektralForm();
-    new TBigForm();
+    new TSpektralForm(*MainForm);
+    new TBigForm(*MainForm);
 }
 
 void DestroyWindows() {
-    TApplication::RunGuarded([] { BigForm->FormDestroy(); });
+    BigForm->RunFormDestroy();
     delete BigForm;
     BigForm = nullptr;
-    TApplication::RunGuarded([] { SpektralForm->FormDestroy(); });
+    SpektralForm->RunFormDestroy();
     delete SpektralForm;
     SpektralForm = nullptr;
     delete AboutForm;
     AboutForm = nullptr;
     delete SetupForm;
     SetupForm = nullptr;
-    TApplication::RunGuarded([] { MainForm->FormDestroy(); });
+    MainForm->RunFormDestroy();
     delete MainForm;
     MainForm = nullptr;
 }
 
-int RunProgram(int& argc, char** argv, const TMainFormContext& context) {
+int RunProgram(int& argc, char** argv, const MainFormContext& context) {
     TApplication application(argc, argv);
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
     CreateWindows(context);

@@ -5,7 +5,7 @@
 
 // Creates the five windows in order, each complete before the next: MainForm (shown at once),
 // SetupForm, AboutForm, SpektralForm, BigForm.
-void CreateWindows(const TMainFormContext& context = {});
+void CreateWindows(const MainFormContext& context = {});
 
 // Destroys the windows in reverse order of creation, each after its destruction handler has run;
 // an error in a handler is shown and skips the rest of that handler only.
@@ -13,4 +13,4 @@ void DestroyWindows();
 
 // The program's run from start to end: the application object with the window icon, the five windows,
 // the message loop until the program ends, the windows destroyed. Returns the exit code.
-int RunProgram(int& argc, char** argv, const TMainFormContext& context = {});
+int RunProgram(int& argc, char** argv, const MainFormContext& context = {});

@@ -17,12 +17,10 @@ TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, 
     // The chosen file need not exist; the load then tells what went wrong.
     setFileMode(AnyFile);
     setNameFilter(filter);
-    if (mode == AcceptSave)
-        setDefaultSuffix(QStringLiteral("csv"));
+    if (mode == AcceptSave) setDefaultSuffix(QStringLiteral("csv"));
     nameEdit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     setSidebarUrls({});
-    if (auto* places = findChild<QWidget*>(QStringLiteral("sidebar")))
-        places->hide();
+    if (auto* places = findChild<QWidget*>(QStringLiteral("sidebar"))) places->hide();
 }
 
 bool TSpectrumFileDialog::Run(const QString& folder) {
@@ -42,9 +40,10 @@ void TSpectrumFileDialog::accept() {
     if (acceptMode() == AcceptOpen) {
         const QStringList chosen = selectedFiles();
         if (!chosen.isEmpty() && !QFileInfo(chosen.constFirst()).absoluteDir().exists()) {
-            QMessageBox::warning(this, windowTitle(),
-                                 QStringLiteral("Der Ordner „%1“ existiert nicht.\nÜberprüfen Sie den Pfad.")
-                                     .arg(QDir::toNativeSeparators(QFileInfo(chosen.constFirst()).absolutePath())));
+            QMessageBox::warning(
+                this, windowTitle(),
+                QStringLiteral("Der Ordner „%1“ existiert nicht.\nÜberprüfen Sie den Pfad.")
+                    .arg(QDir::toNativeSeparators(QFileInfo(chosen.constFirst()).absolutePath())));
             return;
         }
     }
@@ -55,8 +54,7 @@ void TSpectrumFileDialog::ShowOnly(const QString& pattern) {
     const int slash = pattern.lastIndexOf(QLatin1Char('/'));
     if (slash >= 0) {
         const QString folder = directory().absoluteFilePath(pattern.left(slash + 1));
-        if (QFileInfo(folder).isDir())
-            setDirectory(folder);
+        if (QFileInfo(folder).isDir()) setDirectory(folder);
     }
     if (auto* files = findChild<QFileSystemModel*>())
         files->setNameFilters(pattern.mid(slash + 1).split(QLatin1Char(';'), Qt::SkipEmptyParts));

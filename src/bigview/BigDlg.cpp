@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "bigview/BigDlg.h"
 
-#include "app/Application.h"
-#include "app/Controls.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
-#include "app/MainFrm.h"
-#include "app/WindowPlacement.h"
-#include "calibration/Setup.h"
+#include "settings/SettingsTable.h"
 #include "spectrum/DiagramPainter.h"
+#include "ui/Application.h"
+#include "ui/Controls.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/MainWindowLink.h"
+#include "ui/WindowPlacement.h"
 
 #include <QCheckBox>
-#include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +19,6 @@ TBigForm* BigForm = nullptr;
 
 namespace {
 
-const std::string WindowSection = "Fenster";
 constexpr int DiagramLeft = 2;
 
 QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
@@ -29,13 +27,14 @@ QLineEdit* HiddenReadOnlyEdit(QWidget* parent, const QRect& place) {
     return edit;
 }
 
-
 // Columns of the large diagram that name a channel, for positions from outside while a button is held.
-int ClampedColumn(int x) { return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1); }
+int ClampedColumn(int x) {
+    return std::clamp(x, 0, BigDiagram.ColumnsPerChannel * ChannelCount - 1);
+}
 
 } // namespace
 
-TBigForm::TBigForm() {
+TBigForm::TBigForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     BigForm = this;
     MakeFixedWindow(*this, QStringLiteral("Spektrogramm"), ClientWidth, ClientHeight);
     setMouseTracking(true);
@@ -64,41 +63,31 @@ TBigForm::TBigForm() {
         Spektral_ImageMouseMove(buttons, x, y);
     };
     Image->OnMouseDown = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseDown(buttons, x, y); };
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 void TBigForm::FormCreate() {
     // Qt paints every window double-buffered already.
-    PlaceFromSettings(*this, *MainForm->IniFile, "Left Big", "Top Big");
-    if (MainForm->IniFile->ReadBool(WindowSection, "Big", false))
-        MainForm->GroesSpektrogramm1Click();
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), Settings::BigPlace);
+    if (Settings::Read(mainWindow_.SettingsFile(), Settings::BigShown)) mainWindow_.GroesSpektrogramm1Click();
 }
 
-void TBigForm::FormDestroy() { StorePlace(*this, *MainForm->IniFile, "Left Big", "Top Big"); }
+void TBigForm::FormDestroy() {
+    StorePlace(*this, mainWindow_.SettingsFile(), Settings::BigPlace);
+}
 
-void TBigForm::FormActivate() { MainForm->DrawSpectrum(); }
+void TBigForm::FormActivate() {
+    mainWindow_.DrawSpectrum();
+}
 
 void TBigForm::FormHide() {
     // Closing the window by its own close box ends the large view but leaves the stored "Big" as it was.
-    MainForm->BigShown = false;
-}
-
-bool TBigForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
-}
-
-void TBigForm::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous())
-        TApplication::RunGuarded([this] { FormHide(); });
-    QDialog::hideEvent(event);
+    mainWindow_.SharedState().BigShown = false;
 }
 
 void TBigForm::keyPressEvent(QKeyEvent* event) {
     // The large view is no question to be dismissed: only the menu and the close box end it.
-    if (event->matches(QKeySequence::Cancel))
-        return;
+    if (event->matches(QKeySequence::Cancel)) return;
     QDialog::keyPressEvent(event);
 }
 
@@ -107,11 +96,13 @@ void TBigForm::mouseMoveEvent(QMouseEvent* event) {
     QDialog::mouseMoveEvent(event);
 }
 
-void TBigForm::FormMouseMove() { LambdaEdit->hide(); }
+void TBigForm::FormMouseMove() {
+    LambdaEdit->hide();
+}
 
 void TBigForm::DrawBigSpectrum() {
-    const BigDiagramTexts texts = DrawBigDiagram(MainForm->CurrentDiagramState(), Image->Canvas(),
-                                                 Spektral_Image->Canvas());
+    const BigDiagramTexts texts =
+        DrawBigDiagram(mainWindow_.CurrentDiagramState(), Image->Canvas(), Spektral_Image->Canvas());
     QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};
     for (int i = 0; i < 4; ++i) {
         rangeLabels[i]->setText(texts.RangeLabels[i]);
@@ -128,21 +119,24 @@ void TBigForm::DrawBigSpectrum() {
 }
 
 void TBigForm::ShowBigCursorReadout() {
-    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(MainForm->Spectrum, MainForm->Calibration,
+    const MainWindowState& state = mainWindow_.SharedState();
+    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(state.Spectrum, state.Calibration,
                                                                  BigCursorX, BigDiagram.ColumnsPerChannel,
-                                                                 MainForm->Korrektur_CheckBox->isChecked())));
+                                                                 mainWindow_.CorrectionChecked())));
 }
 
 void TBigForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
     LambdaEdit->show();
     BigCursorX = ClampedColumn(x);
     ShowBigCursorReadout();
-    if (!isActiveWindow() && !SetupForm->isVisible())
-        activateWindow();
+    if (!isActiveWindow() && !mainWindow_.CalibrationDialogShown()) activateWindow();
 }
 
-void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); }
+void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
+    ImageMouseMove(buttons, x, y);
+}
 
 void TBigForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
-    MainForm->SetReferenceByClick(buttons, (BigDiagram.Height - y) * MainForm->Spectrum.ScaleDivisor / 2);
+    mainWindow_.SetReferenceByClick(buttons, (BigDiagram.Height - y) *
+                                                 mainWindow_.SharedState().Spectrum.ScaleDivisor / 2);
 }

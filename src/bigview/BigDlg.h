@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/Form.h"
+
 #include <QDialog>
 #include <cstdint>
+
+class MainWindowLink;
 
 class QLabel;
 class QLineEdit;
@@ -11,18 +15,19 @@ class TLabeledEdit;
 
 // The large spectrogram window "Spektrogramm": the main window's spectrum at twice the size, with
 // its own readout and reference clicks.
-class TBigForm : public QDialog {
+class TBigForm : public TForm<QDialog> {
     Q_OBJECT
 public:
-    TBigForm();
+    // The window speaks to the main window only through `mainWindow`.
+    explicit TBigForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 1053;
     static constexpr int ClientHeight = 610;
 
-    void FormCreate();
-    void FormDestroy();
-    void FormActivate();
-    void FormHide();
+    void FormCreate() override;
+    void FormDestroy() override;
+    void FormActivate() override;
+    void FormHide() override;
     void FormMouseMove();
     void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
     void Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
@@ -50,10 +55,11 @@ public:
     int32_t BigCursorX = 0;
 
 protected:
-    bool event(QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    MainWindowLink& mainWindow_;
 };
 
 extern TBigForm* BigForm;

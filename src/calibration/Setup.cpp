@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calibration/Setup.h"
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/Controls.h"
-#include "app/MainFrm.h"
+#include "settings/SettingsTable.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/MainWindowLink.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -25,29 +26,19 @@ int RangeOf(int32_t lambdaMin, int32_t lambdaMax) {
     return static_cast<int>(std::clamp<int64_t>(int64_t(lambdaMax) - lambdaMin, INT32_MIN, INT32_MAX));
 }
 
-QPushButton* GlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
-                         const QString& hint) {
-    auto* button = new QPushButton(QIcon(glyph), caption, parent);
-    button->setGeometry(place);
-    button->setToolTip(hint);
-    MakeBold(*button);
-    return button;
-}
-
 } // namespace
 
-TSetupForm::TSetupForm() {
+TSetupForm::TSetupForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     SetupForm = this;
     MakeFixedWindow(*this, QStringLiteral("Einstellungen"), ClientWidth, ClientHeight);
 
-    GroupBox4 = new QGroupBox(QStringLiteral("Wellenlängenkalibrierung "), this);
-    GroupBox4->setGeometry(8, 4, 208, 140);
+    GroupBox4 = NewGroupBox(this, QRect(8, 4, 208, 140), QStringLiteral("Wellenlängenkalibrierung "));
     Label1 = NewLabel(GroupBox4, QPoint(12, 28), QStringLiteral("Minimum [nm]:"));
-    Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, 360,
-                               QStringLiteral("kleinste Wellenlänge"));
+    Lambda_min_Edit = NewSpinEdit(GroupBox4, QRect(112, 24, 81, 22), 300, 500, 1, DefaultLambdaMin,
+                                  QStringLiteral("kleinste Wellenlänge"));
     Label3 = NewLabel(GroupBox4, QPoint(12, 56), QStringLiteral("Bereich [nm]:"));
-    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1, 315,
-                            QStringLiteral("Wellenlängenbereich"));
+    Bereich_Edit = NewSpinEdit(GroupBox4, QRect(112, 52, 81, 22), 250, 350, 1,
+                               DefaultLambdaMax - DefaultLambdaMin, QStringLiteral("Wellenlängenbereich"));
     Label2 = NewLabel(GroupBox4, QPoint(12, 84), QStringLiteral("Maximum [nm]:"));
     Lambda_max_Edit = new QLineEdit(GroupBox4);
     Lambda_max_Edit->setGeometry(112, 80, 81, 22);
@@ -57,11 +48,14 @@ TSetupForm::TSetupForm() {
     Label4 = NewLabel(GroupBox4, QPoint(12, 112), QStringLiteral("Nulloffset:"));
     OffsetEdit = NewSpinEdit(GroupBox4, QRect(112, 108, 81, 22), 0, 200, 5, 0, QStringLiteral("Nulloffset"));
 
-    OK_Button = GlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
-                            QStringLiteral("Werte übernehmen..."));
+    OK_Button = NewGlyphButton(this, QRect(8, 152, 100, 38), Artwork::OkGlyph(), QStringLiteral("OK"),
+                               QStringLiteral("Werte übernehmen..."));
+    MakeBold(*OK_Button);
     OK_Button->setDefault(true);
-    Cancel_Button = GlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(), QStringLiteral("Abbruch"),
-                                QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+    Cancel_Button =
+        NewGlyphButton(this, QRect(116, 152, 100, 38), Artwork::CancelGlyph(), QStringLiteral("Abbruch"),
+                       QStringLiteral("Abbruch. Daten werden nicht übernommen."));
+    MakeBold(*Cancel_Button);
 
     connect(Lambda_min_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Lambda_min_EditChange(); }));
     connect(Bereich_Edit, &QSpinBox::valueChanged, this, Guarded([this] { Bereich_EditChange(); }));
@@ -70,47 +64,43 @@ TSetupForm::TSetupForm() {
     connect(Cancel_Button, &QPushButton::clicked, this, Guarded([this] { Cancel_ButtonClick(); }));
 }
 
-bool TSetupForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
-}
-
 void TSetupForm::FormActivate() {
-    SavedLambdaMin = MainForm->Calibration.LambdaMin;
-    SavedLambdaMax = MainForm->Calibration.LambdaMax;
-    SavedZeroOffset = MainForm->ZeroOffset;
-    Lambda_max_Edit->setText(QString::number(MainForm->Calibration.LambdaMax));
+    const MainWindowState& state = mainWindow_.SharedState();
+    SavedLambdaMin = state.Calibration.LambdaMin;
+    SavedLambdaMax = state.Calibration.LambdaMax;
+    SavedZeroOffset = state.ZeroOffset;
+    Lambda_max_Edit->setText(QString::number(state.Calibration.LambdaMax));
     // A value outside an edit's range is clamped there, and the change handler this fires applies
     // the clamped value to the main window.
-    OffsetEdit->setValue(MainForm->ZeroOffset);
-    Bereich_Edit->setValue(RangeOf(MainForm->Calibration.LambdaMin, MainForm->Calibration.LambdaMax));
-    Lambda_min_Edit->setValue(MainForm->Calibration.LambdaMin);
+    OffsetEdit->setValue(state.ZeroOffset);
+    Bereich_Edit->setValue(RangeOf(state.Calibration.LambdaMin, state.Calibration.LambdaMax));
+    Lambda_min_Edit->setValue(state.Calibration.LambdaMin);
 }
 
 void TSetupForm::Lambda_min_EditChange() {
     const int32_t lambdaMin = Lambda_min_Edit->value();
     const int32_t lambdaMax = Bereich_Edit->value() + lambdaMin;
-    MainForm->SetCalibration(lambdaMin, lambdaMax);
+    mainWindow_.SetCalibration(lambdaMin, lambdaMax);
     Lambda_max_Edit->setText(QString::number(lambdaMax));
-    MainForm->DrawSpectrum();
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::Bereich_EditChange() {
     const int32_t lambdaMax = Lambda_min_Edit->value() + Bereich_Edit->value();
     Lambda_max_Edit->setText(QString::number(lambdaMax));
-    MainForm->SetCalibration(MainForm->Calibration.LambdaMin, lambdaMax);
-    MainForm->DrawSpectrum();
+    mainWindow_.SetCalibration(mainWindow_.SharedState().Calibration.LambdaMin, lambdaMax);
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::OffsetEditChange() {
-    MainForm->ZeroOffset = OffsetEdit->value();
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().ZeroOffset = OffsetEdit->value();
+    mainWindow_.DrawSpectrum();
 }
 
 void TSetupForm::OK_ButtonClick() {
-    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_min", MainForm->Calibration.LambdaMin);
-    MainForm->IniFile->WriteInteger("TSL1401", "Lambda_max", MainForm->Calibration.LambdaMax);
+    const WavelengthCalibration& calibration = mainWindow_.SharedState().Calibration;
+    Settings::Write(mainWindow_.SettingsFile(), Settings::LambdaMin, calibration.LambdaMin);
+    Settings::Write(mainWindow_.SettingsFile(), Settings::LambdaMax, calibration.LambdaMax);
     hide();
 }
 
@@ -125,13 +115,15 @@ void TSetupForm::Cancel_ButtonClick() {
         Lambda_max_Edit->setText(QString::number(SavedLambdaMax));
         Bereich_Edit->setValue(RangeOf(SavedLambdaMin, SavedLambdaMax));
     }
-    MainForm->ZeroOffset = SavedZeroOffset;
-    MainForm->SetCalibration(SavedLambdaMin, SavedLambdaMax);
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().ZeroOffset = SavedZeroOffset;
+    mainWindow_.SetCalibration(SavedLambdaMin, SavedLambdaMax);
+    mainWindow_.DrawSpectrum();
     hide();
 }
 
-void TSetupForm::reject() { TApplication::RunGuarded([this] { Cancel_ButtonClick(); }); }
+void TSetupForm::reject() {
+    TApplication::RunGuarded([this] { Cancel_ButtonClick(); });
+}
 
 void TSetupForm::closeEvent(QCloseEvent* event) {
     // The close box does exactly what "Abbruch" does.

@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/Form.h"
+
 #include <QDialog>
 #include <cstdint>
+
+class MainWindowLink;
 
 class QGroupBox;
 class QLabel;
@@ -13,15 +17,16 @@ class QSpinBox;
 // The wavelength calibration dialog "Einstellungen": every step of a value takes effect in the
 // main window at once; "OK" keeps and stores the range, "Abbruch" returns to the values the main
 // window had when the dialog became active.
-class TSetupForm : public QDialog {
+class TSetupForm : public TForm<QDialog> {
     Q_OBJECT
 public:
-    TSetupForm();
+    // The dialog speaks to the main window only through `mainWindow`.
+    explicit TSetupForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 224;
     static constexpr int ClientHeight = 199;
 
-    void FormActivate();
+    void FormActivate() override;
     void Lambda_min_EditChange();
     void Bereich_EditChange();
     void OffsetEditChange();
@@ -46,9 +51,11 @@ public:
     int32_t SavedZeroOffset = 0;
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+
+private:
+    MainWindowLink& mainWindow_;
 };
 
 extern TSetupForm* SetupForm;

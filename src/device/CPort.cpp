@@ -229,7 +229,7 @@ void TCustomComPort::ConfigurePort() {
 
 void TCustomComPort::ApplyLineSettings() {
     if (!Applicable()) return;
-    TLineSettings line;
+    LineSettings line;
     line.BitRate = baudRate_ == brCustom ? customBaudRate_ : BaudRateValue(baudRate_);
     line.ParityCheck = parity_->Check();
     line.OutCtsFlow = flowControl_->OutCTSFlow();
@@ -256,7 +256,7 @@ void TCustomComPort::ApplyLineSettings() {
 
 void TCustomComPort::ApplyTimeoutSettings() {
     if (!Applicable()) return;
-    TTimeoutSettings settings;
+    TimeoutSettings settings;
     settings.ReadInterval = PlatformTime(timeouts_->ReadInterval());
     settings.ReadTotalMultiplier = PlatformTime(timeouts_->ReadTotalMultiplier());
     settings.ReadTotalConstant = PlatformTime(timeouts_->ReadTotalConstant());
@@ -272,14 +272,14 @@ void TCustomComPort::ApplyBufferSizes() {
 
 long TCustomComPort::SendBytes(const void* buffer, long count) {
     NotifyLinks(&TComLink::OnTx, true);
-    const TIoResult written = device_.WriteBounded(buffer, count);
+    const IoResult written = device_.WriteBounded(buffer, count);
     Check(CError_WriteFailed, written.Error);
     NotifyLinks(&TComLink::OnTxBuf, static_cast<const char*>(buffer), written.Count);
     return written.Count;
 }
 
 long TCustomComPort::ReceiveBytes(void* buffer, long count) {
-    const TIoResult read = device_.ReadNow(buffer, count);
+    const IoResult read = device_.ReadNow(buffer, count);
     Check(CError_ReadFailed, read.Error);
     if (ReceiveQueueCount() == 0) NotifyLinks(&TComLink::OnRx, false);
     return read.Count;
@@ -297,19 +297,19 @@ long TCustomComPort::ReceiveText(std::string& text, long count) {
 }
 
 long TCustomComPort::ReceiveQueueCount() {
-    const TIoResult count = device_.QueueCount();
+    const IoResult count = device_.QueueCount();
     Check(CError_ClearComFailed, count.Error);
     return count.Count;
 }
 
 TComSignals TCustomComPort::ModemLineState() {
-    const TIoResult lines = device_.ModemLines();
+    const IoResult lines = device_.ModemLines();
     Check(CError_ModemStatFailed, lines.Error);
     return TComSignals::FromBits(static_cast<uint32_t>(lines.Count));
 }
 
 TComErrors TCustomComPort::LineErrors() {
-    const TIoResult errors = device_.LineErrors();
+    const IoResult errors = device_.LineErrors();
     Check(CError_ClearComFailed, errors.Error);
     return TComErrors::FromBits(static_cast<uint32_t>(errors.Count));
 }

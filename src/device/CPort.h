@@ -384,7 +384,7 @@ private:
     }
     bool Applicable() const { return connected_ && !loading_; }
 
-    TSerialDevice device_;
+    SerialDevice device_;
     bool connected_ = false;
     bool loading_ = false;
     bool connectedWhileLoading_ = false;

@@ -28,7 +28,7 @@ private:
     TComThread& thread_;
 };
 
-TComThread::TComThread(TCustomComPort& port, const TSerialDevice& device, TComEvents events,
+TComThread::TComThread(TCustomComPort& port, const SerialDevice& device, TComEvents events,
                        TSyncMethod syncMethod)
     : port_(port), device_(device), mask_(events), handOver_(syncMethod != smNone),
       receiver_(std::make_unique<THandOverReceiver>(*this)) {
@@ -57,7 +57,7 @@ void TComThread::Stop() {
 
 void TComThread::Run() {
     for (;;) {
-        const TLineActivity activity = waiter_.Wait();
+        const LineActivity activity = waiter_.Wait();
         if (activity.Stopped) break;
         const TComEvents events = EventsOf(activity);
         if (!events.Empty() && !Deliver(events)) break;
@@ -71,11 +71,11 @@ void TComThread::Run() {
     changed_.notify_all();
 }
 
-TComEvents TComThread::EventsOf(const TLineActivity& activity) const {
+TComEvents TComThread::EventsOf(const LineActivity& activity) const {
     TComEvents events;
     if (activity.DataArrived) events.Include(evRxChar);
     if (activity.OutputRoom) {
-        const TIoResult waiting = device_.OutputCount();
+        const IoResult waiting = device_.OutputCount();
         if (waiting.Error == 0 && waiting.Count == 0) events.Include(evTxEmpty);
     }
     if (activity.LineError || activity.HungUp) events.Include(evError);

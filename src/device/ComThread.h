@@ -16,7 +16,7 @@
 class TComThread {
 public:
     // Starts watching `device` for `events`; raises code 1 when the wait cannot be prepared.
-    TComThread(TCustomComPort& port, const TSerialDevice& device, TComEvents events, TSyncMethod syncMethod);
+    TComThread(TCustomComPort& port, const SerialDevice& device, TComEvents events, TSyncMethod syncMethod);
     // Stops the thread if Stop has not.
     ~TComThread();
     TComThread(const TComThread&) = delete;
@@ -32,17 +32,17 @@ private:
 
     void Run();
     // The events of one wait that the port asked for.
-    TComEvents EventsOf(const TLineActivity& activity) const;
+    TComEvents EventsOf(const LineActivity& activity) const;
     // Delivers a batch; false when it raised and the thread must end.
     bool Deliver(TComEvents events);
     // Runs the posted batch on the user-interface thread, if it is still waiting.
     void RunHandOver();
 
     TCustomComPort& port_;
-    const TSerialDevice& device_;
+    const SerialDevice& device_;
     const TComEvents mask_;
     const bool handOver_;
-    TLineWaiter waiter_;
+    LineWaiter waiter_;
     // Receives the posted hand-overs; lives in the user-interface thread.
     std::unique_ptr<THandOverReceiver> receiver_;
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Finding out whether another program already uses a serial device, for TSerialDevice::Open. A tty's
+// Finding out whether another program already uses a serial device, for SerialDevice::Open. A tty's
 // exclusive mode and an advisory lock stop only programs that open the device later; these look for
 // programs that were there first.
 
@@ -15,12 +15,12 @@ bool HeldByAnotherProcess(int fd);
 // The UUCP lock file of one device ("LCK..ttyUSB0" holding the owner's process id in ten columns):
 // a live owner's file is honoured, a dead owner's file removed, and our own made for as long as we
 // keep the device open.
-class TDeviceLockFile {
+class DeviceLockFile {
 public:
-    TDeviceLockFile() = default;
-    ~TDeviceLockFile() { Release(); }
-    TDeviceLockFile(const TDeviceLockFile&) = delete;
-    TDeviceLockFile& operator=(const TDeviceLockFile&) = delete;
+    DeviceLockFile() = default;
+    ~DeviceLockFile() { Release(); }
+    DeviceLockFile(const DeviceLockFile&) = delete;
+    DeviceLockFile& operator=(const DeviceLockFile&) = delete;
 
     // EBUSY when a living process other than this one owns the lock; otherwise 0, with the lock file
     // made where the folder lets this user write.

@@ -132,7 +132,7 @@ bool HeldByAnotherProcess(int fd) {
     return held;
 }
 
-int TDeviceLockFile::Acquire(const std::string& devicePath) {
+int DeviceLockFile::Acquire(const std::string& devicePath) {
     Release();
     const std::string lock = lockFolder + "/" + LockName(devicePath);
     const std::string temporary = lockFolder + "/LTMP." + std::to_string(getpid());
@@ -161,7 +161,7 @@ int TDeviceLockFile::Acquire(const std::string& devicePath) {
     return OwnedByAnother(lock) ? EBUSY : 0;
 }
 
-void TDeviceLockFile::Release() {
+void DeviceLockFile::Release() {
     if (path_.empty()) return;
     if (LockOwner(path_) == getpid()) unlink(path_.c_str());
     path_.clear();

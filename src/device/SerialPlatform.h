@@ -16,7 +16,7 @@ const std::string& SerialLockFolder();
 void SetSerialLockFolder(const std::string& folder);
 
 // The line settings the component asks the device for, field by field.
-struct TLineSettings {
+struct LineSettings {
     int BitRate = 9600;
     int DataBits = 8; // 5 to 8
     int Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
@@ -41,7 +41,7 @@ struct TLineSettings {
 };
 
 // The time-outs the component asks for, in milliseconds; 0xFFFFFFFF is the largest value.
-struct TTimeoutSettings {
+struct TimeoutSettings {
     uint32_t ReadInterval = 0xFFFFFFFF;
     uint32_t ReadTotalMultiplier = 0;
     uint32_t ReadTotalConstant = 0;
@@ -50,7 +50,7 @@ struct TTimeoutSettings {
 };
 
 // A byte count, or the error number that ended the request.
-struct TIoResult {
+struct IoResult {
     long Count = 0;
     int Error = 0;
 };
@@ -67,13 +67,13 @@ enum : unsigned {
 };
 
 // One opened serial device. Owned and used by the component on the user-interface thread; the event
-// thread only reads the fixed descriptor through `TLineWaiter` and the queue queries.
-class TSerialDevice {
+// thread only reads the fixed descriptor through `LineWaiter` and the queue queries.
+class SerialDevice {
 public:
-    TSerialDevice() = default;
-    ~TSerialDevice();
-    TSerialDevice(const TSerialDevice&) = delete;
-    TSerialDevice& operator=(const TSerialDevice&) = delete;
+    SerialDevice() = default;
+    ~SerialDevice();
+    SerialDevice(const SerialDevice&) = delete;
+    SerialDevice& operator=(const SerialDevice&) = delete;
 
     // Opens the device for exclusive use. A device another program holds fails with EBUSY: one that
     // opened it earlier (its descriptor or its lock file seen) or later (exclusive mode, advisory lock).
@@ -84,38 +84,38 @@ public:
     int Descriptor() const { return fd_; }
 
     // Applies the settings at once; a setting the platform cannot give fails with EINVAL.
-    int Configure(const TLineSettings& settings);
+    int Configure(const LineSettings& settings);
     // Asks for receive and transmit queue sizes (a request the platform may ignore).
     int SetQueueSizes(int inputSize, int outputSize);
     // Sets the time-outs of later transfers. Reads here never wait, so the read time-outs must say
     // "return at once" (ReadInterval 0xFFFFFFFF, both read totals 0); anything else fails with EINVAL.
-    int SetTimeouts(const TTimeoutSettings& timeouts);
+    int SetTimeouts(const TimeoutSettings& timeouts);
     // Takes what is received now, up to `count` bytes; never waits. A hung-up line is an error.
-    TIoResult ReadNow(void* buffer, long count);
+    IoResult ReadNow(void* buffer, long count);
     // Writes until all bytes are taken or the write time-out (multiplier x count + constant; no
     // limit when both are 0) has passed; the count written so far is the result at the time-out.
-    TIoResult WriteBounded(const void* buffer, long count);
+    IoResult WriteBounded(const void* buffer, long count);
     // Received bytes waiting in the receive queue.
-    TIoResult QueueCount() const;
+    IoResult QueueCount() const;
     // Bytes still waiting in the transmit queue.
-    TIoResult OutputCount() const;
+    IoResult OutputCount() const;
     // Modem line bits (Modem...); a device without modem lines reports none.
-    TIoResult ModemLines() const;
+    IoResult ModemLines() const;
     // Line error bits (LineError...) since the previous call; a device without counters reports none.
-    TIoResult LineErrors();
+    IoResult LineErrors();
     // Discards what waits in the chosen queues.
     int Purge(bool output, bool input) const;
 
 private:
     int fd_ = -1;
-    TDeviceLockFile lockFile_;
-    TTimeoutSettings timeouts_;
+    DeviceLockFile lockFile_;
+    TimeoutSettings timeouts_;
     // Error counters of the previous LineErrors call.
     int frameErrors_ = 0, parityErrors_ = 0, overruns_ = 0, breaks_ = 0, queueOverruns_ = 0;
 };
 
 // What one wait on the line saw.
-struct TLineActivity {
+struct LineActivity {
     bool Stopped = false;
     bool DataArrived = false;
     bool OutputRoom = false;
@@ -125,17 +125,17 @@ struct TLineActivity {
 
 // Waits for activity on an open device for the event thread. Arriving data wakes it once per arrival,
 // not again for bytes left unread; after a hang-up it stops watching the device and waits for Stop only.
-class TLineWaiter {
+class LineWaiter {
 public:
-    TLineWaiter() = default;
-    ~TLineWaiter();
-    TLineWaiter(const TLineWaiter&) = delete;
-    TLineWaiter& operator=(const TLineWaiter&) = delete;
+    LineWaiter() = default;
+    ~LineWaiter();
+    LineWaiter(const LineWaiter&) = delete;
+    LineWaiter& operator=(const LineWaiter&) = delete;
 
     // Prepares the wait on `device`, watching the output side only when `watchOutput` is set.
-    int Start(const TSerialDevice& device, bool watchOutput);
+    int Start(const SerialDevice& device, bool watchOutput);
     // Blocks until the line shows activity or Stop was called.
-    TLineActivity Wait();
+    LineActivity Wait();
     // Ends the current and every later Wait; callable from any thread.
     void Stop();
 

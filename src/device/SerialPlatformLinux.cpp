@@ -60,11 +60,11 @@ int SetModemLine(int fd, int line, bool on) {
 
 } // namespace
 
-TSerialDevice::~TSerialDevice() {
+SerialDevice::~SerialDevice() {
     Close();
 }
 
-int TSerialDevice::Open(const std::string& name) {
+int SerialDevice::Open(const std::string& name) {
     const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
     // TIOCEXCL refuses later opens of the tty to everybody but root (and fails on anything that is
@@ -91,7 +91,7 @@ int TSerialDevice::Open(const std::string& name) {
     return 0;
 }
 
-void TSerialDevice::Close() {
+void SerialDevice::Close() {
     if (fd_ < 0) return;
     // Exclusive mode belongs to the tty, not to our descriptor: left set, it would refuse our own
     // next open while any other descriptor (the simulator keeps one) holds the tty open.
@@ -101,7 +101,7 @@ void TSerialDevice::Close() {
     lockFile_.Release();
 }
 
-int TSerialDevice::Configure(const TLineSettings& settings) {
+int SerialDevice::Configure(const LineSettings& settings) {
     termios line{};
     if (tcgetattr(fd_, &line) != 0) return errno;
     speed_t speed;
@@ -135,12 +135,12 @@ int TSerialDevice::Configure(const TLineSettings& settings) {
     return 0;
 }
 
-int TSerialDevice::SetQueueSizes(int, int) {
+int SerialDevice::SetQueueSizes(int, int) {
     // A tty's queues have fixed sizes in the kernel; the request is accepted and changes nothing.
     return fd_ >= 0 ? 0 : EBADF;
 }
 
-int TSerialDevice::SetTimeouts(const TTimeoutSettings& timeouts) {
+int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
     if (fd_ < 0) return EBADF;
     if (timeouts.ReadInterval != 0xFFFFFFFF || timeouts.ReadTotalMultiplier != 0 ||
         timeouts.ReadTotalConstant != 0)
@@ -149,7 +149,7 @@ int TSerialDevice::SetTimeouts(const TTimeoutSettings& timeouts) {
     return 0;
 }
 
-TIoResult TSerialDevice::ReadNow(void* buffer, long count) {
+IoResult SerialDevice::ReadNow(void* buffer, long count) {
     if (count <= 0) return {};
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(count));
@@ -160,7 +160,7 @@ TIoResult TSerialDevice::ReadNow(void* buffer, long count) {
     }
 }
 
-TIoResult TSerialDevice::WriteBounded(const void* buffer, long count) {
+IoResult SerialDevice::WriteBounded(const void* buffer, long count) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     const int64_t timeoutMs =
@@ -193,19 +193,19 @@ TIoResult TSerialDevice::WriteBounded(const void* buffer, long count) {
     return {written, 0};
 }
 
-TIoResult TSerialDevice::QueueCount() const {
+IoResult SerialDevice::QueueCount() const {
     int count = 0;
     if (ioctl(fd_, FIONREAD, &count) != 0) return {0, errno};
     return {count, 0};
 }
 
-TIoResult TSerialDevice::OutputCount() const {
+IoResult SerialDevice::OutputCount() const {
     int count = 0;
     if (ioctl(fd_, TIOCOUTQ, &count) != 0) return {0, errno};
     return {count, 0};
 }
 
-TIoResult TSerialDevice::ModemLines() const {
+IoResult SerialDevice::ModemLines() const {
     int lines = 0;
     if (ioctl(fd_, TIOCMGET, &lines) != 0) return {0, NotSupported(errno) ? 0 : errno};
     long result = 0;
@@ -216,7 +216,7 @@ TIoResult TSerialDevice::ModemLines() const {
     return {result, 0};
 }
 
-TIoResult TSerialDevice::LineErrors() {
+IoResult SerialDevice::LineErrors() {
     serial_icounter_struct counters{};
     if (ioctl(fd_, TIOCGICOUNT, &counters) != 0) return {0, NotSupported(errno) ? 0 : errno};
     long result = 0;
@@ -233,18 +233,18 @@ TIoResult TSerialDevice::LineErrors() {
     return {result, 0};
 }
 
-int TSerialDevice::Purge(bool output, bool input) const {
+int SerialDevice::Purge(bool output, bool input) const {
     if (!output && !input) return 0;
     const int queues = output && input ? TCIOFLUSH : output ? TCOFLUSH : TCIFLUSH;
     return tcflush(fd_, queues) == 0 ? 0 : errno;
 }
 
-TLineWaiter::~TLineWaiter() {
+LineWaiter::~LineWaiter() {
     if (epoll_ >= 0) ::close(epoll_);
     if (stop_ >= 0) ::close(stop_);
 }
 
-int TLineWaiter::Start(const TSerialDevice& device, bool watchOutput) {
+int LineWaiter::Start(const SerialDevice& device, bool watchOutput) {
     epoll_ = epoll_create1(EPOLL_CLOEXEC);
     if (epoll_ < 0) return errno;
     stop_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -263,13 +263,13 @@ int TLineWaiter::Start(const TSerialDevice& device, bool watchOutput) {
     return 0;
 }
 
-TLineActivity TLineWaiter::Wait() {
+LineActivity LineWaiter::Wait() {
     epoll_event events[2];
     int count;
     do
         count = epoll_wait(epoll_, events, 2, -1);
     while (count < 0 && errno == EINTR);
-    TLineActivity activity;
+    LineActivity activity;
     if (count < 0) activity.Stopped = true;
     for (int i = 0; i < count; ++i) {
         if (events[i].data.fd == stop_) {
@@ -289,7 +289,7 @@ TLineActivity TLineWaiter::Wait() {
     return activity;
 }
 
-void TLineWaiter::Stop() {
+void LineWaiter::Stop() {
     const uint64_t one = 1;
     while (::write(stop_, &one, sizeof one) < 0 && errno == EINTR) {
     }

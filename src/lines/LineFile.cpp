@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lines/LineFile.h"
 
-#include "app/IniFile.h"
 #include "files/TextFile.h"
+#include "settings/IniFile.h"
 
 #include <QDir>
 #include <QFile>

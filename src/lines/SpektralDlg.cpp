@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "lines/SpektralDlg.h"
 
-#include "app/Application.h"
-#include "app/Artwork.h"
-#include "app/Controls.h"
-#include "app/MainFrm.h"
-#include "app/WindowPlacement.h"
 #include "lines/LineFile.h"
+#include "settings/SettingsTable.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/Controls.h"
+#include "ui/MainWindowLink.h"
+#include "ui/WindowPlacement.h"
 
 #include <QDir>
-#include <QHideEvent>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,10 +41,9 @@ const char* const Instructions[] = {
     "615",
 };
 
-
 } // namespace
 
-TSpektralForm::TSpektralForm() {
+TSpektralForm::TSpektralForm(MainWindowLink& mainWindow) : mainWindow_(mainWindow) {
     SpektralForm = this;
     MakeFixedWindow(*this, QStringLiteral("Spektrallinien einblenden"), ClientWidth, ClientHeight);
 
@@ -86,28 +85,16 @@ TSpektralForm::TSpektralForm() {
                     TApplication::RunGuarded([&] { ListViewSelectItem(index.row()); });
             });
     connect(OK_Button, &QPushButton::clicked, this, Guarded([this] { OK_ButtonClick(); }));
-    TApplication::RunGuarded([this] { FormCreate(); });
+    RunFormCreate();
 }
 
 void TSpektralForm::FormCreate() {
     SelectedLineFile = 0;
-    PlaceFromSettings(*this, *MainForm->IniFile, "Left Spektrallinien", "Top Spektrallinien");
+    PlaceFromSettings(*this, mainWindow_.SettingsFile(), Settings::LinesPlace);
 }
 
 void TSpektralForm::FormDestroy() {
-    StorePlace(*this, *MainForm->IniFile, "Left Spektrallinien", "Top Spektrallinien");
-}
-
-bool TSpektralForm::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate)
-        TApplication::RunGuarded([this] { FormActivate(); });
-    return QDialog::event(event);
-}
-
-void TSpektralForm::hideEvent(QHideEvent* event) {
-    if (!event->spontaneous())
-        TApplication::RunGuarded([this] { FormHide(); });
-    QDialog::hideEvent(event);
+    StorePlace(*this, mainWindow_.SettingsFile(), Settings::LinesPlace);
 }
 
 void TSpektralForm::RefreshLineFileList() {
@@ -117,9 +104,9 @@ void TSpektralForm::RefreshLineFileList() {
     }
     fileNames_.clear();
     // The library folder becomes the current folder for the rest of the run.
-    QDir::setCurrent(LineLibraryFolder(MainForm->StartDir, QDir::currentPath()));
-    const QIcon icon(Artwork::ToolImagePixmap(Artwork::SpectralLines).scaled(16, 16, Qt::KeepAspectRatio,
-                                                                              Qt::SmoothTransformation));
+    QDir::setCurrent(LineLibraryFolder(mainWindow_.SharedState().StartDir, QDir::currentPath()));
+    const QIcon icon(Artwork::ToolImagePixmap(Artwork::SpectralLines)
+                         .scaled(16, 16, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     for (const LineFileEntry& entry : ListLineFiles(QDir::currentPath())) {
         new QListWidgetItem(icon, entry.Caption, ListView);
         fileNames_ << entry.FileName;
@@ -143,23 +130,24 @@ void TSpektralForm::ListViewSelectItem(int position) {
     Spektrum_Edit->setText(file.Name);
     Spektrum_Edit->setCursorPosition(0);
     ListBox->addItems(file.Entries);
-    MainForm->LinesShown = true;
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().LinesShown = true;
+    mainWindow_.DrawSpectrum();
 }
 
 void TSpektralForm::FormHide() {
-    MainForm->LinesShown = false;
-    MainForm->DrawSpectrum();
+    mainWindow_.SharedState().LinesShown = false;
+    mainWindow_.DrawSpectrum();
 }
 
-void TSpektralForm::OK_ButtonClick() { hide(); }
+void TSpektralForm::OK_ButtonClick() {
+    hide();
+}
 
 std::vector<int32_t> TSpektralForm::LineWavelengths() const {
     std::vector<int32_t> wavelengths;
     for (int i = 0; i < ListBox->count(); ++i) {
         int32_t nm = 0;
-        if (LineWavelength(ListBox->item(i)->text(), nm))
-            wavelengths.push_back(nm);
+        if (LineWavelength(ListBox->item(i)->text(), nm)) wavelengths.push_back(nm);
     }
     return wavelengths;
 }

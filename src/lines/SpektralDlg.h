@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "ui/Form.h"
+
 #include <QDialog>
 #include <QStringList>
 #include <cstdint>
 #include <vector>
+
+class MainWindowLink;
 
 class QLabel;
 class QLineEdit;
@@ -14,18 +18,19 @@ class QPushButton;
 
 // The spectral line window "Spektrallinien einblenden": lists the line files of the library folder;
 // while it is shown, the lines of the chosen file are marked in both diagrams.
-class TSpektralForm : public QDialog {
+class TSpektralForm : public TForm<QDialog> {
     Q_OBJECT
 public:
-    TSpektralForm();
+    // The window speaks to the main window only through `mainWindow`.
+    explicit TSpektralForm(MainWindowLink& mainWindow);
 
     static constexpr int ClientWidth = 441;
     static constexpr int ClientHeight = 395;
 
-    void FormCreate();
-    void FormDestroy();
-    void FormActivate();
-    void FormHide();
+    void FormCreate() override;
+    void FormDestroy() override;
+    void FormActivate() override;
+    void FormHide() override;
     void ListViewSelectItem(int position);
     void OK_ButtonClick();
 
@@ -44,15 +49,13 @@ public:
     int32_t SelectedLineFile = 0;
 
 protected:
-    bool event(QEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
-
 private:
     // Lists the library folder anew and selects the entry at SelectedLineFile, which loads it.
     void RefreshLineFileList();
 
     // File names of the listed entries, by position.
     QStringList fileNames_;
+    MainWindowLink& mainWindow_;
 };
 
 extern TSpektralForm* SpektralForm;

@@ -185,10 +185,8 @@ const QImage& TCanvas::TextCell(const QString& text) {
     const QString key = QString::number(fontPoints_) + QLatin1Char(':') + QString::number(fontColor_) +
                         QLatin1Char(':') + QString::number(brushColor_) + QLatin1Char(':') + text;
     auto found = textCells_.find(key);
-    if (found != textCells_.end())
-        return found->second;
-    if (textCells_.size() >= MaxTextCells)
-        textCells_.clear();
+    if (found != textCells_.end()) return found->second;
+    if (textCells_.size() >= MaxTextCells) textCells_.clear();
     const QFontMetrics metrics(font_, image_);
     QImage cell = NewCanvasImage(std::max(1, metrics.horizontalAdvance(text)), std::max(1, metrics.height()));
     cell.fill(ToArgb(brushColor_));

@@ -27,11 +27,15 @@ struct SpectrumValues {
     int32_t ScaleDivisor = 0;
 };
 
+// The ends of the wavelength axis of an instrument that was never calibrated.
+constexpr int32_t DefaultLambdaMin = 360;
+constexpr int32_t DefaultLambdaMax = 675;
+
 // The wavelength axis: whole nm of channel 0 and channel 127 and the step between channels.
 struct WavelengthCalibration {
-    int32_t LambdaMin = 360;
-    int32_t LambdaMax = 675;
-    double NmPerChannel = (675.0 - 360.0) / 127.0;
+    int32_t LambdaMin = DefaultLambdaMin;
+    int32_t LambdaMax = DefaultLambdaMax;
+    double NmPerChannel = (double(DefaultLambdaMax) - DefaultLambdaMin) / 127.0;
 
     // Sets both ends and recomputes NmPerChannel, keeping the three in step.
     void SetRange(int32_t lambdaMin, int32_t lambdaMax);

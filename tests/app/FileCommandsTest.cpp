@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/LabeledEdit.h"
 #include "app/Program.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "ui/LabeledEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -28,29 +28,28 @@ void AnswerFileDialog(const QStringList& names, std::function<void(QFileDialog*)
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, names, look] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
+        if (!dialog) return;
         poll->stop();
         poll->deleteLater();
         // Played from the event queue, not from inside this timer, so that the pollers of question
         // boxes keep running while the dialog asks.
-        QMetaObject::invokeMethod(dialog, [dialog, names, look] {
-            if (look)
-                look(dialog);
-            auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            for (const QString& name : names) {
-                if (!dialog->isVisible())
-                    return;
-                // The user types into the name field, which has the focus.
-                dialog->activateWindow();
-                (void)QTest::qWaitForWindowActive(dialog);
-                nameEdit->setFocus();
-                nameEdit->setText(name);
-                QTest::keyClick(nameEdit, Qt::Key_Return);
-            }
-            if (dialog->isVisible())
-                QTest::keyClick(nameEdit, Qt::Key_Escape);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            dialog,
+            [dialog, names, look] {
+                if (look) look(dialog);
+                auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                for (const QString& name : names) {
+                    if (!dialog->isVisible()) return;
+                    // The user types into the name field, which has the focus.
+                    dialog->activateWindow();
+                    (void)QTest::qWaitForWindowActive(dialog);
+                    nameEdit->setFocus();
+                    nameEdit->setText(name);
+                    QTest::keyClick(nameEdit, Qt::Key_Return);
+                }
+                if (dialog->isVisible()) QTest::keyClick(nameEdit, Qt::Key_Escape);
+            },
+            Qt::QueuedConnection);
     });
     poll->start(10);
 }
@@ -63,8 +62,7 @@ void AnswerQuestion(QMessageBox::StandardButton button, QString* text) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, poll, [poll, button, text] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
+        if (!box) return;
         poll->deleteLater();
         *text = box->text();
         box->button(button)->click();
@@ -83,12 +81,14 @@ QString NameFieldAndPlaces(QFileDialog* dialog) {
 QStringList ListedOnceRead(QFileDialog* dialog, const QStringList& expected) {
     auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
     QStringList names;
-    (void)QTest::qWaitFor([&] {
-        names.clear();
-        for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
-            names << list->model()->index(row, 0, list->rootIndex()).data().toString();
-        return names == expected;
-    }, 10000);
+    (void)QTest::qWaitFor(
+        [&] {
+            names.clear();
+            for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+                names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+            return names == expected;
+        },
+        10000);
     return names;
 }
 
@@ -115,7 +115,8 @@ TEST_F(FileCommandsTest, SavedSpectrumLoadsBackWithNameAndCalibration) {
     const auto look = [&](QFileDialog* dialog) { seen << NameFieldAndPlaces(dialog); };
     AnswerFileDialog(DataFile("natrium"), look);
     MainForm->FileClose->trigger();
-    EXPECT_EQ(TempFolder::Read(data.File("natrium.csv")).substr(0, 33), "Spektrum:  Natriumdampf M\xfcller \r\n");
+    EXPECT_EQ(TempFolder::Read(data.File("natrium.csv")).substr(0, 33),
+              "Spektrum:  Natriumdampf M\xfcller \r\n");
     EXPECT_EQ(MainForm->LastIoResult, 0);
 
     FillSpectrum(0);

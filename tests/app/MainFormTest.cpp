@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
-#include "app/IniFile.h"
-#include "app/LabeledEdit.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
 #include "bigview/BigDlg.h"
 #include "lines/SpektralDlg.h"
+#include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "ui/Application.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,9 +25,13 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
 
 #include <filesystem>
 #include <functional>
@@ -50,8 +55,7 @@ protected:
         created = false;
     }
     void TearDown() override {
-        if (created)
-            Stop();
+        if (created) Stop();
     }
     std::string Stored(const std::string& section, const std::string& key) const {
         return TIniFile("KX207.INI", folder.Path()).ReadString(section, key, "<absent>");
@@ -93,9 +97,10 @@ TEST_F(MainFormTest, FirstStartShowsEveryDefault) {
 }
 
 TEST_F(MainFormTest, StoredValuesComeUpInTheirRanges) {
-    Settings("[TSL1401]\nGain=250\nLambda_min=400\nLambda_max=654\nKorrektur=2\n"
-             "[Diagramm]\nSkalierung=9\nAutoScale=0\nMinimum=ja\nMaximum=ja\nLinienfarbe=0x00FF00\nOffset=15\n"
-             "[Daten]\nDatenverzeichnis=/home/schule/spektren\n");
+    Settings(
+        "[TSL1401]\nGain=250\nLambda_min=400\nLambda_max=654\nKorrektur=2\n"
+        "[Diagramm]\nSkalierung=9\nAutoScale=0\nMinimum=ja\nMaximum=ja\nLinienfarbe=0x00FF00\nOffset=15\n"
+        "[Daten]\nDatenverzeichnis=/home/schule/spektren\n");
     Start();
     EXPECT_EQ(MainForm->TrackBar->value(), 100);
     EXPECT_EQ(MainForm->GainEdit->text(), "100");
@@ -141,12 +146,26 @@ TEST_F(MainFormTest, EverySettingSurvivesARun) {
     std::istringstream file(TempFolder::Read(IniPath()));
     std::vector<std::string> keys;
     for (std::string line; std::getline(file, line);)
-        if (line.find('=') != std::string::npos)
-            keys.push_back(line.substr(0, line.find('=')));
-    const std::vector<std::string> order = {
-        "Left Big", "Top Big", "Left Spektrallinien", "Top Spektrallinien", "Left Main", "Top Main", "Gain",
-        "Korrektur", "Auto-Belichtung", "Skalierung", "AutoScale", "Minimum", "Maximum", "Spektralfarben",
-        "Balkendiagramm", "Gitter", "Linienfarbe", "Offset", "Datenverzeichnis"};
+        if (line.find('=') != std::string::npos) keys.push_back(line.substr(0, line.find('=')));
+    const std::vector<std::string> order = {"Left Big",
+                                            "Top Big",
+                                            "Left Spektrallinien",
+                                            "Top Spektrallinien",
+                                            "Left Main",
+                                            "Top Main",
+                                            "Gain",
+                                            "Korrektur",
+                                            "Auto-Belichtung",
+                                            "Skalierung",
+                                            "AutoScale",
+                                            "Minimum",
+                                            "Maximum",
+                                            "Spektralfarben",
+                                            "Balkendiagramm",
+                                            "Gitter",
+                                            "Linienfarbe",
+                                            "Offset",
+                                            "Datenverzeichnis"};
     EXPECT_EQ(keys, order);
     EXPECT_EQ(Stored("Fenster", "Big"), "<absent>") << "only the toggle writes Big";
     EXPECT_EQ(Stored("TSL1401", "Lambda_min"), "<absent>") << "the main window never writes the calibration";
@@ -219,10 +238,14 @@ TEST_F(MainFormTest, SettingsThatCannotBeWrittenAreToldOnceAtStart) {
     TempFolder::Write(folder.File("datei"), "a file where a folder should be");
     const std::string missing = folder.File("datei") + "/kx207";
     startIn(missing, 5000);
-    EXPECT_EQ(watcher.Texts, QStringList(QString::fromStdString(
-                                 "Die Einstellungen können nicht in " + missing + "/KX207.INI gespeichert werden.\n"
-                                 "Der Ordner " + missing + " fehlt und kann nicht angelegt werden.\n\n"
-                                 "Abhilfe im Terminal:\nsudo install -d -m 2775 -g dialout " + missing)));
+    EXPECT_EQ(watcher.Texts,
+              QStringList(QString::fromStdString("Die Einstellungen können nicht in " + missing +
+                                                 "/KX207.INI gespeichert werden.\n"
+                                                 "Der Ordner " +
+                                                 missing +
+                                                 " fehlt und kann nicht angelegt werden.\n\n"
+                                                 "Abhilfe im Terminal:\nsudo install -d -m 2775 -g dialout " +
+                                                 missing)));
     Stop();
     EXPECT_EQ(watcher.Texts.size(), 4) << "the three messages at quit stay";
 }
@@ -325,6 +348,20 @@ TEST_F(MainFormTest, AboutWindowClosesWithOkByEnterEscapeAndButton) {
     MainForm->Image1Click();
     EXPECT_EQ(AboutForm->result(), QDialog::Accepted);
     EXPECT_FALSE(AboutForm->Timer1->Enabled());
+}
+
+TEST(ApplicationTest, AnErrorEscapingAHandlerIsShownWhateverItsKindAndTheProgramGoesOn) {
+    const std::function<void()> faults[] = {[] { throw std::runtime_error("Datei kaputt"); },
+                                            [] { throw 42; }};
+    const QStringList shown[] = {{"Datei kaputt"}, {"Unbekannter Fehler"}};
+    for (int i = 0; i < 2; ++i) {
+        ModalWatcher watcher;
+        QPushButton button;
+        QObject::connect(&button, &QPushButton::clicked, faults[i]);
+        QTest::mouseClick(&button, Qt::LeftButton);
+        TApplication::RunGuarded(faults[i]);
+        EXPECT_EQ(watcher.Texts, shown[i] + shown[i]) << "from an event and from a handler run directly";
+    }
 }
 
 } // namespace

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
-#include "app/StatusBar.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "device/CPortCtl.h"
 #include "lines/SpektralDlg.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -122,13 +122,20 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
     EXPECT_EQ(items, QStringList({"Öffnen...", "Speichern...", "-", "Beenden", "Einstellungen...", "Farbe...",
                                   "Großes Spektrogramm", "Spektrallinien einblenden..."}));
 
-    const std::pair<QToolButton*, QAction*> bound[] = {
-        {f.ToolButton1, f.FileQuit},    {f.ToolButton6, f.FileOpen}, {f.ToolButton8, f.FileClose},
-        {f.ToolButton2, f.Einstellungen}, {f.ToolButton4, f.Farbe},   {f.ToolButton9, f.Spektrallinieneinblenden},
-        {f.ToolButton10, f.GroesSpektrogramm1}};
-    const char* hints[] = {"Programm beenden...",   "Abgespeichertes Spektrum öffnen...",
-                           "Aktuelles Spektrum speichern...", "Wertebereich der X-Achse einstellen...",
-                           "Kurvenfarbe festlegen...", "Spektrallinien einblenden...", "Großes Spektrogrammfenster..."};
+    const std::pair<QToolButton*, QAction*> bound[] = {{f.ToolButton1, f.FileQuit},
+                                                       {f.ToolButton6, f.FileOpen},
+                                                       {f.ToolButton8, f.FileClose},
+                                                       {f.ToolButton2, f.Einstellungen},
+                                                       {f.ToolButton4, f.Farbe},
+                                                       {f.ToolButton9, f.Spektrallinieneinblenden},
+                                                       {f.ToolButton10, f.GroesSpektrogramm1}};
+    const char* hints[] = {"Programm beenden...",
+                           "Abgespeichertes Spektrum öffnen...",
+                           "Aktuelles Spektrum speichern...",
+                           "Wertebereich der X-Achse einstellen...",
+                           "Kurvenfarbe festlegen...",
+                           "Spektrallinien einblenden...",
+                           "Großes Spektrogrammfenster..."};
     for (int i = 0; i < 7; ++i) {
         EXPECT_EQ(bound[i].first->defaultAction(), bound[i].second);
         EXPECT_EQ(bound[i].first->toolTip(), QString::fromUtf8(hints[i]));
@@ -139,13 +146,13 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
 }
 
 TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
-    for (QWidget* window : {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(SetupForm),
-                            static_cast<QWidget*>(AboutForm), static_cast<QWidget*>(SpektralForm),
-                            static_cast<QWidget*>(BigForm)})
+    for (QWidget* window :
+         {static_cast<QWidget*>(MainForm), static_cast<QWidget*>(SetupForm), static_cast<QWidget*>(AboutForm),
+          static_cast<QWidget*>(SpektralForm), static_cast<QWidget*>(BigForm)})
         for (QWidget* control : window->findChildren<QWidget*>()) {
             const auto* tool = qobject_cast<QToolButton*>(control);
-            const bool captioned = (qobject_cast<QAbstractButton*>(control) || qobject_cast<QLabel*>(control) ||
-                                    qobject_cast<QGroupBox*>(control)) &&
+            const bool captioned = (qobject_cast<QAbstractButton*>(control) ||
+                                    qobject_cast<QLabel*>(control) || qobject_cast<QGroupBox*>(control)) &&
                                    !(tool && tool->toolButtonStyle() == Qt::ToolButtonIconOnly);
             if (!captioned || CaptionOf(*control).isEmpty()) continue;
             const QSize needed = control->sizeHint().expandedTo(control->minimumSizeHint());
@@ -174,7 +181,8 @@ TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {
     answer(true);
     MainForm->Farbe->trigger();
     EXPECT_EQ(MainForm->CurveColor, 0x00FF00u);
-    EXPECT_EQ(MainForm->Image->Picture().pixel(100, 255) & 0xFFFFFF, 0x00FF00u) << "redrawn in the new colour";
+    EXPECT_EQ(MainForm->Image->Picture().pixel(100, 255) & 0xFFFFFF, 0x00FF00u)
+        << "redrawn in the new colour";
 }
 
 } // namespace
@@ -182,7 +190,8 @@ TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {
 namespace {
 
 TEST(ToolkitTexts, DialogsOfTheToolkitSpeakGerman) {
-    QMessageBox box(QMessageBox::Question, "KX207", "?", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    QMessageBox box(QMessageBox::Question, "KX207", "?",
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     EXPECT_EQ(box.button(QMessageBox::Yes)->text().remove('&'), "Ja");
     EXPECT_EQ(box.button(QMessageBox::No)->text().remove('&'), "Nein");
     EXPECT_EQ(box.button(QMessageBox::Cancel)->text().remove('&'), "Abbrechen");

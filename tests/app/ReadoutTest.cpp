@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ImageView.h"
 #include "bigview/BigDlg.h"
 #include "support/ProgramWindowsTest.h"
+#include "ui/ImageView.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QLabel>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QSpinBox>
@@ -63,8 +63,10 @@ TEST_F(ReadoutTest, MovesOverDiagramStripAndBackgroundShowAndHideTheReadout) {
     EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm));
     EXPECT_EQ(MainForm->CursorX, 8);
     const std::pair<const char*, QWidget*> controls[] = {
-        {"check box in a group box", MainForm->Min_CheckBox}, {"label in a group box", MainForm->Label3},
-        {"check box in the exposure box", MainForm->Korrektur_CheckBox}, {"separator", MainForm->GroupBox4},
+        {"check box in a group box", MainForm->Min_CheckBox},
+        {"label in a group box", MainForm->Label3},
+        {"check box in the exposure box", MainForm->Korrektur_CheckBox},
+        {"separator", MainForm->GroupBox4},
         {"axis label", MainForm->Lambda_min_Label}};
     for (const auto& [name, control] : controls) {
         Move(control, QPoint(2, 0));

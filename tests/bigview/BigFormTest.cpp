@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
-#include "app/ImageView.h"
-#include "app/LabeledEdit.h"
 #include "bigview/BigDlg.h"
+#include "settings/IniFile.h"
+#include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
+#include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -114,9 +115,9 @@ TEST_F(BigFormTest, ControlsStandAtTheirPlacesWithTheirCaptions) {
         {"Image", f.Image, {2, 24, 1021, 512}},
         {"Spektral_Image", f.Spektral_Image, {2, 555, 1021, 45}},
     });
-    const std::pair<QLabel*, QPoint> labels[] = {{f.Range_Label1, {1024, 28}},  {f.Range_Label2, {1024, 136}},
-                                                 {f.Range_Label3, {1024, 264}}, {f.Range_Label4, {1024, 392}},
-                                                 {f.Range_Label5, {1024, 522}}, {f.Lambda_min_Label, {0, 541}}};
+    const std::pair<QLabel*, QPoint> labels[] = {
+        {f.Range_Label1, {1024, 28}},  {f.Range_Label2, {1024, 136}}, {f.Range_Label3, {1024, 264}},
+        {f.Range_Label4, {1024, 392}}, {f.Range_Label5, {1024, 522}}, {f.Lambda_min_Label, {0, 541}}};
     for (const auto& [label, place] : labels)
         EXPECT_EQ(label->pos(), place) << label->text().toStdString();
     EXPECT_EQ(f.Lambda_max_Label->geometry().right(), 1022) << "under the diagram's right end";
@@ -142,6 +143,17 @@ TEST_F(BigFormTest, EscapeLeavesTheWindowOpen) {
     QTest::keyClick(BigForm, Qt::Key_Escape);
     EXPECT_TRUE(BigForm->isVisible());
     EXPECT_TRUE(MainForm->BigShown);
+}
+
+TEST(BigFormAloneTest, ReferenceClickReachesTheMainWindow) {
+    FakeMainWindow mainWindow;
+    mainWindow.State.Spectrum.ScaleDivisor = 4;
+    TBigForm form(mainWindow);
+    form.show();
+    QTest::mousePress(form.Image, Qt::LeftButton, {}, QPoint(80, 412));
+    ASSERT_EQ(mainWindow.ReferenceClicks.size(), 1u);
+    EXPECT_EQ(mainWindow.ReferenceClicks[0].first, Qt::LeftButton);
+    EXPECT_EQ(mainWindow.ReferenceClicks[0].second, 200) << "100 rows up at divisor 4, two rows a unit";
 }
 
 } // namespace

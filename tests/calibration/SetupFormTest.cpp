@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
 #include "calibration/Setup.h"
+#include "settings/IniFile.h"
+#include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 
@@ -192,6 +193,21 @@ TEST_F(SetupFormTest, EndsAsFarApartAsThirtyTwoBitsAllowAreClampedWithoutOverflo
     EXPECT_EQ(SetupForm->Bereich_Edit->value(), 250);
     SetupForm->Cancel_Button->click();
     ExpectAxis(INT32_MAX, INT32_MIN);
+}
+
+TEST(SetupFormAloneTest, EachStepReachesTheMainWindowAndCancelReturnsWhatItHad) {
+    FakeMainWindow mainWindow;
+    TSetupForm form(mainWindow);
+    form.show();
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&form, &activate);
+    QTest::keyClick(form.Lambda_min_Edit, Qt::Key_Up);
+    EXPECT_EQ(mainWindow.State.Calibration.LambdaMin, 361);
+    EXPECT_EQ(mainWindow.State.Calibration.LambdaMax, 676);
+    EXPECT_GT(mainWindow.Redraws, 0);
+    QTest::mouseClick(form.Cancel_Button, Qt::LeftButton);
+    EXPECT_EQ(mainWindow.State.Calibration.LambdaMin, 360);
+    EXPECT_EQ(mainWindow.State.Calibration.LambdaMax, 675);
 }
 
 } // namespace

@@ -2,13 +2,13 @@
 // The main window against a misbehaving instrument: it keeps running and shows only spectra
 // decoded from complete answers, or, once the instrument is unplugged, ends through its watchdog
 // with its settings written.
-#include "app/IniFile.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
+#include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "ui/StatusBar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -28,15 +28,14 @@ protected:
 
     void Start(InstrumentOptions options = {}) {
         instrument = std::make_unique<SimulatedInstrument>(options);
-        TMainFormContext context{settings.Path()};
+        MainFormContext context{settings.Path()};
         const std::string port = instrument->PortPath();
         context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
         CreateWindows(context);
         created_ = true;
     }
     void TearDown() override {
-        if (created_)
-            DestroyWindows();
+        if (created_) DestroyWindows();
     }
     // Runs one cycle; the spectrum shown afterwards is the one before it or the one the instrument
     // answered completely.

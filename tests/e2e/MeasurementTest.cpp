@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated instrument on a real pseudo-terminal.
-#include "app/IniFile.h"
 #include "app/Program.h"
-#include "app/StatusBar.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/SimulatedInstrument.h"
+#include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
+#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,8 +25,8 @@
 
 namespace {
 
-TMainFormContext ContextFor(const std::string& settings, std::optional<std::string> port, bool isText = true) {
-    TMainFormContext context{settings};
+MainFormContext ContextFor(const std::string& settings, std::optional<std::string> port, bool isText = true) {
+    MainFormContext context{settings};
     context.CreateRegistry = [port, isText] { return std::make_unique<TFixedPortRegistry>(port, isText); };
     return context;
 }
@@ -45,8 +45,7 @@ public:
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint)
-            Lit = lamp_->State() == lsOn && lamp_->isEnabled();
+        if (event->type() == QEvent::Paint) Lit = lamp_->State() == lsOn && lamp_->isEnabled();
         return false;
     }
 
@@ -66,8 +65,7 @@ protected:
     }
     void Start() { Start(instrument->PortPath()); }
     void TearDown() override {
-        if (created)
-            DestroyWindows();
+        if (created) DestroyWindows();
     }
     void Settings(const std::string& text) { TempFolder::Write(settings.File("KX207.INI"), text); }
     // Bytes the instrument heard since the last call.
@@ -221,9 +219,9 @@ TEST_F(MeasurementTest, AutomaticExposureStepsTowardAPeakBetween400And600) {
     Measuring();
     MainForm->Auto_CheckBox->setChecked(true);
     const ExposureCase cases[] = {
-        {399, 9, 10, {10, 10}}, {399, 10, 15, {15, 15}}, {399, 98, 100, {100, 100}}, {399, 100, 100, {100}},
-        {601, 11, 6, {6, 6}},   {601, 10, 9, {9, 9}},    {601, 0, 0, {0}},           {400, 50, 50, {}},
-        {600, 50, 50, {}},
+        {399, 9, 10, {10, 10}}, {399, 10, 15, {15, 15}}, {399, 98, 100, {100, 100}},
+        {399, 100, 100, {100}}, {601, 11, 6, {6, 6}},    {601, 10, 9, {9, 9}},
+        {601, 0, 0, {0}},       {400, 50, 50, {}},       {600, 50, 50, {}},
     };
     for (const ExposureCase& c : cases) {
         MainForm->TrackBar->setValue(c.before);

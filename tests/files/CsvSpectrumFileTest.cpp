@@ -352,7 +352,8 @@ TEST_F(CsvSpectrumFile, FailedSaveThrowsTheSystemErrorAndLeavesTheOldFile) {
 
     // One byte more than a name may have.
     try {
-        SaveSpectrumFile(folder.File(std::string(252, 'a') + ".csv"), QString(), readings, WavelengthCalibration());
+        SaveSpectrumFile(folder.File(std::string(252, 'a') + ".csv"), QString(), readings,
+                         WavelengthCalibration());
         FAIL() << "no error";
     } catch (const std::system_error& error) {
         EXPECT_EQ(error.code().value(), ENAMETOOLONG);
@@ -376,7 +377,8 @@ TEST_F(CsvSpectrumFile, SaveWritesThroughALinkAndTakesTheLongestNames) {
         umlauts += "\xC3\xBC";
     for (const std::string& name : {std::string(251, 'a') + ".csv", "a" + umlauts + ".csv"}) {
         ASSERT_EQ(name.size(), 255u);
-        SaveSpectrumFile(folder.File(name), QStringLiteral("lang"), SampleReadings(), WavelengthCalibration());
+        SaveSpectrumFile(folder.File(name), QStringLiteral("lang"), SampleReadings(),
+                         WavelengthCalibration());
         EXPECT_EQ(LoadSpectrumFile(folder.File(name)).Name, QStringLiteral("lang"));
     }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);

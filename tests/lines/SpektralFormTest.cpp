@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
 #include "lines/SpektralDlg.h"
+#include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/TempFolder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,7 +71,8 @@ TEST_F(SpektralFormTest, InstructionsReadLineByLine) {
     EXPECT_TRUE(SpektralForm->Memo1->toPlainText().startsWith(QStringLiteral("Notiz Hinzufügen")));
     DestroyWindows();
     CreateWindows({settings.Path()});
-    EXPECT_EQ(SpektralForm->Memo1->toPlainText().split('\n').value(0), QStringLiteral("Hinzufügen eigener Einträge:"));
+    EXPECT_EQ(SpektralForm->Memo1->toPlainText().split('\n').value(0),
+              QStringLiteral("Hinzufügen eigener Einträge:"));
     EXPECT_EQ(TempFolder::Read(settings.File("KX207.INI")).find("Notiz"), std::string::npos);
 }
 
@@ -159,6 +162,25 @@ TEST_F(SpektralFormTest, WithoutALibraryFolderTheCurrentFolderIsListed) {
     Open();
     EXPECT_EQ(Captions(), QStringList({"Xe"}));
     EXPECT_EQ(Lines(), QStringList({"467"}));
+}
+
+TEST(SpektralFormAloneTest, LinesAreShownWhileTheWindowIs) {
+    const QString previousFolder = QDir::currentPath();
+    FakeMainWindow mainWindow;
+    std::filesystem::create_directory(mainWindow.Folder.File("dat"));
+    TempFolder::Write(mainWindow.Folder.File("dat/Na.dat"), "Natrium\n589\n");
+    mainWindow.State.StartDir = QString::fromStdString(mainWindow.Folder.Path());
+    {
+        TSpektralForm form(mainWindow);
+        form.show();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&form, &activate);
+        EXPECT_TRUE(mainWindow.State.LinesShown);
+        EXPECT_EQ(form.LineWavelengths(), std::vector<int32_t>{589});
+        QTest::mouseClick(form.OK_Button, Qt::LeftButton);
+        EXPECT_FALSE(mainWindow.State.LinesShown);
+    }
+    QDir::setCurrent(previousFolder);
 }
 
 } // namespace

@@ -70,7 +70,8 @@ TEST(SampleSpectra, LoadWholeWithTheirPeakSettledAndInTheProgramsOwnBytes) {
         EXPECT_FALSE(file.Name.isEmpty()) << path;
         std::array<int32_t, ChannelCount> readings{};
         WavelengthCalibration calibration;
-        for (const auto& reading : file.Readings) ASSERT_TRUE(reading.has_value()) << path;
+        for (const auto& reading : file.Readings)
+            ASSERT_TRUE(reading.has_value()) << path;
         ApplySpectrumFile(file, readings, calibration);
         const int32_t peak = *std::max_element(readings.begin(), readings.end());
         EXPECT_GE(peak, 400) << path;

@@ -12,8 +12,7 @@ ModalWatcher::ModalWatcher() {
 
 void ModalWatcher::Poll() {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal)
-        return;
+    if (!modal) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         Texts << box->text();
         box->accept();

@@ -17,8 +17,7 @@ TempFolder::TempFolder(const std::string& preferredBase) {
                           "/kx207-test-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    if (!mkdtemp(name.data()))
-        throw std::runtime_error("mkdtemp failed");
+    if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
     path_ = name.data();
 }
 

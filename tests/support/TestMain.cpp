@@ -2,9 +2,9 @@
 // Runs every test inside the program's application object on the headless platform, with a home
 // folder and a lock folder for serial ports of its own, so that nothing a test does reaches the real
 // home or the machine's lock folder.
-#include "app/Application.h"
 #include "device/SerialPlatform.h"
 #include "support/TempFolder.h"
+#include "ui/Application.h"
 
 #include <gtest/gtest.h>
 

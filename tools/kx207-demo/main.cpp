@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string port = argv[1];
-    TMainFormContext context;
+    MainFormContext context;
     context.SettingsFolder = argv[2];
     context.CreateRegistry = [port] { return std::make_unique<TFixedPortRegistry>(port); };
     return RunProgram(argc, argv, context);

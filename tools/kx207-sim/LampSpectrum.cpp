@@ -63,8 +63,9 @@ double Brightness(Lamp lamp, double nm) {
         return Bulb(nm);
     case Lamp::Fluorescent:
         // Mercury lines over the three bands of a tri-phosphor coating: blue, terbium green, europium red.
-        return LineSource(MercuryLines, 0.02, nm) + 0.25 * Gauss(nm, 450.0, 12.0) + 0.9 * Gauss(nm, 543.5, 3.0) +
-               1.1 * Gauss(nm, 611.5, 3.0) + 0.15 * Gauss(nm, 590.0, 8.0) + 0.12 * Gauss(nm, 631.0, 4.0);
+        return LineSource(MercuryLines, 0.02, nm) + 0.25 * Gauss(nm, 450.0, 12.0) +
+               0.9 * Gauss(nm, 543.5, 3.0) + 1.1 * Gauss(nm, 611.5, 3.0) + 0.15 * Gauss(nm, 590.0, 8.0) +
+               0.12 * Gauss(nm, 631.0, 4.0);
     }
     return 0.0;
 }

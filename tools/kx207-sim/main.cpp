@@ -40,9 +40,12 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
         if (i + 1 >= argc) Refuse("missing value for " + option);
         const char* value = argv[++i];
         if (option == "--lamp")
-            options.lamp = Choice<Lamp>(
-                {{"hg", Lamp::Mercury}, {"ne", Lamp::Neon}, {"led", Lamp::Led}, {"white", Lamp::White}, {"cfl", Lamp::Fluorescent}},
-                option, value);
+            options.lamp = Choice<Lamp>({{"hg", Lamp::Mercury},
+                                         {"ne", Lamp::Neon},
+                                         {"led", Lamp::Led},
+                                         {"white", Lamp::White},
+                                         {"cfl", Lamp::Fluorescent}},
+                                        option, value);
         else if (option == "--fault")
             options.fault = Choice<Fault>({{"none", Fault::None},
                                            {"no-version", Fault::NoVersion},

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/SettingsFolder.h"
+#include "settings/SettingsFolder.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -83,7 +83,7 @@ void MakeSettingsFolder(const std::string& folder) {
     }
 }
 
-TSettingsWriteLock::TSettingsWriteLock(const std::string& folder)
+SettingsWriteLock::SettingsWriteLock(const std::string& folder)
     : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     // The folder itself is locked: everybody who may write the settings may open it, and no lock file
     // has to be made and kept writable for the group. The wait has no bound: a write holds the lock for
@@ -97,7 +97,7 @@ TSettingsWriteLock::TSettingsWriteLock(const std::string& folder)
     }
 }
 
-TSettingsWriteLock::~TSettingsWriteLock() {
+SettingsWriteLock::~SettingsWriteLock() {
     close(fd_);
 }
 

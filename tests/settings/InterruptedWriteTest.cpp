@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A settings write killed half way leaves the file as it was or as the write meant it: never empty,
 // never cut short, never a mix of both.
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include "support/InterruptedSave.h"
 #include "support/TempFolder.h"

@@ -12,11 +12,11 @@ namespace Artwork {
 enum ToolImage { Quit, Open, Save, Settings, Colour, SpectralLines, LargeSpectrogram, ToolImageCount };
 QPixmap ToolImagePixmap(int index);
 
-QPixmap Logo();            // 111 × 88: a prism splitting light into its spectrum
-QPixmap SnapshotGlyph();   // camera, for "Schnappschuss"
-QPixmap MeasureGlyph();    // spectrum curve on black; black is the transparent colour
-QPixmap OkGlyph();         // green tick
-QPixmap CancelGlyph();     // red cross
+QPixmap Logo();          // 111 × 88: a prism splitting light into its spectrum
+QPixmap SnapshotGlyph(); // camera, for "Schnappschuss"
+QPixmap MeasureGlyph();  // spectrum curve on black; black is the transparent colour
+QPixmap OkGlyph();       // green tick
+QPixmap CancelGlyph();   // red cross
 QIcon WindowIcon();
 
 } // namespace Artwork

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Artwork.h"
+#include "ui/Artwork.h"
 
 #include <QBitmap>
 #include <QLinearGradient>
@@ -18,9 +18,8 @@ QPixmap Blank(int width, int height) {
 
 QLinearGradient Rainbow(QPointF from, QPointF to) {
     QLinearGradient gradient(from, to);
-    const QColor stops[] = {QColor(130, 0, 200), QColor(0, 0, 255),   QColor(0, 200, 255),
-                            QColor(0, 220, 0),   QColor(255, 240, 0), QColor(255, 130, 0),
-                            QColor(230, 0, 0)};
+    const QColor stops[] = {QColor(130, 0, 200), QColor(0, 0, 255),   QColor(0, 200, 255), QColor(0, 220, 0),
+                            QColor(255, 240, 0), QColor(255, 130, 0), QColor(230, 0, 0)};
     for (int i = 0; i < 7; ++i)
         gradient.setColorAt(i / 6.0, stops[i]);
     return gradient;
@@ -40,8 +39,8 @@ void DrawQuit(QPainter& p) {
 void DrawOpen(QPainter& p) {
     p.setPen(QPen(QColor(120, 90, 0), 1.5));
     p.setBrush(QColor(230, 190, 70));
-    p.drawPolygon(QPolygonF({QPointF(3, 8), QPointF(12, 8), QPointF(14, 11), QPointF(27, 11),
-                             QPointF(27, 27), QPointF(3, 27)}));
+    p.drawPolygon(QPolygonF(
+        {QPointF(3, 8), QPointF(12, 8), QPointF(14, 11), QPointF(27, 11), QPointF(27, 27), QPointF(3, 27)}));
     p.setBrush(QColor(250, 220, 110));
     p.drawPolygon(QPolygonF({QPointF(3, 27), QPointF(8, 15), QPointF(31, 15), QPointF(27, 27)}));
 }
@@ -127,10 +126,11 @@ void DrawPrism(QPainter& p, QRectF area) {
     const QPointF exit((top.x() + right.x()) / 2 + w * 0.02, (top.y() + right.y()) / 2);
     p.setPen(QPen(Qt::white, std::max(1.0, w / 60)));
     p.drawLine(QPointF(area.left(), entry.y() + h * 0.12), entry);
-    QPolygonF fan({exit, QPointF(area.right(), area.top() + h * 0.30),
-                   QPointF(area.right(), area.top() + h * 0.78)});
+    QPolygonF fan(
+        {exit, QPointF(area.right(), area.top() + h * 0.30), QPointF(area.right(), area.top() + h * 0.78)});
     p.setPen(Qt::NoPen);
-    p.setBrush(Rainbow(QPointF(area.right(), area.top() + h * 0.30), QPointF(area.right(), area.top() + h * 0.78)));
+    p.setBrush(
+        Rainbow(QPointF(area.right(), area.top() + h * 0.30), QPointF(area.right(), area.top() + h * 0.78)));
     p.drawPolygon(fan);
     p.setPen(QPen(QColor(190, 220, 255), std::max(1.0, w / 50)));
     p.setBrush(QColor(160, 200, 240, 150));
@@ -144,14 +144,29 @@ QPixmap ToolImagePixmap(int index) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     switch (index) {
-    case Quit: DrawQuit(painter); break;
-    case Open: DrawOpen(painter); break;
-    case Save: DrawSave(painter); break;
-    case Settings: DrawSettings(painter); break;
-    case Colour: DrawColour(painter); break;
-    case SpectralLines: DrawSpectralLines(painter); break;
-    case LargeSpectrogram: DrawLargeSpectrogram(painter); break;
-    default: break;
+    case Quit:
+        DrawQuit(painter);
+        break;
+    case Open:
+        DrawOpen(painter);
+        break;
+    case Save:
+        DrawSave(painter);
+        break;
+    case Settings:
+        DrawSettings(painter);
+        break;
+    case Colour:
+        DrawColour(painter);
+        break;
+    case SpectralLines:
+        DrawSpectralLines(painter);
+        break;
+    case LargeSpectrogram:
+        DrawLargeSpectrogram(painter);
+        break;
+    default:
+        break;
     }
     return pixmap;
 }

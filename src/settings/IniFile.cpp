@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
-#include "app/SettingsFolder.h"
 #include "files/AtomicFile.h"
+#include "settings/SettingsFolder.h"
 
 #include <fstream>
 #include <sstream>
@@ -16,23 +16,18 @@ constexpr size_t MaxTextLength = 2047;
 std::string Trim(const std::string& text) {
     const char* blanks = " \t\r\n";
     const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
+    if (first == std::string::npos) return {};
     const size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
 }
 
 bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
+    if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z')
-            x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y)
-            return false;
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
     }
     return true;
 }
@@ -45,8 +40,7 @@ struct IniLines {
     static IniLines Load(const std::string& path) {
         IniLines result;
         std::ifstream in(path, std::ios::binary);
-        if (!in)
-            return result;
+        if (!in) return result;
         std::stringstream buffer;
         buffer << in.rdbuf();
         const std::string text = buffer.str();
@@ -68,8 +62,7 @@ struct IniLines {
         std::string text;
         for (size_t i = 0; i < lines.size(); ++i) {
             text += lines[i];
-            if (i + 1 < lines.size() || endsWithNewline)
-                text += '\n';
+            if (i + 1 < lines.size() || endsWithNewline) text += '\n';
         }
         return text;
     }
@@ -77,22 +70,18 @@ struct IniLines {
     // Section name of a header line, or false when the line is none.
     static bool SectionOf(const std::string& line, std::string& name) {
         const std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed.front() != '[')
-            return false;
+        if (trimmed.empty() || trimmed.front() != '[') return false;
         const size_t close = trimmed.find(']');
-        if (close == std::string::npos)
-            return false;
+        if (close == std::string::npos) return false;
         name = Trim(trimmed.substr(1, close - 1));
         return true;
     }
 
     static bool KeyOf(const std::string& line, std::string& key) {
         const std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed.front() == ';')
-            return false;
+        if (trimmed.empty() || trimmed.front() == ';') return false;
         const size_t equals = trimmed.find('=');
-        if (equals == std::string::npos)
-            return false;
+        if (equals == std::string::npos) return false;
         key = Trim(trimmed.substr(0, equals));
         return true;
     }
@@ -101,8 +90,7 @@ struct IniLines {
     size_t SectionBody(const std::string& section) const {
         std::string name;
         for (size_t i = 0; i < lines.size(); ++i)
-            if (SectionOf(lines[i], name) && SameName(name, section))
-                return i + 1;
+            if (SectionOf(lines[i], name) && SameName(name, section)) return i + 1;
         return std::string::npos;
     }
 
@@ -116,13 +104,11 @@ struct IniLines {
 
     size_t FindKey(const std::string& section, const std::string& key) const {
         const size_t body = SectionBody(section);
-        if (body == std::string::npos)
-            return std::string::npos;
+        if (body == std::string::npos) return std::string::npos;
         const size_t end = SectionEnd(body);
         std::string name;
         for (size_t i = body; i < end; ++i)
-            if (KeyOf(lines[i], name) && SameName(name, key))
-                return i;
+            if (KeyOf(lines[i], name) && SameName(name, key)) return i;
         return std::string::npos;
     }
 };
@@ -135,12 +121,9 @@ std::string ValueOf(const std::string& line) {
 }
 
 int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
 
@@ -148,13 +131,11 @@ int HexDigit(char c) {
 
 bool ParseIniInteger(const std::string& text, int32_t& value) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        if (text.size() > 10)
-            return false;
+        if (text.size() > 10) return false;
         uint32_t bits = 0;
         for (size_t i = 2; i < text.size(); ++i) {
             const int digit = HexDigit(text[i]);
-            if (digit < 0)
-                return false;
+            if (digit < 0) return false;
             bits = bits * 16 + static_cast<uint32_t>(digit);
         }
         value = static_cast<int32_t>(bits);
@@ -162,21 +143,16 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
     }
     size_t i = 0;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    if (i == text.size())
-        return false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return false;
     int64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
+        if (text[i] < '0' || text[i] > '9') return false;
         magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > int64_t(INT32_MAX) + 1)
-            return false;
+        if (magnitude > int64_t(INT32_MAX) + 1) return false;
     }
     const int64_t signedValue = negative ? -magnitude : magnitude;
-    if (signedValue > INT32_MAX)
-        return false;
+    if (signedValue > INT32_MAX) return false;
     value = static_cast<int32_t>(signedValue);
     return true;
 }
@@ -184,18 +160,20 @@ bool ParseIniInteger(const std::string& text, int32_t& value) {
 TIniFile::TIniFile(std::string fileName, std::string folder)
     : fileName_(std::move(fileName)), folder_(std::move(folder)) {}
 
-std::string TIniFile::Path() const { return folder_ + "/" + fileName_; }
+std::string TIniFile::Path() const {
+    return folder_ + "/" + fileName_;
+}
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
     const IniLines file = IniLines::Load(Path());
     const size_t line = file.FindKey(section, key);
-    if (line == std::string::npos)
-        return defaultValue;
+    if (line == std::string::npos) return defaultValue;
     return ValueOf(file.lines[line]).substr(0, MaxTextLength);
 }
 
-int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const {
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                              int32_t defaultValue) const {
     int32_t value = 0;
     return ParseIniInteger(ReadString(section, key, std::string()), value) ? value : defaultValue;
 }
@@ -207,7 +185,7 @@ bool TIniFile::ReadBool(const std::string& section, const std::string& key, bool
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     try {
         MakeSettingsFolder(folder_);
-        const TSettingsWriteLock lock(folder_);
+        const SettingsWriteLock lock(folder_);
         IniLines file = IniLines::Load(Path());
         // A value is one line of the file: what follows a line break in it (a folder name may hold one)
         // would otherwise stand as lines of their own, as other keys or sections.
@@ -223,8 +201,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
                 --insertAt;
             file.lines.insert(file.lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
         } else {
-            if (!file.lines.empty() && !Trim(file.lines.back()).empty())
-                file.lines.emplace_back();
+            if (!file.lines.empty() && !Trim(file.lines.back()).empty()) file.lines.emplace_back();
             file.lines.push_back("[" + section + "]");
             file.lines.push_back(entry);
         }

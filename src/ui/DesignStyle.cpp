@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/DesignStyle.h"
+#include "ui/DesignStyle.h"
 
 #include <QStyleFactory>
 #include <algorithm>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/ImageView.h"
+#include "ui/ImageView.h"
 
-#include "app/Application.h"
+#include "ui/Application.h"
 
 #include <QMouseEvent>
 #include <QPainter>

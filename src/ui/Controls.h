@@ -6,7 +6,11 @@
 #include <QSpinBox>
 #include <QString>
 
+class QCheckBox;
+class QGroupBox;
 class QLabel;
+class QPixmap;
+class QPushButton;
 class QLineEdit;
 class QWidget;
 
@@ -14,6 +18,15 @@ class QWidget;
 
 // A label sized to its caption with its top left corner at `at`.
 QLabel* NewLabel(QWidget* parent, QPoint at, const QString& caption);
+// A label of fixed size at `place`, its caption at the top left.
+QLabel* NewFixedLabel(QWidget* parent, const QRect& place, const QString& caption);
+// A check box at `place` with its caption and hint.
+QCheckBox* NewCheckBox(QWidget* parent, const QRect& place, const QString& caption, const QString& hint);
+// A group box at `place` with its caption.
+QGroupBox* NewGroupBox(QWidget* parent, const QRect& place, const QString& caption);
+// A push button at `place` with a glyph before its caption, and its hint.
+QPushButton* NewGlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
+                            const QString& hint);
 // A one-line edit the user can read but not change.
 QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place);
 // Gives `window` its caption, a fixed client size and a frame with only the system menu and the

@@ -13,12 +13,12 @@ void MakeSettingsFolder(const std::string& folder);
 // Held by every write of the settings from reading the file to renaming the new one over it, so that
 // copies of the program writing at the same time never undo each other's keys. Throws std::system_error
 // when the folder can't be opened.
-class TSettingsWriteLock {
+class SettingsWriteLock {
 public:
-    explicit TSettingsWriteLock(const std::string& folder);
-    ~TSettingsWriteLock();
-    TSettingsWriteLock(const TSettingsWriteLock&) = delete;
-    TSettingsWriteLock& operator=(const TSettingsWriteLock&) = delete;
+    explicit SettingsWriteLock(const std::string& folder);
+    ~SettingsWriteLock();
+    SettingsWriteLock(const SettingsWriteLock&) = delete;
+    SettingsWriteLock& operator=(const SettingsWriteLock&) = delete;
 
 private:
     int fd_;

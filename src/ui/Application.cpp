@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Application.h"
+#include "ui/Application.h"
 
-#include "app/DesignStyle.h"
 #include "spectrum/DesignFonts.h"
+#include "ui/DesignStyle.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -18,8 +18,8 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
     // system's language.
-    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&translator_);
     // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
     // colours in a settings file of its own in the user's home. The program keeps nothing but
@@ -28,23 +28,29 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
         QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
 }
 
-bool TApplication::notify(QObject* receiver, QEvent* event) {
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception& error) {
-        ShowException(error.what());
-    } catch (...) {
-        ShowException("Unbekannter Fehler");
-    }
-    return false;
-}
+namespace {
 
-void TApplication::RunGuarded(const std::function<void()>& handler) {
+// The one place where an error escaping a handler becomes the message box.
+template <class Handler> void ReportEscaping(Handler&& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        ShowException(error.what());
+        TApplication::ShowException(error.what());
+    } catch (...) {
+        TApplication::ShowException("Unbekannter Fehler");
     }
+}
+
+} // namespace
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    bool result = false;
+    ReportEscaping([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}
+
+void TApplication::RunGuarded(const std::function<void()>& handler) {
+    ReportEscaping(handler);
 }
 
 void TApplication::ShowException(const char* message) {

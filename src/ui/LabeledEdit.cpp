@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/LabeledEdit.h"
+#include "ui/LabeledEdit.h"
 
 namespace {
 constexpr int LabelSpacing = 3;

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Controls.h"
+#include "ui/Controls.h"
 
 #include "spectrum/DesignFonts.h"
 
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 
 QLabel* NewLabel(QWidget* parent, QPoint at, const QString& caption) {
@@ -12,6 +15,34 @@ QLabel* NewLabel(QWidget* parent, QPoint at, const QString& caption) {
     label->move(at);
     label->adjustSize();
     return label;
+}
+
+QLabel* NewFixedLabel(QWidget* parent, const QRect& place, const QString& caption) {
+    auto* label = new QLabel(caption, parent);
+    label->setGeometry(place);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return label;
+}
+
+QCheckBox* NewCheckBox(QWidget* parent, const QRect& place, const QString& caption, const QString& hint) {
+    auto* box = new QCheckBox(caption, parent);
+    box->setGeometry(place);
+    box->setToolTip(hint);
+    return box;
+}
+
+QGroupBox* NewGroupBox(QWidget* parent, const QRect& place, const QString& caption) {
+    auto* box = new QGroupBox(caption, parent);
+    box->setGeometry(place);
+    return box;
+}
+
+QPushButton* NewGlyphButton(QWidget* parent, const QRect& place, const QPixmap& glyph, const QString& caption,
+                            const QString& hint) {
+    auto* button = new QPushButton(QIcon(glyph), caption, parent);
+    button->setGeometry(place);
+    button->setToolTip(hint);
+    return button;
 }
 
 QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place) {
@@ -23,7 +54,8 @@ QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place) {
 
 void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, int clientHeight) {
     window.setWindowTitle(caption);
-    const Qt::WindowFlags kind = window.isWindow() && window.windowType() == Qt::Dialog ? Qt::Dialog : Qt::Window;
+    const Qt::WindowFlags kind =
+        window.isWindow() && window.windowType() == Qt::Dialog ? Qt::Dialog : Qt::Window;
     window.setWindowFlags(kind | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint);
     window.setFixedSize(clientWidth, clientHeight);

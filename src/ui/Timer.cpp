@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/Timer.h"
+#include "ui/Timer.h"
 
-#include "app/Application.h"
+#include "ui/Application.h"
 
 TTimer::TTimer(int intervalMs, std::function<void()> onTimer, QObject* parent)
     : QObject(parent), onTimer_(std::move(onTimer)) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/IniFile.h"
-#include "app/SettingsFolder.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsFolder.h"
 
 #include "support/TempFolder.h"
 #include "support/Unprivileged.h"
@@ -36,10 +36,12 @@ TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefaults) {
 }
 
 TEST_F(IniFileTest, IntegerFormsFollowTheSettingsRules) {
-    Given("[Diagramm]\nhex=0x00FF00\nLINIENFARBE=0X1f\nword=gelb\nneg=-3\nplus=+12\nbare0x=0x\nbig=4294967296\n"
-          "hexall=0xFFFFFFFF\nhexlong=0x123456789\nblank=\ntrail=12a\nmin=-2147483648\nnines=0x99\n");
+    Given(
+        "[Diagramm]\nhex=0x00FF00\nLINIENFARBE=0X1f\nword=gelb\nneg=-3\nplus=+12\nbare0x=0x\nbig=4294967296\n"
+        "hexall=0xFFFFFFFF\nhexlong=0x123456789\nblank=\ntrail=12a\nmin=-2147483648\nnines=0x99\n");
     EXPECT_EQ(ini.ReadInteger("Diagramm", "hex", 1), 65280);
-    EXPECT_EQ(ini.ReadInteger("Diagramm", "Linienfarbe", 1), 31) << "key names compare without regard to case";
+    EXPECT_EQ(ini.ReadInteger("Diagramm", "Linienfarbe", 1), 31)
+        << "key names compare without regard to case";
     EXPECT_EQ(ini.ReadInteger("Diagramm", "word", 65535), 65535);
     EXPECT_EQ(ini.ReadInteger("Diagramm", "neg", 0), -3);
     EXPECT_EQ(ini.ReadInteger("Diagramm", "plus", 0), 12);
@@ -110,19 +112,21 @@ TEST_F(IniFileTest, FirstWriteMakesTheFolderForTheInstrumentGroup) {
     ASSERT_NE(instrument, nullptr);
     Unprivileged::Give(folder.Path());
     const std::string made = folder.File("kx207");
-    Unprivileged::Run([&] {
-        umask(022);
-        TIniFile fresh("KX207.INI", made);
-        fresh.WriteInteger("TSL1401", "Gain", 3);
-        EXPECT_EQ(TempFolder::Read(fresh.Path()), "[TSL1401]\nGain=3\n");
-        struct stat info {};
-        ASSERT_EQ(stat(made.c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, 02775u) << std::oct << info.st_mode;
-        EXPECT_EQ(info.st_gid, instrument->gr_gid) << "never the creator's own group";
-        ASSERT_EQ(stat(fresh.Path().c_str(), &info), 0);
-        EXPECT_TRUE(info.st_mode & S_IWGRP);
-        EXPECT_EQ(info.st_gid, instrument->gr_gid);
-    }, true);
+    Unprivileged::Run(
+        [&] {
+            umask(022);
+            TIniFile fresh("KX207.INI", made);
+            fresh.WriteInteger("TSL1401", "Gain", 3);
+            EXPECT_EQ(TempFolder::Read(fresh.Path()), "[TSL1401]\nGain=3\n");
+            struct stat info {};
+            ASSERT_EQ(stat(made.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 02775u) << std::oct << info.st_mode;
+            EXPECT_EQ(info.st_gid, instrument->gr_gid) << "never the creator's own group";
+            ASSERT_EQ(stat(fresh.Path().c_str(), &info), 0);
+            EXPECT_TRUE(info.st_mode & S_IWGRP);
+            EXPECT_EQ(info.st_gid, instrument->gr_gid);
+        },
+        true);
     if (!Unprivileged::CanRun(false)) return;
     // Somebody outside the group can't make the folder for it, and leaves none of the wrong group.
     std::filesystem::remove_all(made);
@@ -137,7 +141,8 @@ TEST_F(IniFileTest, AnOrdinaryUserWritesOnlyFilesTheUserMayWrite) {
     const group* instrument = getgrnam("dialout");
     ASSERT_NE(instrument, nullptr);
     const std::string old = "[Fenster]\nBig=0\n";
-    const std::vector<std::string> folders = {folder.File("gruppe"), folder.File("nur-lesen"), folder.File("fremd")};
+    const std::vector<std::string> folders = {folder.File("gruppe"), folder.File("nur-lesen"),
+                                              folder.File("fremd")};
     Unprivileged::Give(folder.Path());
     for (const std::string& path : folders) {
         ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
@@ -150,24 +155,26 @@ TEST_F(IniFileTest, AnOrdinaryUserWritesOnlyFilesTheUserMayWrite) {
     Unprivileged::Give(folders[1] + "/KX207.INI");
     ASSERT_EQ(chmod((folders[1] + "/KX207.INI").c_str(), 0444), 0);
     ASSERT_EQ(chmod((folders[2] + "/KX207.INI").c_str(), 0644), 0);
-    Unprivileged::Run([&] {
-        TIniFile shared("KX207.INI", folders[0]);
-        shared.WriteBool("Fenster", "Big", true);
-        EXPECT_TRUE(shared.ReadBool("Fenster", "Big", false));
-        struct stat info {};
-        ASSERT_EQ(stat(shared.Path().c_str(), &info), 0);
-        EXPECT_EQ(info.st_mode & 07777, 0664u);
-        EXPECT_EQ(info.st_gid, instrument->gr_gid) << "the replaced file keeps its group";
-        for (const std::string& path : {folders[1], folders[2]}) {
-            try {
-                TIniFile("KX207.INI", path).WriteBool("Fenster", "Big", true);
-                ADD_FAILURE() << path << ": the write should have been refused";
-            } catch (const EIniFileException& error) {
-                EXPECT_STREQ(error.what(), "In KX207.INI kann nicht geschrieben werden");
+    Unprivileged::Run(
+        [&] {
+            TIniFile shared("KX207.INI", folders[0]);
+            shared.WriteBool("Fenster", "Big", true);
+            EXPECT_TRUE(shared.ReadBool("Fenster", "Big", false));
+            struct stat info {};
+            ASSERT_EQ(stat(shared.Path().c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0664u);
+            EXPECT_EQ(info.st_gid, instrument->gr_gid) << "the replaced file keeps its group";
+            for (const std::string& path : {folders[1], folders[2]}) {
+                try {
+                    TIniFile("KX207.INI", path).WriteBool("Fenster", "Big", true);
+                    ADD_FAILURE() << path << ": the write should have been refused";
+                } catch (const EIniFileException& error) {
+                    EXPECT_STREQ(error.what(), "In KX207.INI kann nicht geschrieben werden");
+                }
+                EXPECT_EQ(TempFolder::Read(path + "/KX207.INI"), old) << path;
             }
-            EXPECT_EQ(TempFolder::Read(path + "/KX207.INI"), old) << path;
-        }
-    }, true);
+        },
+        true);
 }
 
 TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
@@ -175,7 +182,8 @@ TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
     const group* instrument = getgrnam("dialout");
     ASSERT_NE(instrument, nullptr);
     Unprivileged::Give(folder.Path());
-    // As installed; of the wrong group; the user's own with a read-only file; below a folder nobody may write.
+    // As installed; of the wrong group; the user's own with a read-only file; below a folder nobody may
+    // write.
     const std::string installed = folder.File("installiert");
     const std::string wrongGroup = folder.File("falsch");
     const std::string own = folder.File("eigen");
@@ -197,21 +205,26 @@ TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
     auto says = [](const std::string& text, const std::string& part) {
         EXPECT_NE(text.find(part), std::string::npos) << text;
     };
-    Unprivileged::Run([&] {
-        EXPECT_EQ(problem(installed), "");
-        EXPECT_EQ(problem(folder.File("neu")), "") << "the first write makes it";
-        says(problem(wrongGroup), "Der Ordner " + wrongGroup + " ist für die Gruppe dialout nicht beschreibbar.");
-        says(problem(wrongGroup), "sudo chgrp dialout " + wrongGroup + " && sudo chmod 2775 " + wrongGroup);
-        says(problem(own), "Die Einstellungen können nicht in " + own + "/KX207.INI gespeichert werden.");
-        says(problem(own), "Die Datei ist für die Gruppe dialout nicht beschreibbar.");
-        says(problem(missing), "sudo install -d -m 2775 -g dialout " + missing);
-    }, true);
+    Unprivileged::Run(
+        [&] {
+            EXPECT_EQ(problem(installed), "");
+            EXPECT_EQ(problem(folder.File("neu")), "") << "the first write makes it";
+            says(problem(wrongGroup),
+                 "Der Ordner " + wrongGroup + " ist für die Gruppe dialout nicht beschreibbar.");
+            says(problem(wrongGroup),
+                 "sudo chgrp dialout " + wrongGroup + " && sudo chmod 2775 " + wrongGroup);
+            says(problem(own), "Die Einstellungen können nicht in " + own + "/KX207.INI gespeichert werden.");
+            says(problem(own), "Die Datei ist für die Gruppe dialout nicht beschreibbar.");
+            says(problem(missing), "sudo install -d -m 2775 -g dialout " + missing);
+        },
+        true);
     if (!Unprivileged::CanRun(false)) return;
     Unprivileged::Run([&] {
         const std::string user = getpwuid(geteuid())->pw_name;
         for (const std::string& settingsFolder : {installed, folder.File("neu")}) {
             says(problem(settingsFolder), "Der Benutzer " + user + " gehört nicht zur Gruppe dialout.");
-            says(problem(settingsFolder), "sudo adduser " + user + " dialout\nDanach ab- und wieder anmelden.");
+            says(problem(settingsFolder),
+                 "sudo adduser " + user + " dialout\nDanach ab- und wieder anmelden.");
         }
     });
 }

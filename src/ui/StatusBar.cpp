@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/StatusBar.h"
+#include "ui/StatusBar.h"
 
 TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths) : QWidget(parent) {
     setGeometry(place);
@@ -17,7 +17,9 @@ TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& 
     }
 }
 
-QString TStatusBar::PanelText(int index) const { return texts_.at(index); }
+QString TStatusBar::PanelText(int index) const {
+    return texts_.at(index);
+}
 
 void TStatusBar::SetPanelText(int index, const QString& text) {
     texts_[index] = text;
@@ -27,4 +29,6 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
     panels_.at(index)->setText(shown.trimmed());
 }
 
-QRect TStatusBar::PanelRect(int index) const { return panels_.at(index)->geometry(); }
+QRect TStatusBar::PanelRect(int index) const {
+    return panels_.at(index)->geometry();
+}
