@@ -36,6 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString asUtf8 = utf8.decode(QByteArrayView(saved.data(), static_cast<qsizetype>(saved.size())));
     const bool readsAsUtf8 = !utf8.hasError() && asUtf8.size() != static_cast<qsizetype>(saved.size());
     if (!file.Name.contains(u'\r') && !readsAsUtf8)
-        Require(again.Name == FromWindows1252(saved), "the saved name loads back as far as Windows-1252 holds it");
+        Require(again.Name == FromWindows1252(saved),
+                "the saved name loads back as far as Windows-1252 holds it");
     return 0;
 }
