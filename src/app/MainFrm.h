@@ -38,9 +38,7 @@ class TStatusBar;
 // simulated instrument.
 struct MainFormContext {
     std::string SettingsFolder = KX207_SETTINGS_DIR;
-    std::function<std::unique_ptr<TRegistryReader>()> CreateRegistry = [] {
-        return std::make_unique<TSysfsRegistry>();
-    };
+    std::function<std::unique_ptr<TRegistryReader>()> CreateRegistry = CreateSystemRegistry;
 };
 
 // The main window: owns the settings object, the timers and the one spectrum with its calibration,

@@ -2,8 +2,9 @@
 #pragma once
 
 // Finding the instrument's port: the device registry as the program reads it, a reader
-// over Linux's sysfs, a reader that names a given port, and the look-up itself.
+// over Linux's sysfs, the system's reader, a reader that names a given port, and the look-up itself.
 
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -78,6 +79,10 @@ private:
     std::optional<std::string> portName_;
     bool portNameIsText_;
 };
+
+// The system's own view of the instrument's keys: the sysfs reader on Linux, the registry itself on
+// Windows.
+std::unique_ptr<TRegistryReader> CreateSystemRegistry();
 
 // The look-up at start: the instrument's "PortName" (possibly ""), or nothing when its
 // key does not exist. Raises ERegistryException when "PortName" is not text.

@@ -3,15 +3,20 @@
 
 // The operating system's side of the serial port: the few calls TComPort builds on. Every call
 // reports failure by the system's own error number (0 = success) and never raises; the component
-// above turns failures into EComPort with its codes. Linux: SerialPlatformLinux.cpp.
+// above turns failures into EComPort with its codes. Linux: SerialPlatformLinux.cpp (error numbers are
+// errno); Windows: SerialPlatformWindows.cpp (error numbers are GetLastError).
 
 #include "device/PortHolders.h"
 
 #include <cstdint>
 #include <string>
 
+// The system's handle of an open device or waitable object: a descriptor on Linux, a HANDLE on
+// Windows; -1 when there is none.
+using NativeHandle = std::intptr_t;
+
 // The folder where serial devices' lock files are honoured and made: /var/lock unless a test sets
-// its own.
+// its own. Windows keeps no lock files (a port opens for one program only).
 const std::string& SerialLockFolder();
 void SetSerialLockFolder(const std::string& folder);
 
@@ -80,8 +85,8 @@ public:
     int Open(const std::string& name);
     // Closes the device, leaving it free for the next opener.
     void Close();
-    bool IsOpen() const { return fd_ >= 0; }
-    int Descriptor() const { return fd_; }
+    bool IsOpen() const { return handle_ >= 0; }
+    NativeHandle Handle() const { return handle_; }
 
     // Applies the settings at once; a setting the platform cannot give fails with EINVAL.
     int Configure(const LineSettings& settings);
@@ -107,7 +112,7 @@ public:
     int Purge(bool output, bool input) const;
 
 private:
-    int fd_ = -1;
+    NativeHandle handle_ = -1;
     DeviceLockFile lockFile_;
     TimeoutSettings timeouts_;
     // Error counters of the previous LineErrors call.
@@ -140,7 +145,7 @@ public:
     void Stop();
 
 private:
-    int epoll_ = -1;
-    int stop_ = -1;
-    int device_ = -1;
+    NativeHandle wait_ = -1;   // what Wait blocks on: the epoll set, or the event of the pending wait
+    NativeHandle stop_ = -1;   // signalled by Stop
+    NativeHandle device_ = -1; // the device watched, until it hangs up
 };

@@ -86,24 +86,24 @@ int SerialDevice::Open(const std::string& name) {
         ::close(fd);
         return error;
     }
-    fd_ = fd;
+    handle_ = fd;
     LineErrors(); // the error counters start from here
     return 0;
 }
 
 void SerialDevice::Close() {
-    if (fd_ < 0) return;
+    if (handle_ < 0) return;
     // Exclusive mode belongs to the tty, not to our descriptor: left set, it would refuse our own
     // next open while any other descriptor (the simulator keeps one) holds the tty open.
-    ioctl(fd_, TIOCNXCL);
-    ::close(fd_);
-    fd_ = -1;
+    ioctl(handle_, TIOCNXCL);
+    ::close(handle_);
+    handle_ = -1;
     lockFile_.Release();
 }
 
 int SerialDevice::Configure(const LineSettings& settings) {
     termios line{};
-    if (tcgetattr(fd_, &line) != 0) return errno;
+    if (tcgetattr(handle_, &line) != 0) return errno;
     speed_t speed;
     if (!SpeedConstant(settings.BitRate, speed)) return EINVAL;
     cfmakeraw(&line);
@@ -127,21 +127,21 @@ int SerialDevice::Configure(const LineSettings& settings) {
     line.c_cc[VTIME] = 0;
     cfsetispeed(&line, speed);
     cfsetospeed(&line, speed);
-    if (tcsetattr(fd_, TCSANOW, &line) != 0) return errno;
+    if (tcsetattr(handle_, TCSANOW, &line) != 0) return errno;
     // Opening a tty raises DTR and RTS whatever the flow control; the USB bridge passes them on, so
     // they are set here as the settings ask (off in this program).
-    if (const int error = SetModemLine(fd_, TIOCM_DTR, settings.DtrControl != 0)) return error;
-    if (settings.RtsControl != 2) return SetModemLine(fd_, TIOCM_RTS, settings.RtsControl != 0);
+    if (const int error = SetModemLine(handle_, TIOCM_DTR, settings.DtrControl != 0)) return error;
+    if (settings.RtsControl != 2) return SetModemLine(handle_, TIOCM_RTS, settings.RtsControl != 0);
     return 0;
 }
 
 int SerialDevice::SetQueueSizes(int, int) {
     // A tty's queues have fixed sizes in the kernel; the request is accepted and changes nothing.
-    return fd_ >= 0 ? 0 : EBADF;
+    return handle_ >= 0 ? 0 : EBADF;
 }
 
 int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
-    if (fd_ < 0) return EBADF;
+    if (handle_ < 0) return EBADF;
     if (timeouts.ReadInterval != 0xFFFFFFFF || timeouts.ReadTotalMultiplier != 0 ||
         timeouts.ReadTotalConstant != 0)
         return EINVAL;
@@ -152,7 +152,7 @@ int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
 IoResult SerialDevice::ReadNow(void* buffer, long count) {
     if (count <= 0) return {};
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer, static_cast<size_t>(count));
+        const ssize_t n = ::read(handle_, buffer, static_cast<size_t>(count));
         if (n > 0) return {n, 0};
         if (n == 0) return {0, EIO};
         if (errno == EAGAIN) return {};
@@ -170,7 +170,7 @@ IoResult SerialDevice::WriteBounded(const void* buffer, long count) {
     const char* bytes = static_cast<const char*>(buffer);
     long written = 0;
     while (written < count) {
-        const ssize_t n = ::write(fd_, bytes + written, static_cast<size_t>(count - written));
+        const ssize_t n = ::write(handle_, bytes + written, static_cast<size_t>(count - written));
         if (n > 0) {
             written += n;
             continue;
@@ -184,7 +184,7 @@ IoResult SerialDevice::WriteBounded(const void* buffer, long count) {
             if (passed >= timeoutMs) break;
             waitMs = static_cast<int>(std::min<int64_t>(timeoutMs - passed, INT_MAX));
         }
-        pollfd wait{fd_, POLLOUT, 0};
+        pollfd wait{static_cast<int>(handle_), POLLOUT, 0};
         const int ready = poll(&wait, 1, waitMs);
         if (ready == 0) break;
         if (ready < 0 && errno != EINTR) return {written, errno};
@@ -195,19 +195,19 @@ IoResult SerialDevice::WriteBounded(const void* buffer, long count) {
 
 IoResult SerialDevice::QueueCount() const {
     int count = 0;
-    if (ioctl(fd_, FIONREAD, &count) != 0) return {0, errno};
+    if (ioctl(handle_, FIONREAD, &count) != 0) return {0, errno};
     return {count, 0};
 }
 
 IoResult SerialDevice::OutputCount() const {
     int count = 0;
-    if (ioctl(fd_, TIOCOUTQ, &count) != 0) return {0, errno};
+    if (ioctl(handle_, TIOCOUTQ, &count) != 0) return {0, errno};
     return {count, 0};
 }
 
 IoResult SerialDevice::ModemLines() const {
     int lines = 0;
-    if (ioctl(fd_, TIOCMGET, &lines) != 0) return {0, NotSupported(errno) ? 0 : errno};
+    if (ioctl(handle_, TIOCMGET, &lines) != 0) return {0, NotSupported(errno) ? 0 : errno};
     long result = 0;
     if (lines & TIOCM_CTS) result |= ModemCts;
     if (lines & TIOCM_DSR) result |= ModemDsr;
@@ -218,7 +218,7 @@ IoResult SerialDevice::ModemLines() const {
 
 IoResult SerialDevice::LineErrors() {
     serial_icounter_struct counters{};
-    if (ioctl(fd_, TIOCGICOUNT, &counters) != 0) return {0, NotSupported(errno) ? 0 : errno};
+    if (ioctl(handle_, TIOCGICOUNT, &counters) != 0) return {0, NotSupported(errno) ? 0 : errno};
     long result = 0;
     if (counters.frame != frameErrors_) result |= LineErrorFrame;
     if (counters.parity != parityErrors_) result |= LineErrorParity;
@@ -236,30 +236,30 @@ IoResult SerialDevice::LineErrors() {
 int SerialDevice::Purge(bool output, bool input) const {
     if (!output && !input) return 0;
     const int queues = output && input ? TCIOFLUSH : output ? TCOFLUSH : TCIFLUSH;
-    return tcflush(fd_, queues) == 0 ? 0 : errno;
+    return tcflush(handle_, queues) == 0 ? 0 : errno;
 }
 
 LineWaiter::~LineWaiter() {
-    if (epoll_ >= 0) ::close(epoll_);
+    if (wait_ >= 0) ::close(wait_);
     if (stop_ >= 0) ::close(stop_);
 }
 
 int LineWaiter::Start(const SerialDevice& device, bool watchOutput) {
-    epoll_ = epoll_create1(EPOLL_CLOEXEC);
-    if (epoll_ < 0) return errno;
+    wait_ = epoll_create1(EPOLL_CLOEXEC);
+    if (wait_ < 0) return errno;
     stop_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (stop_ < 0) return errno;
     epoll_event stopEvent{};
     stopEvent.events = EPOLLIN;
     stopEvent.data.fd = stop_;
-    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, stop_, &stopEvent) != 0) return errno;
+    if (epoll_ctl(wait_, EPOLL_CTL_ADD, stop_, &stopEvent) != 0) return errno;
     // Edge-triggered: bytes left in the receive queue must not wake the thread again, since nobody
     // reads them until the program's next transfer.
     epoll_event lineEvent{};
     lineEvent.events = EPOLLIN | EPOLLET | (watchOutput ? EPOLLOUT : 0u);
-    lineEvent.data.fd = device.Descriptor();
-    if (epoll_ctl(epoll_, EPOLL_CTL_ADD, device.Descriptor(), &lineEvent) != 0) return errno;
-    device_ = device.Descriptor();
+    lineEvent.data.fd = device.Handle();
+    if (epoll_ctl(wait_, EPOLL_CTL_ADD, device.Handle(), &lineEvent) != 0) return errno;
+    device_ = device.Handle();
     return 0;
 }
 
@@ -267,7 +267,7 @@ LineActivity LineWaiter::Wait() {
     epoll_event events[2];
     int count;
     do
-        count = epoll_wait(epoll_, events, 2, -1);
+        count = epoll_wait(wait_, events, 2, -1);
     while (count < 0 && errno == EINTR);
     LineActivity activity;
     if (count < 0) activity.Stopped = true;
@@ -283,7 +283,7 @@ LineActivity LineWaiter::Wait() {
     }
     // A hung-up device reports itself ready for ever; watching it further would only spin.
     if (activity.HungUp && device_ >= 0) {
-        epoll_ctl(epoll_, EPOLL_CTL_DEL, device_, nullptr);
+        epoll_ctl(wait_, EPOLL_CTL_DEL, device_, nullptr);
         device_ = -1;
     }
     return activity;

@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The machine's settings folder is shared by the users of the instrument group "dialout": it belongs to
-// that group, is group-writable and passes its group on to the files made in it (mode 2775).
+// that group, is group-writable and passes its group on to the files made in it (mode 2775). On Windows
+// it is a folder below %ProgramData% that the installer makes writable for all users.
+
+// `folder` as the system names it: environment variables ("%ProgramData%") expanded on Windows,
+// unchanged on Linux.
+std::string SystemFolderName(const std::string& folder);
 
 // Makes `folder` when it is missing, for the instrument group with mode 2775 whatever the umask. Throws
 // std::system_error when it can't; a folder that can't be given to the group is not left behind.
@@ -21,7 +27,7 @@ public:
     SettingsWriteLock& operator=(const SettingsWriteLock&) = delete;
 
 private:
-    int fd_;
+    std::intptr_t handle_;
 };
 
 // Why this user can't write the settings file `fileName` in `folder`, and the remedy, as the German text

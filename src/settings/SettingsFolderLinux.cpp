@@ -67,6 +67,10 @@ std::string UserName() {
 
 } // namespace
 
+std::string SystemFolderName(const std::string& folder) {
+    return folder;
+}
+
 void MakeSettingsFolder(const std::string& folder) {
     // Made closed first and opened only once it belongs to the instrument group, so that it never stands
     // open to the creator's own group.
@@ -84,21 +88,21 @@ void MakeSettingsFolder(const std::string& folder) {
 }
 
 SettingsWriteLock::SettingsWriteLock(const std::string& folder)
-    : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+    : handle_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
     // The folder itself is locked: everybody who may write the settings may open it, and no lock file
     // has to be made and kept writable for the group. The wait has no bound: a write holds the lock for
     // milliseconds, and a copy of the program that dies gives it up with its descriptors.
-    if (fd_ < 0) Fail(errno, folder);
-    while (flock(fd_, LOCK_EX) != 0) {
+    if (handle_ < 0) Fail(errno, folder);
+    while (flock(handle_, LOCK_EX) != 0) {
         if (errno == EINTR) continue;
         const int error = errno;
-        close(fd_);
+        close(handle_);
         Fail(error, folder);
     }
 }
 
 SettingsWriteLock::~SettingsWriteLock() {
-    close(fd_);
+    close(handle_);
 }
 
 std::string SettingsWriteProblem(const std::string& folder, const std::string& fileName) {

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The settings folder on Windows: one folder below %ProgramData% for all users of the machine, made
+// writable for them by the installer; writers take turns through a named mutex.
+#include "settings/SettingsFolder.h"
+
+#include "files/WindowsFiles.h"
+
+#include <functional>
+#include <system_error>
+#include <windows.h>
+
+namespace {
+
+[[noreturn]] void Fail(unsigned long error, const std::string& path) {
+    throw std::system_error(ErrnoOfSystemError(error), std::generic_category(), path);
+}
+
+// The mutex of one settings folder, the same for every user and session of the machine where the
+// system allows it.
+HANDLE FolderMutex(const std::string& folder) {
+    std::string lowered = folder;
+    for (char& c : lowered)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c == '\\' ? '/' : c);
+    const std::wstring name = L"KX207 settings " + std::to_wstring(std::hash<std::string>()(lowered));
+    if (const HANDLE global = CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str())) return global;
+    return CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
+}
+
+// Whether a file can be made in `folder`: tried with one that vanishes as it is closed.
+bool FolderWritable(const std::wstring& folder) {
+    const std::wstring probe = folder + L"\\KX207.tmp" + std::to_wstring(GetCurrentProcessId());
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool FileWritable(const std::wstring& path) {
+    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string Backslashed(std::string path) {
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+} // namespace
+
+std::string SystemFolderName(const std::string& folder) {
+    const std::wstring wide = WideText(folder);
+    const DWORD size = ExpandEnvironmentStringsW(wide.c_str(), nullptr, 0);
+    if (size == 0) return folder;
+    std::wstring expanded(size, L'\0');
+    ExpandEnvironmentStringsW(wide.c_str(), expanded.data(), size);
+    expanded.resize(size - 1);
+    return Utf8Text(expanded);
+}
+
+void MakeSettingsFolder(const std::string& folder) {
+    // Made with the access rights it inherits; the installer's folder is the one meant for all users.
+    if (!CreateDirectoryW(WidePath(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        Fail(GetLastError(), folder);
+}
+
+SettingsWriteLock::SettingsWriteLock(const std::string& folder)
+    : handle_(reinterpret_cast<std::intptr_t>(FolderMutex(folder))) {
+    if (handle_ == 0) Fail(GetLastError(), folder);
+    // An abandoned mutex (a copy of the program that died while writing) is ours as well.
+    const DWORD woken = WaitForSingleObject(reinterpret_cast<HANDLE>(handle_), INFINITE);
+    if (woken != WAIT_OBJECT_0 && woken != WAIT_ABANDONED) {
+        const DWORD error = GetLastError();
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        Fail(error, folder);
+    }
+}
+
+SettingsWriteLock::~SettingsWriteLock() {
+    ReleaseMutex(reinterpret_cast<HANDLE>(handle_));
+    CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::string SettingsWriteProblem(const std::string& folder, const std::string& fileName) {
+    const std::string shownFolder = Backslashed(SystemFolderName(folder));
+    const std::string path = shownFolder + "\\" + fileName;
+    const std::wstring widePath = WidePath(path), wideFolder = WidePath(shownFolder);
+    std::string reason;
+    if (GetFileAttributesW(widePath.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (FileWritable(widePath)) return {};
+        reason = "Die Datei ist für die Benutzer dieses Computers nicht beschreibbar.";
+    } else if (IsFolder(wideFolder)) {
+        if (FolderWritable(wideFolder)) return {};
+        reason = "Der Ordner " + shownFolder + " ist für die Benutzer dieses Computers nicht beschreibbar.";
+    } else {
+        // The first write makes the folder.
+        const size_t slash = shownFolder.find_last_of('\\');
+        if (slash != std::string::npos && FolderWritable(WidePath(shownFolder.substr(0, slash)))) return {};
+        reason = "Der Ordner " + shownFolder + " fehlt und kann nicht angelegt werden.";
+    }
+    // S-1-5-32-545 is the group "Benutzer" ("Users") under every language of the system.
+    return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason +
+           "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\nmkdir \"" + shownFolder +
+           "\"\nicacls \"" + shownFolder + "\" /grant *S-1-5-32-545:(OI)(CI)M";
+}
