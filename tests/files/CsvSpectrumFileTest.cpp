@@ -1,72 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "files/CsvSpectrumFile.h"
 
-#include "support/TempFolder.h"
-#include "support/Unprivileged.h"
-
-#include <gtest/gtest.h>
+#include "CsvSpectrumFileFixture.h"
 
 #include <cerrno>
 #include <filesystem>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
-#include <vector>
 
 namespace {
-
-using Readings = std::array<int32_t, ChannelCount>;
-
-std::string Crlf(const std::vector<std::string>& lines) {
-    std::string bytes;
-    for (const std::string& line : lines)
-        bytes += line + "\r\n";
-    return bytes;
-}
-
-std::vector<std::string> SplitCrlf(const std::string& bytes) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(bytes.substr(start, end - start));
-    lines.push_back(bytes.substr(start));
-    return lines;
-}
-
-Readings SampleReadings() {
-    Readings readings{};
-    for (int c = 0; c < ChannelCount; ++c)
-        readings[c] = (c * 37) % 1024;
-    readings[5] = -12;
-    return readings;
-}
-
-class CsvSpectrumFile : public ::testing::Test {
-protected:
-    TempFolder folder;
-
-    // Loads a file of these lines, each ended by CR LF.
-    SpectrumFileContents LoadLines(const std::vector<std::string>& lines) {
-        const std::string path = folder.File("hand.csv");
-        TempFolder::Write(path, Crlf(lines));
-        return LoadSpectrumFile(path);
-    }
-
-    // 0 after a save of the sample spectrum named "neu" to `path`, otherwise the error it threw.
-    static int SaveError(const std::string& path) {
-        try {
-            SaveSpectrumFile(path, QStringLiteral("neu"), SampleReadings(), WavelengthCalibration());
-            return 0;
-        } catch (const std::system_error& error) {
-            return error.code().value();
-        }
-    }
-
-    // The reading a single data line for channel 1 gives.
-    std::optional<int32_t> ReadingOf(const std::string& line) {
-        return LoadLines({"Spektrum: x", "Kanal;nm;Digits", "0;360;0", line}).Readings[1];
-    }
-};
 
 TEST_F(CsvSpectrumFile, SaveWritesTitleHeaderAndOneCrLfLinePerChannel) {
     const std::string path = folder.File("hg.csv");
@@ -317,10 +258,8 @@ TEST_F(CsvSpectrumFile, FileStartingWithTheHeaderHasItsDataRightAfterIt) {
 }
 
 TEST_F(CsvSpectrumFile, FileThatCannotBeReadGivesItsErrorAndNothingElse) {
-    const std::string pipe = folder.File("pipe.csv");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    const std::vector<std::pair<std::string, int>> cases = {
-        {folder.File("missing.csv"), ENOENT}, {folder.Path(), EISDIR}, {pipe, EINVAL}, {"/dev/null", EINVAL}};
+    std::vector<std::pair<std::string, int>> cases = UnreadableSpecialFiles(folder);
+    cases.insert(cases.end(), {{folder.File("missing.csv"), ENOENT}, {folder.Path(), EISDIR}});
     for (const auto& [path, error] : cases) {
         const SpectrumFileContents file = LoadSpectrumFile(path);
         EXPECT_FALSE(file.Opened()) << path;
@@ -349,61 +288,8 @@ TEST_F(CsvSpectrumFile, FailedSaveThrowsTheSystemErrorAndLeavesTheOldFile) {
     EXPECT_THROW(SaveSpectrumFile(folder.Path(), QString(), readings, WavelengthCalibration()),
                  std::system_error);
     EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
-
-    // One byte more than a name may have.
-    try {
-        SaveSpectrumFile(folder.File(std::string(252, 'a') + ".csv"), QString(), readings,
-                         WavelengthCalibration());
-        FAIL() << "no error";
-    } catch (const std::system_error& error) {
-        EXPECT_EQ(error.code().value(), ENAMETOOLONG);
-    }
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 0)
         << "no temporary file may stay behind";
-}
-
-TEST_F(CsvSpectrumFile, SaveWritesThroughALinkAndTakesTheLongestNames) {
-    const std::string target = folder.File("messung.csv");
-    const std::string link = folder.File("aktuell.csv");
-    TempFolder::Write(target, "old content");
-    ASSERT_EQ(symlink("messung.csv", link.c_str()), 0);
-    SaveSpectrumFile(link, QStringLiteral("durch den Link"), SampleReadings(), WavelengthCalibration());
-    EXPECT_TRUE(std::filesystem::is_symlink(link)) << "the link stays a link";
-    EXPECT_EQ(LoadSpectrumFile(target).Name, QStringLiteral("durch den Link"));
-
-    // Names as long as the file system allows, also of characters longer than one byte.
-    std::string umlauts;
-    for (int i = 0; i < 125; ++i)
-        umlauts += "\xC3\xBC";
-    for (const std::string& name : {std::string(251, 'a') + ".csv", "a" + umlauts + ".csv"}) {
-        ASSERT_EQ(name.size(), 255u);
-        SaveSpectrumFile(folder.File(name), QStringLiteral("lang"), SampleReadings(),
-                         WavelengthCalibration());
-        EXPECT_EQ(LoadSpectrumFile(folder.File(name)).Name, QStringLiteral("lang"));
-    }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 4);
-}
-
-TEST_F(CsvSpectrumFile, AnOrdinaryUsersSaveFollowsThePermissionsOfFileAndFolder) {
-    const std::string closedFolder = folder.File("fremd");
-    ASSERT_EQ(mkdir(closedFolder.c_str(), 0755), 0);
-    const std::string inClosedFolder = closedFolder + "/eigene.csv";
-    const std::string readOnly = folder.File("schreibgeschuetzt.csv");
-    TempFolder::Write(inClosedFolder, "old content");
-    TempFolder::Write(readOnly, "old content");
-    for (const std::string& path : {folder.Path(), closedFolder, inClosedFolder, readOnly})
-        Unprivileged::Give(path);
-    ASSERT_EQ(chmod(closedFolder.c_str(), 0555), 0);
-    ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
-    Unprivileged::Run([&] {
-        // No temporary file can be made beside it, so the user's own file is written in place.
-        EXPECT_EQ(SaveError(inClosedFolder), 0);
-        EXPECT_EQ(LoadSpectrumFile(inClosedFolder).Name, QStringLiteral("neu"));
-        EXPECT_EQ(SaveError(closedFolder + "/neue.csv"), EACCES);
-        EXPECT_EQ(SaveError(readOnly), EACCES);
-        EXPECT_EQ(TempFolder::Read(readOnly), "old content");
-    });
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closedFolder), {}), 1);
 }
 
 TEST(CsvFileName, CsvIsAppendedOnlyWithoutAnyExtension) {
