@@ -7,7 +7,8 @@
 class TempFolder {
 public:
     // Below `preferredBase` when that folder exists (such as "/dev/shm", where many synced writes
-    // cost nothing), otherwise below the system's temporary folder.
+    // cost nothing), otherwise below the system's temporary folder. Windows has no such folder and
+    // always takes its temporary folder.
     explicit TempFolder(const std::string& preferredBase = {});
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
