@@ -12,6 +12,7 @@
 #include "ui/ImageView.h"
 #include "ui/StatusBar.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
@@ -24,9 +25,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 #include <cstdlib>
 #include <functional>
+#include <numeric>
 #include <string>
 
 namespace {
@@ -96,7 +97,7 @@ void ShowsTheLamp(const QImage& diagram) {
 TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenUnplugged) {
     const char* unplugRequest = std::getenv("KX207_UNPLUG_REQUEST");
     ASSERT_NE(unplugRequest, nullptr) << "run by tests/windows/e2e_test.sh, which serves COM1";
-    RegisterInstrument(L"COM1");
+    ASSERT_NO_FATAL_FAILURE(RegisterInstrument(L"COM1"));
     QTemporaryDir settings;
     ASSERT_TRUE(settings.isValid());
     // Plain yellow bars, nothing else drawn on the diagram. At exposure 40 the lamp's peak lies above
@@ -112,7 +113,8 @@ TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenU
     EXPECT_TRUE(MainForm->ComPort->Connected());
     EXPECT_EQ(MainForm->ComPort->Port(), "COM1");
     EXPECT_TRUE(RunUntil(
-        [] { return MainForm->StatusBar->PanelText(3) == "Firmwareversion: KX207 Firmware 1.2\r\n"; }, 15000));
+        [] { return MainForm->StatusBar->PanelText(3) == "Firmwareversion: KX207 Firmware 1.2\r\n"; },
+        15000));
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
@@ -131,8 +133,7 @@ TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenU
     ASSERT_GE(watcher.Texts.size(), 2);
     const QRegularExpression portFailure(
         "^(WriteFile|ReadFile|ClearCommError) function failed \\(win error code: [1-9][0-9]*\\)$");
-    EXPECT_TRUE(portFailure.match(watcher.Texts.first()).hasMatch())
-        << watcher.Texts.first().toStdString();
+    EXPECT_TRUE(portFailure.match(watcher.Texts.first()).hasMatch()) << watcher.Texts.first().toStdString();
     EXPECT_EQ(watcher.Texts.last(), "Kommunikationsfehler");
     const int exposure = MainForm->TrackBar->value();
     EXPECT_LT(exposure, 40);
