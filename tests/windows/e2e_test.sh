@@ -53,13 +53,18 @@ xvfb=$!
 within 30 test -s "$work/display" || fail "no virtual screen"
 export DISPLAY=:$(cat "$work/display")
 unset QT_QPA_PLATFORM
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+# Wine and the test write nothing into the real home or Wine's default prefix.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
+       XDG_CACHE_HOME=$work/home/.cache WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
+mkdir "$HOME"
 timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || fail "no Wine prefix"
 
 "$simulator" --lamp cfl >"$work/simulator" &
 sim=$!
 within 30 test -s "$work/simulator" || fail "the simulator did not start"
 "$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$(head -n1 "$work/simulator")" /f >/dev/null
+# A crash ends the test with a backtrace at once instead of waiting for a click on Wine's crash dialog.
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 # The Wine server takes the terminal as its own: when the terminal hangs up it is sent SIGHUP and lists
 # its objects, which belongs in a log of its own.
 "$wineserver" -w
