@@ -6,7 +6,8 @@
 // The font families of this system that the design fonts are drawn with, each list in the order of
 // preference; the system's own font files are made known to the toolkit before the first list is given.
 
-// The 8-point texts of the windows and diagrams: "MS Sans Serif" first.
+// The 8-point texts of the windows and diagrams: "MS Sans Serif", or on Windows its scalable twin,
+// first.
 QStringList DesignFamilies();
 
 // Bold captions.

@@ -5,24 +5,27 @@
 
 namespace {
 
-// The bitmap font of the windows the layouts were made for (sserife.fon).
-const QString DesignFamily = QStringLiteral("MS Sans Serif");
-// Its scalable twin with the same metrics, which the system can thicken for bold texts.
-const QString ScalableFamily = QStringLiteral("Microsoft Sans Serif");
+// The scalable twin of the bitmap font the layouts were made for (sserife.fon), with its widths at
+// 8 points; Windows itself draws dialogs laid out for "MS Sans Serif" with it. The bitmap font comes
+// out a size too large through the toolkit: it offers the bitmap sizes by their line heights (13 pixels
+// for 8 points) and asks the system for that many pixels of character height, which is the 10-point
+// face, and the captions no longer fit.
+const QString DesignFamily = QStringLiteral("Microsoft Sans Serif");
+const QString BitmapFamily = QStringLiteral("MS Sans Serif");
 // Installed with Office rather than with Windows.
 const QString NarrowFamily = QStringLiteral("Arial Narrow");
 
 } // namespace
 
 QStringList DesignFamilies() {
-    return {DesignFamily, ScalableFamily};
+    return {DesignFamily, BitmapFamily};
 }
 
 QStringList BoldFamilies() {
-    return {ScalableFamily, QStringLiteral("Arial")};
+    return {DesignFamily, QStringLiteral("Arial")};
 }
 
 QStringList LargeFamilies() {
     // Without the narrow face, the design font in its larger size.
-    return {NarrowFamily, DesignFamily, ScalableFamily};
+    return {NarrowFamily, DesignFamily, BitmapFamily};
 }
