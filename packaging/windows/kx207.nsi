@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer: the program's folder into Program Files, the settings folder below
-# %ProgramData% writable for all users, a start-menu entry and an uninstaller that keeps the settings.
+# %ProgramData% and the working folder of the classroom in the public documents, both writable for all
+# users, a start-menu entry that starts the program there, and an uninstaller that keeps both folders.
 # makensis -DVERSION=<version> -DFOLDER=<program folder> -DFILES=<file list .nsh> -DOUTFILE=<exe> kx207.nsi
 Unicode true
 Target amd64-unicode
@@ -13,6 +14,9 @@ SetCompressor /SOLID lzma
 !define LINK "$SMPROGRAMS\KX207 Spektrometer.lnk"
 # The group "Users" under every language of the system.
 !define USERS "*S-1-5-32-545"
+# The folder the program starts in, shared by all users (C:\Users\Public\Documents\KX207): there it
+# finds its line library dat, its file dialogs first open there, and the sample spectra lie there.
+!define WORK "$DOCUMENTS\KX207"
 
 Name "KX207 Spektrometer ${VERSION}"
 OutFile "${OUTFILE}"
@@ -32,7 +36,8 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
-!define MUI_FINISHPAGE_RUN "$INSTDIR\kx207.exe"
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartInWorkingFolder
 !define MUI_FINISHPAGE_RUN_TEXT "KX207 Spektrometer starten"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\LIESMICH.txt"
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "LIESMICH anzeigen"
@@ -55,6 +60,29 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version
     SetRegView 64
 !macroend
 
+# Lets the group Users change what the folder holds, which a folder made by the installer otherwise
+# allows only administrators, or below ProgramData only its creator.
+!macro GrantUsers FOLDER HINT
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "${FOLDER}" /grant ${USERS}:(OI)(CI)M'
+    Pop $0
+    ${If} $0 != 0
+        MessageBox MB_ICONEXCLAMATION "Der Ordner ${FOLDER} konnte nicht für alle Benutzer \
+            beschreibbar gemacht werden (icacls: $0).$\n${HINT}" /SD IDOK
+    ${EndIf}
+!macroend
+
+# Copies the program's sample folder NAME into the working folder unless a copy is there already,
+# which a teacher may have changed. Copied beside and renamed when complete, so that a copy cut short
+# is made anew by the next installation.
+!macro ProvideCopy NAME
+    ${IfNot} ${FileExists} "${WORK}\${NAME}\*.*"
+        RMDir /r "${WORK}\${NAME}.neu"
+        CreateDirectory "${WORK}\${NAME}.neu"
+        CopyFiles /SILENT "$INSTDIR\${NAME}\*.*" "${WORK}\${NAME}.neu"
+        Rename "${WORK}\${NAME}.neu" "${WORK}\${NAME}"
+    ${EndIf}
+!macroend
+
 Function .onInit
     !insertmacro RequireAdmin
 FunctionEnd
@@ -63,23 +91,29 @@ Function un.onInit
     !insertmacro RequireAdmin
 FunctionEnd
 
+Function StartInWorkingFolder
+    SetOutPath "${WORK}"
+    Exec '"$INSTDIR\kx207.exe"'
+FunctionEnd
+
 Section
     SetOutPath "$INSTDIR"
     File /r "${FOLDER}\*.*"
     WriteUninstaller "$INSTDIR\Deinstallieren.exe"
-    # The link's working folder is the program's folder, where it finds its line library dat.
-    CreateShortcut "${LINK}" "$INSTDIR\kx207.exe" "" "$INSTDIR\kx207.exe" 0
 
-    # One settings file for every user of the machine: the folder is made here, and the group Users
-    # may change what it holds, which a folder below ProgramData otherwise allows only its creator.
+    # One settings file for every user of the machine.
     CreateDirectory "$APPDATA\KX207"
-    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$APPDATA\KX207" /grant ${USERS}:(OI)(CI)M'
-    Pop $0
-    ${If} $0 != 0
-        MessageBox MB_ICONEXCLAMATION "Der Ordner $APPDATA\KX207 konnte nicht für alle Benutzer \
-            beschreibbar gemacht werden (icacls: $0).$\nDas Programm nennt beim Start den Befehl, der \
-            das nachholt." /SD IDOK
-    ${EndIf}
+    !insertmacro GrantUsers "$APPDATA\KX207" "Das Programm nennt beim Start den Befehl, der das nachholt."
+
+    # The classroom's working folder, where the class's spectra are saved. The program's folder below
+    # Program Files is not writable for users, and a 64-bit program gets no VirtualStore there.
+    CreateDirectory "${WORK}"
+    !insertmacro ProvideCopy dat
+    !insertmacro ProvideCopy Spektren
+    !insertmacro GrantUsers "${WORK}" "Spektren lassen sich dort nur als Administrator speichern."
+    # A link starts the program in the folder set last by SetOutPath.
+    SetOutPath "${WORK}"
+    CreateShortcut "${LINK}" "$INSTDIR\kx207.exe" "" "$INSTDIR\kx207.exe" 0
 
     WriteRegStr HKLM "${KEY}" "DisplayName" "KX207 Spektrometer"
     WriteRegStr HKLM "${KEY}" "DisplayVersion" "${VERSION}"
@@ -93,7 +127,7 @@ Section
 SectionEnd
 
 # Removes what was installed, file by file, so that nothing else in the folder is lost; the settings
-# folder stays, since the calibration in it is worth keeping.
+# folder and the working folder stay, since the calibration and the class's spectra are worth keeping.
 Section "Uninstall"
     Delete "${LINK}"
     !include "${FILES}"
