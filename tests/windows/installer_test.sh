@@ -77,10 +77,10 @@ check "LIESMICH.txt gives the command that makes the settings folder writable" \
 # access rights; it only reports the arguments it was given, which is what can be checked here.
 WINEDEBUG=-all,fixme+icacls "$wine" "$setup" /S 2>"$work/setup.log"
 /usr/lib/wine/wineserver -w
+icacls='stub: "C:\\windows\\system32\\icacls.exe"'
 for granted in 'C:\\ProgramData\\KX207' 'C:\\users\\Public\\Documents\\KX207'; do
     check "the installer grants the group Users (by its SID) change rights on $granted" \
-        grep -qF "stub: \"C:\\\\windows\\\\system32\\\\icacls.exe\" \"$granted\" \"/grant\" \"*S-1-5-32-545:(OI)(CI)M\"" \
-        "$work/setup.log"
+        grep -qF "$icacls \"$granted\" \"/grant\" \"*S-1-5-32-545:(OI)(CI)M\"" "$work/setup.log"
 done
 installed=$drive/"Program Files"/KX207
 check "the installed program folder equals the zip's, with the uninstaller" \
