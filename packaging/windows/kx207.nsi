@@ -107,10 +107,11 @@ Section
 
     # The classroom's working folder, where the class's spectra are saved. The program's folder below
     # Program Files is not writable for users, and a 64-bit program gets no VirtualStore there.
+    # Granted first, so that the copies inherit the right.
     CreateDirectory "${WORK}"
+    !insertmacro GrantUsers "${WORK}" "Spektren lassen sich dort nur als Administrator speichern."
     !insertmacro ProvideCopy dat
     !insertmacro ProvideCopy Spektren
-    !insertmacro GrantUsers "${WORK}" "Spektren lassen sich dort nur als Administrator speichern."
     # A link starts the program in the folder set last by SetOutPath.
     SetOutPath "${WORK}"
     CreateShortcut "${LINK}" "$INSTDIR\kx207.exe" "" "$INSTDIR\kx207.exe" 0
