@@ -4,9 +4,9 @@
 #include <QFont>
 
 // The fonts the windows and the diagrams are laid out for: every caption and every diagram text
-// has the width and height the fixed layouts expect. The font files are registered from where their
-// Debian packages install them on first use; a missing file leaves a sans font of the same size
-// in its place, so the program still runs and draws, only less exactly.
+// has the width and height the fixed layouts expect. Where a face is missing on the system, the next
+// one of its family list (DesignFontFamilies.h) stands in at the same size, so the program still runs
+// and draws, only less exactly.
 
 // The controls' font: 8-point "MS Sans Serif" (13-pixel lines at 96 dpi).
 QFont ControlFont();
