@@ -13,8 +13,6 @@ libraries=$(realpath "$2")
 host=${KX207_HOST_BUILD:-$root/build/test}
 simulator=$host/tools/kx207-sim/kx207-sim
 preload=$host/tests/windows/libkx207-wine-pty.so
-wine=${WINE:-/usr/lib/wine/wine64}
-wineserver=${WINESERVER:-/usr/lib/wine/wineserver}
 
 if [ ! -x "$simulator" ] || [ ! -f "$preload" ]; then
     [ -f "$host/CMakeCache.txt" ] ||
@@ -26,7 +24,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/kx207-wine-e2e.XXXXXX")
 xvfb= sim=
 finish() {
     [ -z "$sim" ] || kill "$sim" 2>/dev/null || true
-    [ ! -d "$work/prefix" ] || WINEPREFIX=$work/prefix "$wineserver" -k 2>/dev/null || true
+    [ ! -d "$work/prefix" ] || WINEPREFIX=$work/prefix "${wineserver[@]}" -k 2>/dev/null || true
     [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -53,22 +51,19 @@ xvfb=$!
 within 30 test -s "$work/display" || fail "no virtual screen"
 export DISPLAY=:$(cat "$work/display")
 unset QT_QPA_PLATFORM
-# Wine and the test write nothing into the real home or Wine's default prefix.
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share \
-       XDG_CACHE_HOME=$work/home/.cache WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml='
-mkdir "$HOME"
-timeout 300 "$wine" wineboot -i >/dev/null 2>&1 || fail "no Wine prefix"
+source "$root/tests/windows/wine-prefix" "$work"
 
-"$simulator" --lamp cfl >"$work/simulator" &
+# The simulator runs as Wine's user, who must open its terminal.
+"${asWineUser[@]}" "$simulator" --lamp cfl >"$work/simulator" &
 sim=$!
 within 30 test -s "$work/simulator" || fail "the simulator did not start"
-"$wine" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$(head -n1 "$work/simulator")" /f >/dev/null
+"${wine[@]}" reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$(head -n1 "$work/simulator")" /f >/dev/null
 # A crash ends the test with a backtrace at once instead of waiting for a click on Wine's crash dialog.
-"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+"${wine[@]}" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
 # The Wine server takes the terminal as its own: when the terminal hangs up it is sent SIGHUP and lists
 # its objects, which belongs in a log of its own.
-"$wineserver" -w
-"$wineserver" -p >"$work/wineserver.log" 2>&1
+"${wineserver[@]}" -w
+"${wineserver[@]}" -p >"$work/wineserver.log" 2>&1
 
 # The test runs from a folder laid out as the program's, so it loads the libraries and plug-ins as the
 # program does.
@@ -79,7 +74,7 @@ start=$SECONDS
 (
     status=0
     LD_PRELOAD=$preload KX207_UNPLUG_REQUEST=$(windowsPath "$work/unplug") \
-        timeout "${KX207_E2E_LIMIT:-300}" "$wine" "$work/program/$(basename "$test")" || status=$?
+        timeout "${KX207_E2E_LIMIT:-300}" "${wine[@]}" "$work/program/$(basename "$test")" || status=$?
     echo "$status" >"$work/status"
 ) &
 running=$!
