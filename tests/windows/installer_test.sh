@@ -13,6 +13,10 @@ build=$(cd "${1:-build/windows}" && pwd)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:[A-Z]*=//p' "$build/CMakeCache.txt")
 zip=$build/KX207-$version-windows-x64.zip
 setup=$build/KX207-$version-windows-x64-setup.exe
+# scripts/windows packages the program before it runs the tests; a program built since is not in them.
+for shipped in "$zip" "$setup"; do
+    [ "$shipped" -nt "$build/kx207.exe" ] || { echo "$shipped is missing or older than kx207.exe" >&2; exit 1; }
+done
 
 failures=0
 fail() {
@@ -43,10 +47,9 @@ linkWorkingFolder() { # <link file>
 
 work=$build/installer-test
 rm -rf "$work"
-mkdir -p "$work/unzipped"
-tests/windows/wine-prefix "$work/prefix"
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+# The installer needs an administrator, which Wine's user always is, also when Wine runs as nobody.
+source tests/windows/wine-prefix "$work"
+mkdir "$work/unzipped"
 unset DISPLAY # nothing here opens a window
 drive=$WINEPREFIX/drive_c
 
@@ -75,8 +78,8 @@ check "LIESMICH.txt gives the command that makes the settings folder writable" \
 
 # The installer, silently, as an administrator would run it from a script. Wine's icacls changes no
 # access rights; it only reports the arguments it was given, which is what can be checked here.
-WINEDEBUG=-all,fixme+icacls "$wine" "$setup" /S 2>"$work/setup.log"
-/usr/lib/wine/wineserver -w
+WINEDEBUG=-all,fixme+icacls "${wine[@]}" "$setup" /S 2>"$work/setup.log"
+"${wineserver[@]}" -w
 icacls='stub: "C:\\windows\\system32\\icacls.exe"'
 for granted in 'C:\\ProgramData\\KX207' 'C:\\users\\Public\\Documents\\KX207'; do
     check "the installer grants the group Users (by its SID) change rights on $granted" \
@@ -98,10 +101,9 @@ for samples in dat Spektren; do
     check "the working folder holds a copy of $samples" diff -r "$folder/$samples" "$workFolder/$samples"
 done
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KX207'
-check "Add/Remove Programs lists the version" \
-    sh -c "'$wine' reg query '$key' /v DisplayVersion 2>/dev/null | grep -q 'REG_SZ\s*$version'"
-check "Add/Remove Programs has the uninstaller" \
-    sh -c "'$wine' reg query '$key' /v UninstallString 2>/dev/null | grep -q 'Deinstallieren.exe'"
+entry() { "${wine[@]}" reg query "$key" "$@" 2>/dev/null; }
+check "Add/Remove Programs lists the version" grep -q "REG_SZ\s*$version" <(entry /v DisplayVersion)
+check "Add/Remove Programs has the uninstaller" grep -q 'Deinstallieren.exe' <(entry /v UninstallString)
 settings=$drive/ProgramData/KX207
 check "the installer made the settings folder" test -d "$settings"
 
@@ -109,15 +111,15 @@ check "the installer made the settings folder" test -d "$settings"
 lineFile=$(find "$workFolder/dat" -name '*.dat' | head -n1)
 printf '589\r\n' >>"$lineFile"
 cp "$lineFile" "$work/changed.dat"
-"$wine" "$setup" /S 2>/dev/null
-/usr/lib/wine/wineserver -w
+"${wine[@]}" "$setup" /S 2>/dev/null
+"${wineserver[@]}" -w
 check "installing again keeps a changed line file" cmp -s "$work/changed.dat" "$lineFile"
 
 # A calibration made meanwhile, then the uninstaller.
 printf '[Kalibrierung]\r\nLambdaMin=361\r\n' >"$settings/KX207.INI"
 cp "$settings/KX207.INI" "$work/KX207.INI"
-"$wine" "C:\\Program Files\\KX207\\Deinstallieren.exe" /S
-/usr/lib/wine/wineserver -w
+"${wine[@]}" "C:\\Program Files\\KX207\\Deinstallieren.exe" /S
+"${wineserver[@]}" -w
 # The uninstaller runs as a copy in the temporary folder and removes the original when it is done.
 for _ in $(seq 50); do
     [ -e "$installed" ] || break
@@ -125,8 +127,8 @@ for _ in $(seq 50); do
 done
 check "the uninstaller removed the program folder" test ! -e "$installed"
 check "the uninstaller removed the start-menu entry" test ! -e "$link"
-check "the uninstaller removed the Add/Remove Programs entry" \
-    sh -c "! '$wine' reg query '$key' >/dev/null 2>&1"
+noEntry() { ! entry >/dev/null; }
+check "the uninstaller removed the Add/Remove Programs entry" noEntry
 check "the uninstaller kept the settings file as it was" cmp -s "$work/KX207.INI" "$settings/KX207.INI"
 check "the uninstaller kept the working folder" cmp -s "$work/changed.dat" "$lineFile"
 
