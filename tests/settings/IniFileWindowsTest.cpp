@@ -23,10 +23,16 @@ TEST_F(IniFileTest, TheStartCheckSaysWhatHelpsWhereTheFolderCannotBeMade) {
     for (char& c : missing)
         if (c == '/') c = '\\';
     EXPECT_EQ(SettingsWriteProblem(folder.File("fehlt/KX207"), "KX207.INI"),
-              "Die Einstellungen können nicht in " + missing + "\\KX207.INI gespeichert werden.\n"
-              "Der Ordner " + missing + " fehlt und kann nicht angelegt werden.\n\n"
-              "Abhilfe in einer Eingabeaufforderung als Administrator:\nmkdir \"" + missing + "\"\n"
-              "icacls \"" + missing + "\" /grant *S-1-5-32-545:(OI)(CI)M");
+              "Die Einstellungen können nicht in " + missing +
+                  "\\KX207.INI gespeichert werden.\n"
+                  "Der Ordner " +
+                  missing +
+                  " fehlt und kann nicht angelegt werden.\n\n"
+                  "Abhilfe in einer Eingabeaufforderung als Administrator:\nmkdir \"" +
+                  missing +
+                  "\"\n"
+                  "icacls \"" +
+                  missing + "\" /grant *S-1-5-32-545:(OI)(CI)M");
 }
 
 } // namespace
