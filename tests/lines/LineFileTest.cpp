@@ -60,11 +60,10 @@ TEST(LineWavelength, AcceptsWholeNumbersOnly) {
     EXPECT_EQ(nm, 1);
 }
 
-
 TEST_F(LineLibrary, ListsRegularDatFilesByNameInAnyLetterCase) {
     std::filesystem::create_directory(Dat());
-    for (const char* name : {"ne.dat", "Hg.DAT", "Ar.Dat", "b.dat", ".hidden.dat", "notes.txt",
-                             "old.dat.bak", "Xe.dat~"})
+    for (const char* name :
+         {"ne.dat", "Hg.DAT", "Ar.Dat", "b.dat", ".hidden.dat", "notes.txt", "old.dat.bak", "Xe.dat~"})
         Add(name);
     std::filesystem::create_directory(Dat() + "/folder.dat");
     EXPECT_EQ(Captions(), QStringList({"Ar", "b", "Hg", "ne"}));

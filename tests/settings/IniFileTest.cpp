@@ -60,7 +60,8 @@ TEST_F(IniFileTest, WritesKeepEveryForeignLine) {
     ini.WriteInteger("TSL1401", "gain", 42);
     ini.WriteBool("TSL1401", "Korrektur", true);
     ini.WriteString("Fenster", "Left Main", "-10");
-    for (const char* line : {"; Notizen des Lehrers\r\n[TSL1401]\r\n", "\nFremd=ja\r\n", "\n[Eigenes]\r\nx=1\r\n"})
+    for (const char* line :
+         {"; Notizen des Lehrers\r\n[TSL1401]\r\n", "\nFremd=ja\r\n", "\n[Eigenes]\r\nx=1\r\n"})
         EXPECT_NE(Content().find(line), std::string::npos) << line;
     EXPECT_EQ(ini.ReadInteger("TSL1401", "Gain", 0), 42);
     EXPECT_TRUE(ini.ReadBool("TSL1401", "Korrektur", false));

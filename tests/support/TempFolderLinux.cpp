@@ -18,4 +18,3 @@ TempFolder::TempFolder(const std::string& preferredBase) {
     if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
     path_ = name.data();
 }
-
