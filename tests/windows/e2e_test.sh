@@ -5,7 +5,7 @@
 # ended, so the terminal hangs up) when the test asks for it by creating the file KX207_UNPLUG_REQUEST.
 # Usage: tests/windows/e2e_test.sh <test.exe> <folder with the Qt and MinGW libraries and plug-ins>
 # The simulator and the Wine preload come from the Linux build in KX207_HOST_BUILD (default build/test),
-# which is configured and built for just these two when they are missing.
+# where just these two are built.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 test=$(realpath "$1")
@@ -14,11 +14,10 @@ host=${KX207_HOST_BUILD:-$root/build/test}
 simulator=$host/tools/kx207-sim/kx207-sim
 preload=$host/tests/windows/libkx207-wine-pty.so
 
-if [ ! -x "$simulator" ] || [ ! -f "$preload" ]; then
-    [ -f "$host/CMakeCache.txt" ] ||
-        cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CCACHE_DIR:+-DCMAKE_CXX_COMPILER_LAUNCHER=ccache}
-    cmake --build "$host" -j2 --target kx207-sim kx207-wine-pty
-fi
+# Configured anew, since a build folder older than the preload has no target for it; both are brought up
+# to date, which costs nothing when they are.
+cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CCACHE_DIR:+-DCMAKE_CXX_COMPILER_LAUNCHER=ccache} >/dev/null
+cmake --build "$host" -j2 --target kx207-sim kx207-wine-pty >/dev/null
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kx207-wine-e2e.XXXXXX")
 xvfb= sim=
@@ -53,7 +52,7 @@ export DISPLAY=:$(cat "$work/display")
 unset QT_QPA_PLATFORM
 source "$root/tests/windows/wine-prefix" "$work"
 
-# The simulator runs as Wine's user, who must open its terminal.
+# The simulator's terminal belongs to the user Wine runs as, who must open it.
 "${asWineUser[@]}" "$simulator" --lamp cfl >"$work/simulator" &
 sim=$!
 within 30 test -s "$work/simulator" || fail "the simulator did not start"

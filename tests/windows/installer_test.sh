@@ -47,7 +47,7 @@ linkWorkingFolder() { # <link file>
 
 work=$build/installer-test
 rm -rf "$work"
-# The installer needs an administrator, which Wine's user always is, also when Wine runs as nobody.
+# The installer needs an administrator, which Wine's user always is.
 source tests/windows/wine-prefix "$work"
 mkdir "$work/unzipped"
 unset DISPLAY # nothing here opens a window
