@@ -2,7 +2,8 @@
 # The Windows installer: the program's folder into Program Files, the settings folder below
 # %ProgramData% and the working folder of the classroom in the public documents, both writable for all
 # users, a start-menu entry that starts the program there, and an uninstaller that keeps both folders.
-# makensis -DVERSION=<version> -DFOLDER=<program folder> -DFILES=<file list .nsh> -DOUTFILE=<exe> kx207.nsi
+# makensis -DVERSION=<version> -DFOLDER=<program folder> -DFILES=<file list .nsh> -DICON=<.ico>
+#          -DOUTFILE=<exe> kx207.nsi
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -31,8 +32,9 @@ VIAddVersionKey /LANG=1031 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version 3 oder später"
 
 !define MUI_ABORTWARNING
-!define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
-!define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
+# The program's own icon, so that installer and uninstaller are known as the program's.
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
