@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Checks what ships to Windows, under Wine in a Wine prefix of its own: the zip holds the program with
-# every library it loads and a LIESMICH.txt Notepad shows right; the installer, run silently, puts the
-# program into Program Files, adds the start-menu entry, the Add/Remove Programs entry, the settings
-# folder and the working folder with the line library and sample spectra, which the start-menu entry
-# starts the program in; installing again keeps the working folder's files; the uninstaller removes the
-# program and keeps the settings file and the working folder.
+# Checks what ships to Windows, under Wine in a Wine prefix of its own: the zip holds the program, with
+# its icon and version information, every library it loads and a LIESMICH.txt Notepad shows right; the
+# installer, run silently, puts the program into Program Files, adds the start-menu entry, the Add/Remove
+# Programs entry with the program's icon, the settings folder and the working folder with the line
+# library and sample spectra, which the start-menu entry starts the program in; installing again keeps
+# the working folder's files; the uninstaller removes the program and keeps the settings file and the
+# working folder.
 # Usage: tests/windows/installer_test.sh [build folder]      (default build/windows)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -70,6 +71,11 @@ while IFS= read -r -d '' program; do
             fail "${program#"$folder"/} loads $library, which is neither in the zip nor a system library"
     done
 done < <(find "$folder" -iname '*.exe' -print0 -o -iname '*.dll' -print0)
+# Explorer and the start menu show the program's icon (an icon group, type 14) and its version (type 16).
+resourceTypes=$(x86_64-w64-mingw32-objdump -p "$folder/kx207.exe" |
+                sed -n '/The .rsrc Resource Directory/,/^$/s/^[0-9a-f]*   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p')
+check "kx207.exe carries an icon" grep -qx e <<<"$resourceTypes"
+check "kx207.exe carries version information" grep -qx 10 <<<"$resourceTypes"
 check "LIESMICH.txt starts with the UTF-8 byte-order mark" \
     test "$(head -c 3 "$folder/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
 check "every line of LIESMICH.txt ends in CR LF" test "$(grep -c $'[^\r]$\|^$' "$folder/LIESMICH.txt")" = 0
@@ -103,6 +109,8 @@ done
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\KX207'
 entry() { "${wine[@]}" reg query "$key" "$@" 2>/dev/null; }
 check "Add/Remove Programs lists the version" grep -q "REG_SZ\s*$version" <(entry /v DisplayVersion)
+check "Add/Remove Programs shows the program's icon" grep -q 'REG_SZ\s*C:\\Program Files\\KX207\\kx207.exe$' \
+    <(entry /v DisplayIcon | tr -d '\r')
 check "Add/Remove Programs has the uninstaller" grep -q 'Deinstallieren.exe' <(entry /v UninstallString)
 settings=$drive/ProgramData/KX207
 check "the installer made the settings folder" test -d "$settings"
