@@ -3,7 +3,7 @@
 # %ProgramData% and the working folder of the classroom in the public documents, both writable for all
 # users, a start-menu entry that starts the program there, and an uninstaller that keeps both folders.
 # makensis -DVERSION=<version> -DFOLDER=<program folder> -DFILES=<file list .nsh> -DICON=<.ico>
-#          -DOUTFILE=<exe> kx207.nsi
+#          -DSIDE=<.bmp beside welcome and finish pages> -DOUTFILE=<exe> kx207.nsi
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -35,9 +35,13 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version
 # The program's own icon, so that installer and uninstaller are known as the program's.
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE}"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+# The German default title ("Die Installation von KX207 Spektrometer 1.0 wird abgeschlossen") needs
+# three lines where the page has room for two.
+!define MUI_FINISHPAGE_TITLE "KX207 Spektrometer ${VERSION} ist installiert"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_FUNCTION StartInWorkingFolder
 !define MUI_FINISHPAGE_RUN_TEXT "KX207 Spektrometer starten"
