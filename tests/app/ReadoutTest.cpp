@@ -2,6 +2,8 @@
 #include "bigview/BigDlg.h"
 #include "support/ProgramWindowsTest.h"
 #include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,6 +46,23 @@ TEST_F(ReadoutTest, CorrectionIsAppliedOnceMoreAtThePointer) {
     MainForm->DrawSpectrum();
     EXPECT_EQ(MainForm->Spectrum.Levels[100], 613);
     EXPECT_EQ(ReadoutAt(400), "608nm => 751 Digits");
+}
+
+TEST_F(ReadoutTest, StatusAndPositionFieldsShowTheLevelsAndTheCorrectionRedrawsAtOnce) {
+    // Readings rising to the right; corrected, the short wavelengths rise most.
+    for (int c = 0; c < 128; ++c)
+        MainForm->Spectrum.Readings[c] = 400 + c;
+    MainForm->DrawSpectrum();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(0), "Max: 527");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(1), "Min: 400");
+    EXPECT_EQ(MainForm->MaxPos_Edit->text(), "675nm");
+    EXPECT_EQ(MainForm->MinPos_Edit->text(), "360nm");
+    QTest::mouseClick(MainForm->Korrektur_CheckBox, Qt::LeftButton, {}, QPoint(6, 8));
+    ASSERT_TRUE(MainForm->Korrektur_CheckBox->isChecked());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(0), "Max: 1020") << "redrawn while not measuring";
+    EXPECT_EQ(MainForm->StatusBar->PanelText(1), "Min: 555");
+    EXPECT_EQ(MainForm->MaxPos_Edit->text(), "405nm") << "above 1023 becomes 1000, below stays";
+    EXPECT_EQ(MainForm->MinPos_Edit->text(), "675nm");
 }
 
 TEST_F(ReadoutTest, PositionsOutsideTheDiagramStillNameAChannel) {

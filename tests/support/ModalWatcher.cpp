@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
+#include <gtest/gtest.h>
 
 ModalWatcher::ModalWatcher() {
     connect(&timer_, &QTimer::timeout, this, &ModalWatcher::Poll);
@@ -19,5 +20,21 @@ void ModalWatcher::Poll() {
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         Texts << dialog->windowTitle();
         dialog->accept();
+    }
+}
+
+UnexpectedMessageBoxes::UnexpectedMessageBoxes() {
+    connect(&timer_, &QTimer::timeout, this, &UnexpectedMessageBoxes::Poll);
+    timer_.start(50);
+}
+
+void UnexpectedMessageBoxes::Poll() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box != box_) {
+        box_ = box;
+        open_.start();
+    } else if (box && open_.elapsed() >= 1000) {
+        ADD_FAILURE() << "unexpected message box: " << box->text().toStdString();
+        box->accept();
     }
 }

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
+
+class QMessageBox;
 
 // Answers every modal window that opens while it exists: records its text (the message of a
 // message box, the title otherwise) and closes it, so tests can drive code that asks the user.
@@ -17,4 +21,19 @@ public:
 private:
     void Poll();
     QTimer timer_;
+};
+
+// Closes every message box that stays open for a second with nothing of the test answering it, and
+// fails the running test with the box's text: a test that meets a box it doesn't expect fails at
+// once instead of waiting for the suite's time-out. Made once, by the test main.
+class UnexpectedMessageBoxes : public QObject {
+    Q_OBJECT
+public:
+    UnexpectedMessageBoxes();
+
+private:
+    void Poll();
+    QTimer timer_;
+    QPointer<QMessageBox> box_;
+    QElapsedTimer open_;
 };
