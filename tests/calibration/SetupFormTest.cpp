@@ -4,7 +4,9 @@
 #include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
+#include "ui/ImageView.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -112,6 +114,19 @@ TEST_F(SetupFormTest, ReturningToTheDialogTakesANewRestorePoint) {
     SetupForm->Lambda_min_Edit->stepUp();
     SetupForm->Cancel_Button->click();
     ExpectAxis(361, 676);
+}
+
+TEST_F(SetupFormTest, ThePointerOverTheMainDiagramLeavesTheDialogActive) {
+    MainForm->Einstellungen->trigger();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(SetupForm));
+    QTest::mouseMove(MainForm->Image, QPoint(40, 10));
+    EXPECT_TRUE(MainForm->LambdaEdit->isVisibleTo(MainForm)) << "the readout still follows the pointer";
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activeWindow(), SetupForm);
+    SetupForm->hide();
+    QTest::mouseMove(MainForm->Image, QPoint(50, 10));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(MainForm))
+        << "without the dialog the main window takes the focus";
 }
 
 TEST_F(SetupFormTest, ARangeOutsideTheEditsIsClampedAndCancelRestoresItExactly) {

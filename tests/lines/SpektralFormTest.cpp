@@ -4,6 +4,7 @@
 #include "support/FakeMainWindow.h"
 #include "support/LayoutTable.h"
 #include "support/TempFolder.h"
+#include "ui/ImageView.h"
 
 #include <QAction>
 #include <QApplication>
@@ -124,8 +125,15 @@ TEST_F(SpektralFormTest, EntriesThatAreNoWholeNumbersStayListedButAreNotMarked) 
 
 TEST_F(SpektralFormTest, HidingTurnsTheOverlayOffAndShowingRestoresIt) {
     LineFile("Hg.dat", "Hg\n404\n");
+    MainForm->DrawSpectrum();
+    const QImage withoutLines = MainForm->Image->Picture();
     Open();
     ASSERT_TRUE(MainForm->LinesShown);
+    EXPECT_NE(MainForm->Image->Picture(), withoutLines);
+    SpektralForm->close();
+    EXPECT_FALSE(MainForm->LinesShown);
+    EXPECT_EQ(MainForm->Image->Picture(), withoutLines) << "the close box takes the marks away at once";
+    Open();
     SpektralForm->OK_Button->click();
     EXPECT_FALSE(SpektralForm->isVisible());
     EXPECT_FALSE(MainForm->LinesShown);
