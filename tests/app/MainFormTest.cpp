@@ -7,6 +7,7 @@
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
 #include "ui/Application.h"
+#include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
 #include "ui/StatusBar.h"
 
@@ -316,6 +317,18 @@ TEST_F(MainFormTest, SecondaryWindowsTestTheirStoredEdges) {
     Start();
     EXPECT_EQ(BigForm->pos().x(), -bigWidth / 2);
     EXPECT_EQ(SpektralForm->pos().x(), 100);
+    const QSize big = BigForm->frameGeometry().size(), lines = SpektralForm->frameGeometry().size();
+    Stop();
+
+    // Five pixels of the window left on the screen are too few, six are enough.
+    Settings("[Fenster]\nLeft Big=" + std::to_string(5 - big.width()) + "\nTop Big=" +
+             std::to_string(6 - big.height()) + "\nLeft Spektrallinien=" + std::to_string(6 - lines.width()) +
+             "\nTop Spektrallinien=" + std::to_string(5 - lines.height()) + "\n");
+    Start();
+    EXPECT_NE(BigForm->pos().x(), 5 - big.width());
+    EXPECT_EQ(BigForm->pos().y(), 6 - big.height());
+    EXPECT_EQ(SpektralForm->pos().x(), 6 - lines.width());
+    EXPECT_NE(SpektralForm->pos().y(), 5 - lines.height());
 }
 
 TEST_F(MainFormTest, AboutWindowClosesItself7000msAfterEachOpening) {
@@ -347,6 +360,30 @@ TEST_F(MainFormTest, AboutWindowClosesWithOkByEnterEscapeAndButton) {
     MainForm->Image1Click();
     EXPECT_EQ(AboutForm->result(), QDialog::Accepted);
     EXPECT_FALSE(AboutForm->Timer1->Enabled());
+}
+
+TEST_F(MainFormTest, AboutWindowOpensOnAClickOnTheLogoAndReopensWhereItWasLeft) {
+    Start();
+    QPoint first, second;
+    QTimer::singleShot(20, [&] {
+        first = AboutForm->pos();
+        AboutForm->move(first + QPoint(30, 40));
+        AboutForm->BitBtn1->click();
+    });
+    QTest::mouseClick(MainForm->Image1, Qt::LeftButton, {}, QPoint(50, 40));
+    QTimer::singleShot(20, [&] {
+        second = AboutForm->pos();
+        AboutForm->BitBtn1->click();
+    });
+    QTest::mouseClick(MainForm->Image1, Qt::LeftButton, {}, QPoint(50, 40));
+    const QRect desktop = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_EQ(first, desktop.center() - QPoint(AboutForm->width() / 2, AboutForm->height() / 2));
+    EXPECT_EQ(second, first + QPoint(30, 40));
+
+    ModalWatcher watcher;
+    QTest::mousePress(MainForm->Image1, Qt::LeftButton, {}, QPoint(50, 40));
+    QTest::mouseRelease(MainForm->Image1, Qt::LeftButton, {}, QPoint(150, 40));
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "released outside the logo";
 }
 
 // An object whose events run `Fault` unguarded. The error leaves its event handler straight into the
