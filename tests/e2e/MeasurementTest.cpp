@@ -3,6 +3,7 @@
 #include "app/Program.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
+#include "kx207-sim/PseudoTerminal.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
@@ -14,6 +15,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
@@ -22,6 +24,7 @@
 #include <algorithm>
 #include <chrono>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -206,6 +209,29 @@ TEST_F(MeasurementTest, ASlowInstrumentIsWaitedForInTheCycleThatAsked) {
         DestroyWindows();
         created = false;
     }
+}
+
+TEST_F(MeasurementTest, AVersionThatStartsLateAndComesInPiecesIsReadWholeAndShownOnOneLine) {
+    PseudoTerminal terminal;
+    Start(terminal.SlavePath());
+    // Later than the pause after the request, then in two pieces closer together than the quiet gap
+    // that ends a text.
+    std::thread instrumentSide([&terminal] {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        uint8_t request = 0;
+        while (request != VersionRequest && std::chrono::steady_clock::now() < giveUp)
+            if (read(terminal.Master(), &request, 1) != 1)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        EXPECT_EQ(write(terminal.Master(), "KX207\r\n", 7), 7);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_EQ(write(terminal.Master(), "Firmware 1.2", 12), 12);
+    });
+    MainForm->VersionsTimerTimer();
+    instrumentSide.join();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207\r\nFirmware 1.2");
+    const auto panels = MainForm->StatusBar->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+    EXPECT_EQ(panels.at(3)->text(), "Firmwareversion: KX207 Firmware 1.2") << "one line, without the CR";
 }
 
 struct ExposureCase {
