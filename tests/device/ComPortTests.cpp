@@ -8,6 +8,7 @@
 #include "support/TempFolder.h"
 #include "support/Unprivileged.h"
 
+#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -495,6 +496,26 @@ TEST(ComPort, LinksHearOpenCloseAndWrites) {
     port.SetConnected(false);
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
     EXPECT_EQ(written, "hi");
+}
+
+TEST(ComPort, AReceptionLampGoesOffOnlyOnceAReadHasEmptiedTheQueue) {
+    PseudoTerminal terminal;
+    TComPort port;
+    TComLink lamp;
+    bool lit = false;
+    lamp.OnRx = [&](TCustomComPort&, bool busy) { lit = busy; };
+    port.RegisterLink(&lamp);
+    OpenLikeProgram(port, terminal.SlavePath());
+    WriteAll(terminal.Master(), "abc");
+    ASSERT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return lit && port.ReceiveQueueCount() == 3;
+    }));
+    char bytes[2];
+    port.ReceiveBytes(bytes, 2);
+    EXPECT_TRUE(lit) << "a byte still waits";
+    port.ReceiveBytes(bytes, 2);
+    EXPECT_FALSE(lit);
 }
 
 TEST(ComPort, HandlersRunInTheirOrder) {
