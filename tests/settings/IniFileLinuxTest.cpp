@@ -146,6 +146,7 @@ TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
                  "sudo chgrp dialout " + wrongGroup + " && sudo chmod 2775 " + wrongGroup);
             says(problem(own), "Die Einstellungen können nicht in " + own + "/KX207.INI gespeichert werden.");
             says(problem(own), "Die Datei ist für die Gruppe dialout nicht beschreibbar.");
+            says(problem(own), "chmod 664 " + own + "/KX207.INI");
             says(problem(missing), "sudo install -d -m 2775 -g dialout " + missing);
         },
         true);
