@@ -14,7 +14,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSpinBox>
 #include <QTest>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -157,10 +160,23 @@ TEST_F(SetupFormTest, ControlsShowTheirCaptionsHintsStatesAndLimits) {
     }
 }
 
-TEST_F(SetupFormTest, EveryKeyStepsASpinEditOneStepOnly) {
+TEST_F(SetupFormTest, OnlyTheSpinArrowsAndArrowKeysStepASpinEditAndOnlyOnce) {
     Open();
     MainForm->Autoscale_CheckBox->setChecked(false);
     MainForm->Skalierung_SpinEdit->setValue(2);
+    const auto wheel = [](QSpinBox* edit, int delta, Qt::KeyboardModifiers modifiers) {
+        const QPointF centre = QRectF(edit->rect()).center();
+        QWheelEvent event(centre, edit->mapToGlobal(centre), {}, QPoint(0, delta), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(edit, &event);
+    };
+    const auto clickArrow = [](QSpinBox* edit, QStyle::SubControl arrow, Qt::KeyboardModifiers modifiers) {
+        QStyleOptionSpinBox option;
+        option.initFrom(edit);
+        option.subControls = QStyle::SC_All;
+        QTest::mouseClick(edit, Qt::LeftButton, modifiers,
+                          edit->style()->subControlRect(QStyle::CC_SpinBox, &option, arrow, edit).center());
+    };
     const struct {
         QSpinBox* edit;
         int from, up;
@@ -168,14 +184,29 @@ TEST_F(SetupFormTest, EveryKeyStepsASpinEditOneStepOnly) {
                  {SetupForm->Bereich_Edit, 315, 316},
                  {SetupForm->OffsetEdit, 0, 5},
                  {MainForm->Skalierung_SpinEdit, 2, 3}};
-    for (const auto& e : edits)
-        for (const Qt::Key up : {Qt::Key_Up, Qt::Key_PageUp}) {
-            QTest::keyClick(e.edit, up);
-            EXPECT_EQ(e.edit->value(), e.up) << e.edit->toolTip().toStdString() << " key " << up;
-            QTest::keyClick(e.edit, up == Qt::Key_Up ? Qt::Key_Down : Qt::Key_PageDown);
-            EXPECT_EQ(e.edit->value(), e.from) << e.edit->toolTip().toStdString() << " key " << up;
+    for (const auto& e : edits) {
+        const std::string name = e.edit->toolTip().toStdString();
+        for (const Qt::Key key : {Qt::Key_PageUp, Qt::Key_PageDown}) {
+            QTest::keyClick(e.edit, key);
+            EXPECT_EQ(e.edit->value(), e.from) << name << " key " << key;
         }
-    QTest::keyClick(SetupForm->Lambda_min_Edit, Qt::Key_PageUp);
+        for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ControlModifier, Qt::ShiftModifier})
+            for (const int delta : {120, -120}) {
+                wheel(e.edit, delta, modifiers);
+                EXPECT_EQ(e.edit->value(), e.from) << name << " wheel " << delta << " " << modifiers;
+            }
+        for (const Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ControlModifier}) {
+            QTest::keyClick(e.edit, Qt::Key_Up, modifiers);
+            EXPECT_EQ(e.edit->value(), e.up) << name << " key up " << modifiers;
+            QTest::keyClick(e.edit, Qt::Key_Down, modifiers);
+            EXPECT_EQ(e.edit->value(), e.from) << name << " key down " << modifiers;
+            clickArrow(e.edit, QStyle::SC_SpinBoxUp, modifiers);
+            EXPECT_EQ(e.edit->value(), e.up) << name << " arrow up " << modifiers;
+            clickArrow(e.edit, QStyle::SC_SpinBoxDown, modifiers);
+            EXPECT_EQ(e.edit->value(), e.from) << name << " arrow down " << modifiers;
+        }
+    }
+    QTest::keyClick(SetupForm->Lambda_min_Edit, Qt::Key_Up);
     ExpectAxis(361, 676);
 }
 
