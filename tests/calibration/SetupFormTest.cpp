@@ -18,6 +18,7 @@
 #include <QStyleOptionSpinBox>
 #include <QTest>
 #include <QWheelEvent>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -115,6 +116,20 @@ TEST_F(SetupFormTest, ReturningToTheDialogTakesANewRestorePoint) {
     SetupForm->Lambda_min_Edit->stepUp();
     SetupForm->Cancel_Button->click();
     ExpectAxis(361, 676);
+}
+
+TEST_F(SetupFormTest, ReopensWhereTheUserLeftIt) {
+    MainForm->Einstellungen->trigger();
+    const QPoint left = SetupForm->pos() + QPoint(-37, 23);
+    // Moved by the user through the window system, not by the program.
+    SetupForm->windowHandle()->setFramePosition(left);
+    QTRY_COMPARE(SetupForm->pos(), left);
+    SetupForm->Cancel_Button->click();
+    MainForm->Einstellungen->trigger();
+    EXPECT_EQ(SetupForm->pos(), left);
+    SetupForm->OK_Button->click();
+    MainForm->Einstellungen->trigger();
+    EXPECT_EQ(SetupForm->pos(), left);
 }
 
 TEST_F(SetupFormTest, ARangeOutsideTheEditsIsClampedAndCancelRestoresItExactly) {
