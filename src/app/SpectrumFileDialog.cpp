@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SpectrumFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -28,6 +30,9 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     // A pattern typed in the last run ends with it, as the chosen filter comes back.
     selectNameFilter(selectedNameFilter());
     nameEdit_->setText(AllSpectra);
+    // A file still selected from the last run would not preview when clicked again.
+    if (auto* files = findChild<QAbstractItemView*>(QStringLiteral("listView")))
+        files->selectionModel()->clear();
     return exec() == Accepted && !selectedFiles().isEmpty();
 }
 
@@ -48,6 +53,13 @@ void TSpectrumFileDialog::accept() {
         }
     }
     QFileDialog::accept();
+}
+
+void TSpectrumFileDialog::done(int result) {
+    // The name field's completer may still be offering names when Enter takes one; its popup would
+    // outlive the dialog over the main window and swallow the next click there.
+    if (QCompleter* completer = nameEdit_->completer()) completer->popup()->hide();
+    QFileDialog::done(result);
 }
 
 void TSpectrumFileDialog::ShowOnly(const QString& pattern) {

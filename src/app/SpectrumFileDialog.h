@@ -6,9 +6,10 @@
 class QLineEdit;
 
 // The open and save dialogs of spectrum files, with the habits of the classic ones: the name field
-// starts as "*.csv" at every run, a typed wildcard pattern filters the list instead of being taken
-// as a name, there is no places bar, and an open dialog refuses a name in a folder that does not
-// exist. A save dialog asks before it replaces a file, with ".csv" already appended to the name.
+// starts as "*.csv" and no file is selected at every run, a typed wildcard pattern filters the list
+// instead of being taken as a name, there is no places bar, no popup of the name field outlives the
+// dialog, and an open dialog refuses a name in a folder that does not exist. A save dialog asks before
+// it replaces a file, with ".csv" already appended to the name.
 class TSpectrumFileDialog : public QFileDialog {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
     bool Run(const QString& folder);
 
     void accept() override;
+    void done(int result) override;
 
 private:
     void ShowOnly(const QString& pattern);

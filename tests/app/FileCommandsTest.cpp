@@ -166,6 +166,49 @@ TEST_F(FileCommandsTest, PreviewLoadsEverySelectionAndCancelKeepsTheLastOne) {
     EXPECT_EQ(MainForm->Spectrum.Readings[5], 15);
 }
 
+TEST_F(FileCommandsTest, EachRunOfTheOpenDialogPreviewsAnyClickedFileAndLeavesNoPopupBehind) {
+    FillSpectrum(10);
+    MainForm->SpektrumEdit->setText(QStringLiteral("Spitze"));
+    MainForm->SaveSpectrumFile(DataFile("peak.csv"));
+    MainForm->SpektrumEdit->setText(QStringLiteral("andere"));
+    MainForm->SaveSpectrumFile(DataFile("plateau.csv"));
+    MainForm->OpenDialogInitialDir = DataFile("");
+    QStringList previewed;
+    const auto clickPeak = [&](QFileDialog* dialog) {
+        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+        ListedOnceRead(dialog, {"peak.csv", "plateau.csv"});
+        const QModelIndex peak = list->model()->index(0, 0, list->rootIndex());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(peak).center());
+        previewed << MainForm->SpektrumEdit->text();
+    };
+    for (int run = 0; run < 2; ++run) {
+        MainForm->SpektrumEdit->setText(QStringLiteral("vorher"));
+        AnswerFileDialog(QString(), clickPeak);
+        MainForm->FileOpenClick();
+    }
+    EXPECT_EQ(previewed.join(' ').toStdString(), "Spitze Spitze");
+
+    // The whole name typed while the completer offers it, then taken with Enter.
+    MainForm->SpektrumEdit->setText(QStringLiteral("vorher"));
+    bool offered = false;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+        ListedOnceRead(dialog, {"peak.csv", "plateau.csv"});
+        dialog->activateWindow();
+        (void)QTest::qWaitForWindowActive(dialog);
+        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        nameEdit->setFocus();
+        nameEdit->selectAll();
+        for (const char key : std::string("plateau.csv"))
+            QTest::keyClick(dialog->windowHandle(), key);
+        offered = QTest::qWaitFor([&] { return QApplication::activePopupWidget() != nullptr; });
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
+    });
+    MainForm->FileOpenClick();
+    EXPECT_TRUE(offered);
+    EXPECT_EQ(MainForm->SpektrumEdit->text(), "andere");
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a popup left open takes the next click";
+}
+
 TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyWhenChosen) {
     FillSpectrum(42);
     MainForm->SpektrumEdit->setText(QStringLiteral("behalten"));
