@@ -4,21 +4,13 @@
 
 #include "app/SpectrumFileDialog.h"
 #include "files/CsvSpectrumFile.h"
+#include "files/SystemReason.h"
 #include "ui/Application.h"
 #include "ui/LabeledEdit.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
-#include <cstring>
 #include <system_error>
-
-namespace {
-
-QString SystemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 TSpectrumFileDialog* TMainForm::OpenDialog() {
     if (!openDialog_) {

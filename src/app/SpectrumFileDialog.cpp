@@ -4,12 +4,36 @@
 #include <QAbstractItemView>
 #include <QCompleter>
 #include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 
 namespace {
+
 const QString AllSpectra = QStringLiteral("*.csv");
-}
+
+// The file list with sizes and dates written as the program's language writes them. The toolkit's
+// own list writes them as the system's language does, even in a German program.
+class TFileDetails : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = static_cast<const QFileSystemModel*>(sourceModel());
+        const QModelIndex file = mapToSource(index);
+        if (role == Qt::DisplayRole && index.column() == SizeColumn && !files->isDir(file))
+            return QLocale().formattedDataSize(files->size(file), 1, QLocale::DataSizeTraditionalFormat);
+        if (role == Qt::DisplayRole && index.column() == DateColumn)
+            return QLocale().toString(files->lastModified(file), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
+} // namespace
 
 TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter,
                                          AcceptMode mode)
@@ -20,6 +44,7 @@ TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, 
     setFileMode(AnyFile);
     setNameFilter(filter);
     if (mode == AcceptSave) setDefaultSuffix(QStringLiteral("csv"));
+    setProxyModel(new TFileDetails(this));
     nameEdit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     setSidebarUrls({});
     if (auto* places = findChild<QWidget*>(QStringLiteral("sidebar"))) places->hide();

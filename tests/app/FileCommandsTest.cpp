@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
+#include "files/SystemReason.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
 #include "ui/LabeledEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -219,7 +224,8 @@ TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyW
     MainForm->LoadSpectrumFile(DataFile("fehlt.csv"), true);
     ASSERT_EQ(watcher.Texts.size(), 1);
     EXPECT_TRUE(watcher.Texts[0].contains(DataFile("fehlt.csv")));
-    EXPECT_TRUE(watcher.Texts[0].contains("konnte nicht geöffnet werden"));
+    EXPECT_TRUE(watcher.Texts[0].contains(
+        "konnte nicht geöffnet werden:\nDie Datei oder der Ordner existiert nicht."));
     EXPECT_EQ(MainForm->SpektrumEdit->text(), "behalten");
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 42);
     EXPECT_NE(MainForm->LastIoResult, 0);
@@ -232,6 +238,44 @@ TEST_F(FileCommandsTest, AFailedSaveIsReportedWithTheFileName) {
     EXPECT_TRUE(watcher.Texts[0].contains(DataFile("kein/ordner.csv")));
     EXPECT_TRUE(watcher.Texts[0].contains("konnte nicht"));
     EXPECT_NE(MainForm->LastIoResult, 0);
+}
+
+TEST_F(FileCommandsTest, InTheCLocaleTheSystemsReasonsAndTheOpenDialogAreGerman) {
+    ASSERT_EQ(QLocale::system().language(), QLocale::C) << "the suite runs with LC_ALL=C.UTF-8";
+    ModalWatcher watcher;
+    MainForm->LoadSpectrumFile(DataFile(""), true);
+    MainForm->SaveSpectrumFile(DataFile(std::string(300, 'x')));
+    const QString reasons = watcher.Texts.join('\n');
+    EXPECT_TRUE(reasons.contains("Ordner, nicht zu einer Datei")) << reasons.toStdString();
+    EXPECT_TRUE(reasons.contains("Der Name ist zu lang.")) << reasons.toStdString();
+    const struct {
+        int error;
+        const char* reason;
+    } others[] = {{EACCES, "Keine Berechtigung."},
+                  {EROFS, "Das Dateisystem ist schreibgeschützt."},
+                  {ENOSPC, "Auf dem Datenträger ist kein Platz mehr frei."},
+                  {EMFILE, "Zu viele offene Dateien."}};
+    for (const auto& other : others)
+        EXPECT_EQ(SystemReason(other.error).toStdString(), other.reason);
+
+    MainForm->SaveSpectrumFile(DataFile("a.csv"));
+    MainForm->OpenDialogInitialDir = DataFile("");
+    QStringList shown;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+        ListedOnceRead(dialog, {"a.csv"});
+        auto* details = dialog->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+        const QModelIndex file = details->model()->index(0, 0, details->rootIndex());
+        for (const int column : {1, 3})
+            shown << file.siblingAtColumn(column).data().toString();
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (button->isVisible()) shown << button->text();
+    });
+    MainForm->FileOpenClick();
+    const QDateTime saved = QFileInfo(DataFile("a.csv")).lastModified();
+    EXPECT_EQ(shown.mid(0, 2).join(" | ").toStdString(),
+              "1,3 kB | " + saved.toString("dd.MM.yy HH:mm").toStdString());
+    EXPECT_TRUE(shown.contains("&Öffnen")) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown.contains("Abbrechen")) << shown.join(" | ").toStdString();
 }
 
 TEST_F(FileCommandsTest, OverwritingIsAskedInsideTheDialogAndNoReturnsToIt) {
