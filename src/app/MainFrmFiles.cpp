@@ -40,13 +40,14 @@ QString TMainForm::TakeDialogFileName(const QString& chosen) {
 
 void TMainForm::FileCloseClick() {
     TSpectrumFileDialog* dialog = SaveDialog();
-    if (!dialog->Run(SaveDialogInitialDir)) return;
+    // The remembered folder stays as it is until a file is chosen.
+    if (!dialog->Run(TSpectrumFileDialog::FolderToOpen(SaveDialogInitialDir, StartDir))) return;
     SaveSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()));
 }
 
 void TMainForm::FileOpenClick() {
     TSpectrumFileDialog* dialog = OpenDialog();
-    if (dialog->Run(OpenDialogInitialDir))
+    if (dialog->Run(TSpectrumFileDialog::FolderToOpen(OpenDialogInitialDir, StartDir)))
         LoadSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()), true);
     DrawSpectrum();
 }

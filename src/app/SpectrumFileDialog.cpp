@@ -61,6 +61,11 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     return exec() == Accepted && !selectedFiles().isEmpty();
 }
 
+QString TSpectrumFileDialog::FolderToOpen(const QString& remembered, const QString& startFolder) {
+    const QFileInfo folder(remembered);
+    return folder.isDir() && folder.isReadable() && folder.isExecutable() ? remembered : startFolder;
+}
+
 void TSpectrumFileDialog::accept() {
     const QString typed = nameEdit_->text();
     if (typed.contains(QLatin1Char('*')) || typed.contains(QLatin1Char('?'))) {

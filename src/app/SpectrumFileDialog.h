@@ -17,6 +17,9 @@ public:
 
     // Runs the dialog modally in `folder`; true when the user chose a file.
     bool Run(const QString& folder);
+    // The folder a dialog opens in: `remembered`, or `startFolder` where this user may not look into
+    // it (another user's home, a stick no longer there).
+    static QString FolderToOpen(const QString& remembered, const QString& startFolder);
 
     void accept() override;
     void done(int result) override;

@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
+#include "app/SpectrumFileDialog.h"
 #include "files/SystemReason.h"
+#include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 #include "ui/LabeledEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
@@ -333,6 +337,38 @@ TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
     AnswerQuestion(QMessageBox::Ok, &refusal);
     MainForm->FileOpenClick();
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 7) << "the dialog stays open after the refusal";
+}
+
+TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFolderUntilAFileIsChosen) {
+    const auto stored = [&] {
+        return TIniFile("KX207.INI", settings.Path()).ReadString("Daten", "Datenverzeichnis", "");
+    };
+    // A folder the user sees but may not look into, like another user's home.
+    const QString otherHome = DataFile("fremd");
+    std::filesystem::create_directory(otherHome.toStdString());
+    Unprivileged::Give(data.Path());
+    std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::none);
+    Unprivileged::Run([&] {
+        EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(otherHome, "/start").toStdString(), "/start");
+        EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(DataFile(""), "/start").toStdString(), data.File(""));
+    });
+    std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::owner_all);
+    // For the superuser too, a folder no longer there (a stick taken out).
+    DestroyWindows();
+    TIniFile("KX207.INI", settings.Path()).WriteString("Daten", "Datenverzeichnis", data.File("fort"));
+    QStringList opened;
+    const auto look = [&](QFileDialog* dialog) { opened << dialog->directory().absolutePath(); };
+    for (const QString& chosen : {QString(), DataFile("probe")}) {
+        CreateWindows({settings.Path()});
+        AnswerFileDialog(QString(), look);
+        MainForm->FileOpenClick();
+        AnswerFileDialog(chosen, look);
+        MainForm->FileCloseClick();
+        DestroyWindows();
+        EXPECT_EQ(stored(), chosen.isEmpty() ? data.File("fort") : data.File("")) << opened.size();
+    }
+    CreateWindows({settings.Path()});
+    EXPECT_EQ(opened.join(' ').toStdString(), QStringList(4, QDir::currentPath()).join(' ').toStdString());
 }
 
 TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {
