@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
 
@@ -58,6 +60,7 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     // A file still selected from the last run would not preview when clicked again.
     if (auto* files = findChild<QAbstractItemView*>(QStringLiteral("listView")))
         files->selectionModel()->clear();
+    if (acceptMode() == AcceptOpen) PlaceBesideOwner();
     return exec() == Accepted && !selectedFiles().isEmpty();
 }
 
@@ -90,6 +93,23 @@ void TSpectrumFileDialog::done(int result) {
     // outlive the dialog over the main window and swallow the next click there.
     if (QCompleter* completer = nameEdit_->completer()) completer->popup()->hide();
     QFileDialog::done(result);
+}
+
+void TSpectrumFileDialog::PlaceBesideOwner() {
+    // The open dialog previews every file clicked in the main diagram, which it must not cover: to the
+    // right of the main window, else to its left; only where neither has room, centred over it.
+    const QWidget& owner = *parentWidget();
+    const QRect main = owner.frameGeometry();
+    const QRect screen = owner.screen()->availableGeometry();
+    // Framed by the window system as the main window is.
+    const QSize frame = size() + main.size() - owner.size();
+    int left = main.right() + 1;
+    if (left + frame.width() > screen.right() + 1) left = main.left() - frame.width();
+    if (left < screen.left()) {
+        setAttribute(Qt::WA_Moved, false);
+        return;
+    }
+    move(left, std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - frame.height())));
 }
 
 void TSpectrumFileDialog::ShowOnly(const QString& pattern) {

@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -216,6 +217,29 @@ TEST_F(FileCommandsTest, EachRunOfTheOpenDialogPreviewsAnyClickedFileAndLeavesNo
     EXPECT_TRUE(offered);
     EXPECT_EQ(MainForm->SpektrumEdit->text(), "andere");
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a popup left open takes the next click";
+}
+
+TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasRoom) {
+    const QRect screen = MainForm->screen()->availableGeometry();
+    const int mainWidth = MainForm->frameGeometry().width();
+    MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
+    QRect dialog;
+    const auto look = [&](QFileDialog* shown) { dialog = shown->frameGeometry(); };
+    // Room only on the right, only on the left, and on neither side.
+    for (const int mainLeft :
+         {screen.left() - 100, screen.right() + 101 - mainWidth, screen.center().x() - mainWidth / 2}) {
+        MainForm->move(mainLeft, screen.top() + 40);
+        const QRect main = MainForm->frameGeometry();
+        AnswerFileDialog(QString(), look);
+        MainForm->FileOpenClick();
+        if (mainLeft < screen.left()) {
+            EXPECT_EQ(dialog.topLeft(), main.topRight() + QPoint(1, 0));
+        } else if (main.right() > screen.right()) {
+            EXPECT_EQ(dialog.topRight(), main.topLeft() - QPoint(1, 0));
+        } else {
+            EXPECT_LE(std::abs(dialog.center().x() - main.center().x()), 2) << "centred over the main window";
+        }
+    }
 }
 
 TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyWhenChosen) {
