@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
 #include "app/SpectrumFileDialog.h"
-#include "files/SystemReason.h"
 #include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
@@ -10,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -24,7 +22,6 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -177,68 +174,51 @@ TEST_F(FileCommandsTest, PreviewLoadsEverySelectionAndCancelKeepsTheLastOne) {
 }
 
 TEST_F(FileCommandsTest, EachRunOfTheOpenDialogPreviewsAnyClickedFileAndLeavesNoPopupBehind) {
-    FillSpectrum(10);
     MainForm->SpektrumEdit->setText(QStringLiteral("Spitze"));
     MainForm->SaveSpectrumFile(DataFile("peak.csv"));
-    MainForm->SpektrumEdit->setText(QStringLiteral("andere"));
-    MainForm->SaveSpectrumFile(DataFile("plateau.csv"));
     MainForm->OpenDialogInitialDir = DataFile("");
-    QStringList previewed;
-    const auto clickPeak = [&](QFileDialog* dialog) {
-        auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
-        ListedOnceRead(dialog, {"peak.csv", "plateau.csv"});
-        const QModelIndex peak = list->model()->index(0, 0, list->rootIndex());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(peak).center());
-        previewed << MainForm->SpektrumEdit->text();
-    };
     for (int run = 0; run < 2; ++run) {
         MainForm->SpektrumEdit->setText(QStringLiteral("vorher"));
-        AnswerFileDialog(QString(), clickPeak);
+        AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+            auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            ListedOnceRead(dialog, {"peak.csv"});
+            const QRect peak = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, peak.center());
+        });
         MainForm->FileOpenClick();
+        EXPECT_EQ(MainForm->SpektrumEdit->text().toStdString(), "Spitze") << "previewed in run " << run;
     }
-    EXPECT_EQ(previewed.join(' ').toStdString(), "Spitze Spitze");
-
     // The whole name typed while the completer offers it, then taken with Enter.
-    MainForm->SpektrumEdit->setText(QStringLiteral("vorher"));
-    bool offered = false;
     AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
-        ListedOnceRead(dialog, {"peak.csv", "plateau.csv"});
-        dialog->activateWindow();
-        (void)QTest::qWaitForWindowActive(dialog);
-        auto* nameEdit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        nameEdit->setFocus();
-        nameEdit->selectAll();
-        for (const char key : std::string("plateau.csv"))
+        ListedOnceRead(dialog, {"peak.csv"});
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->selectAll();
+        for (const char key : std::string("peak.csv"))
             QTest::keyClick(dialog->windowHandle(), key);
-        offered = QTest::qWaitFor([&] { return QApplication::activePopupWidget() != nullptr; });
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget(); })) << "the name offered";
         QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
     });
     MainForm->FileOpenClick();
-    EXPECT_TRUE(offered);
-    EXPECT_EQ(MainForm->SpektrumEdit->text(), "andere");
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a popup left open takes the next click";
 }
 
 TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasRoom) {
     const QRect screen = MainForm->screen()->availableGeometry();
-    const int mainWidth = MainForm->frameGeometry().width();
+    const int width = MainForm->frameGeometry().width();
     MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
-    QRect dialog;
-    const auto look = [&](QFileDialog* shown) { dialog = shown->frameGeometry(); };
-    // Room only on the right, only on the left, and on neither side.
-    for (const int mainLeft :
-         {screen.left() - 100, screen.right() + 101 - mainWidth, screen.center().x() - mainWidth / 2}) {
-        MainForm->move(mainLeft, screen.top() + 40);
+    // Room only on the right of the main window, only on its left, on neither side.
+    for (const int side : {1, -1, 0}) {
+        MainForm->move(side > 0   ? screen.left() - 100
+                       : side < 0 ? screen.right() + 101 - width
+                                  : screen.center().x() - width / 2,
+                       screen.top() + 40);
         const QRect main = MainForm->frameGeometry();
-        AnswerFileDialog(QString(), look);
+        QRect dialog;
+        AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
         MainForm->FileOpenClick();
-        if (mainLeft < screen.left()) {
-            EXPECT_EQ(dialog.topLeft(), main.topRight() + QPoint(1, 0));
-        } else if (main.right() > screen.right()) {
-            EXPECT_EQ(dialog.topRight(), main.topLeft() - QPoint(1, 0));
-        } else {
-            EXPECT_LE(std::abs(dialog.center().x() - main.center().x()), 2) << "centred over the main window";
-        }
+        const int expected = side > 0   ? main.right() + 1
+                             : side < 0 ? main.left() - dialog.width()
+                                        : main.center().x() - dialog.width() / 2;
+        EXPECT_NEAR(dialog.left(), expected, side == 0 ? 2 : 0) << side;
     }
 }
 
@@ -273,18 +253,8 @@ TEST_F(FileCommandsTest, InTheCLocaleTheSystemsReasonsAndTheOpenDialogAreGerman)
     ModalWatcher watcher;
     MainForm->LoadSpectrumFile(DataFile(""), true);
     MainForm->SaveSpectrumFile(DataFile(std::string(300, 'x')));
-    const QString reasons = watcher.Texts.join('\n');
-    EXPECT_TRUE(reasons.contains("Ordner, nicht zu einer Datei")) << reasons.toStdString();
-    EXPECT_TRUE(reasons.contains("Der Name ist zu lang.")) << reasons.toStdString();
-    const struct {
-        int error;
-        const char* reason;
-    } others[] = {{EACCES, "Keine Berechtigung."},
-                  {EROFS, "Das Dateisystem ist schreibgeschützt."},
-                  {ENOSPC, "Auf dem Datenträger ist kein Platz mehr frei."},
-                  {EMFILE, "Zu viele offene Dateien."}};
-    for (const auto& other : others)
-        EXPECT_EQ(SystemReason(other.error).toStdString(), other.reason);
+    EXPECT_TRUE(watcher.Texts.join('\n').contains("Ordner, nicht zu einer Datei.")) << watcher.Texts.size();
+    EXPECT_TRUE(watcher.Texts.join('\n').contains("Der Name ist zu lang.")) << watcher.Texts.size();
 
     MainForm->SaveSpectrumFile(DataFile("a.csv"));
     MainForm->OpenDialogInitialDir = DataFile("");
@@ -293,17 +263,14 @@ TEST_F(FileCommandsTest, InTheCLocaleTheSystemsReasonsAndTheOpenDialogAreGerman)
         ListedOnceRead(dialog, {"a.csv"});
         auto* details = dialog->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
         const QModelIndex file = details->model()->index(0, 0, details->rootIndex());
-        for (const int column : {1, 3})
-            shown << file.siblingAtColumn(column).data().toString();
+        shown << file.siblingAtColumn(1).data().toString() << file.siblingAtColumn(3).data().toString();
         for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
             if (button->isVisible()) shown << button->text();
     });
     MainForm->FileOpenClick();
-    const QDateTime saved = QFileInfo(DataFile("a.csv")).lastModified();
-    EXPECT_EQ(shown.mid(0, 2).join(" | ").toStdString(),
-              "1,3 kB | " + saved.toString("dd.MM.yy HH:mm").toStdString());
-    EXPECT_TRUE(shown.contains("&Öffnen")) << shown.join(" | ").toStdString();
-    EXPECT_TRUE(shown.contains("Abbrechen")) << shown.join(" | ").toStdString();
+    const QString saved = QFileInfo(DataFile("a.csv")).lastModified().toString("dd.MM.yy HH:mm");
+    EXPECT_TRUE(shown.join(" | ").startsWith("1,3 kB | " + saved + " | ")) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown.contains("&Öffnen") && shown.contains("Abbrechen")) << shown.join(" | ").toStdString();
 }
 
 TEST_F(FileCommandsTest, OverwritingIsAskedInsideTheDialogAndNoReturnsToIt) {
@@ -363,10 +330,7 @@ TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 7) << "the dialog stays open after the refusal";
 }
 
-TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFolderUntilAFileIsChosen) {
-    const auto stored = [&] {
-        return TIniFile("KX207.INI", settings.Path()).ReadString("Daten", "Datenverzeichnis", "");
-    };
+TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFolderAndStaysStored) {
     // A folder the user sees but may not look into, like another user's home.
     const QString otherHome = DataFile("fremd");
     std::filesystem::create_directory(otherHome.toStdString());
@@ -377,22 +341,18 @@ TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFol
         EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(DataFile(""), "/start").toStdString(), data.File(""));
     });
     std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::owner_all);
-    // For the superuser too, a folder no longer there (a stick taken out).
+    // For the superuser too: a folder no longer there, such as a stick taken out.
     DestroyWindows();
     TIniFile("KX207.INI", settings.Path()).WriteString("Daten", "Datenverzeichnis", data.File("fort"));
-    QStringList opened;
-    const auto look = [&](QFileDialog* dialog) { opened << dialog->directory().absolutePath(); };
-    for (const QString& chosen : {QString(), DataFile("probe")}) {
-        CreateWindows({settings.Path()});
-        AnswerFileDialog(QString(), look);
-        MainForm->FileOpenClick();
-        AnswerFileDialog(chosen, look);
-        MainForm->FileCloseClick();
-        DestroyWindows();
-        EXPECT_EQ(stored(), chosen.isEmpty() ? data.File("fort") : data.File("")) << opened.size();
-    }
     CreateWindows({settings.Path()});
-    EXPECT_EQ(opened.join(' ').toStdString(), QStringList(4, QDir::currentPath()).join(' ').toStdString());
+    QString opened;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) { opened = dialog->directory().absolutePath(); });
+    MainForm->FileOpenClick();
+    EXPECT_EQ(opened, QDir::currentPath());
+    DestroyWindows();
+    EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadString("Daten", "Datenverzeichnis", ""),
+              data.File("fort"));
+    CreateWindows({settings.Path()});
 }
 
 TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {
