@@ -4,21 +4,13 @@
 
 #include "app/SpectrumFileDialog.h"
 #include "files/CsvSpectrumFile.h"
+#include "files/SystemReason.h"
 #include "ui/Application.h"
 #include "ui/LabeledEdit.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
-#include <cstring>
 #include <system_error>
-
-namespace {
-
-QString SystemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-} // namespace
 
 TSpectrumFileDialog* TMainForm::OpenDialog() {
     if (!openDialog_) {
@@ -48,13 +40,14 @@ QString TMainForm::TakeDialogFileName(const QString& chosen) {
 
 void TMainForm::FileCloseClick() {
     TSpectrumFileDialog* dialog = SaveDialog();
-    if (!dialog->Run(SaveDialogInitialDir)) return;
+    // The remembered folder stays as it is until a file is chosen.
+    if (!dialog->Run(TSpectrumFileDialog::FolderToOpen(SaveDialogInitialDir, StartDir))) return;
     SaveSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()));
 }
 
 void TMainForm::FileOpenClick() {
     TSpectrumFileDialog* dialog = OpenDialog();
-    if (dialog->Run(OpenDialogInitialDir))
+    if (dialog->Run(TSpectrumFileDialog::FolderToOpen(OpenDialogInitialDir, StartDir)))
         LoadSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()), true);
     DrawSpectrum();
 }

@@ -1,13 +1,41 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/SpectrumFileDialog.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileSystemModel>
+#include <QIdentityProxyModel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
 
 namespace {
+
 const QString AllSpectra = QStringLiteral("*.csv");
-}
+
+// The file list with sizes and dates written as the program's language writes them. The toolkit's
+// own list writes them as the system's language does, even in a German program.
+class TFileDetails : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = static_cast<const QFileSystemModel*>(sourceModel());
+        const QModelIndex file = mapToSource(index);
+        if (role == Qt::DisplayRole && index.column() == SizeColumn && !files->isDir(file))
+            return QLocale().formattedDataSize(files->size(file), 1, QLocale::DataSizeTraditionalFormat);
+        if (role == Qt::DisplayRole && index.column() == DateColumn)
+            return QLocale().toString(files->lastModified(file), QLocale::ShortFormat);
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    static constexpr int SizeColumn = 1;
+    static constexpr int DateColumn = 3;
+};
+
+} // namespace
 
 TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter,
                                          AcceptMode mode)
@@ -18,6 +46,7 @@ TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, 
     setFileMode(AnyFile);
     setNameFilter(filter);
     if (mode == AcceptSave) setDefaultSuffix(QStringLiteral("csv"));
+    setProxyModel(new TFileDetails(this));
     nameEdit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     setSidebarUrls({});
     if (auto* places = findChild<QWidget*>(QStringLiteral("sidebar"))) places->hide();
@@ -28,7 +57,16 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     // A pattern typed in the last run ends with it, as the chosen filter comes back.
     selectNameFilter(selectedNameFilter());
     nameEdit_->setText(AllSpectra);
+    // A file still selected from the last run would not preview when clicked again.
+    if (auto* files = findChild<QAbstractItemView*>(QStringLiteral("listView")))
+        files->selectionModel()->clear();
+    if (acceptMode() == AcceptOpen) PlaceBesideOwner();
     return exec() == Accepted && !selectedFiles().isEmpty();
+}
+
+QString TSpectrumFileDialog::FolderToOpen(const QString& remembered, const QString& startFolder) {
+    const QFileInfo folder(remembered);
+    return folder.isDir() && folder.isReadable() && folder.isExecutable() ? remembered : startFolder;
 }
 
 void TSpectrumFileDialog::accept() {
@@ -48,6 +86,30 @@ void TSpectrumFileDialog::accept() {
         }
     }
     QFileDialog::accept();
+}
+
+void TSpectrumFileDialog::done(int result) {
+    // The name field's completer may still be offering names when Enter takes one; its popup would
+    // outlive the dialog over the main window and swallow the next click there.
+    if (QCompleter* completer = nameEdit_->completer()) completer->popup()->hide();
+    QFileDialog::done(result);
+}
+
+void TSpectrumFileDialog::PlaceBesideOwner() {
+    // The open dialog previews every file clicked in the main diagram, which it must not cover: to the
+    // right of the main window, else to its left; only where neither has room, centred over it.
+    const QWidget& owner = *parentWidget();
+    const QRect main = owner.frameGeometry();
+    const QRect screen = owner.screen()->availableGeometry();
+    // Framed by the window system as the main window is.
+    const QSize frame = size() + main.size() - owner.size();
+    int left = main.right() + 1;
+    if (left + frame.width() > screen.right() + 1) left = main.left() - frame.width();
+    if (left < screen.left()) {
+        setAttribute(Qt::WA_Moved, false);
+        return;
+    }
+    move(left, std::max(screen.top(), std::min(main.top(), screen.bottom() + 1 - frame.height())));
 }
 
 void TSpectrumFileDialog::ShowOnly(const QString& pattern) {

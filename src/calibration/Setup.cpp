@@ -125,6 +125,13 @@ void TSetupForm::reject() {
     TApplication::RunGuarded([this] { Cancel_ButtonClick(); });
 }
 
+void TSetupForm::showEvent(QShowEvent* event) {
+    TForm<QDialog>::showEvent(event);
+    // The toolkit centres a dialog at every showing until it counts as placed. Placed where the system
+    // put it the first time, it then stays wherever the user leaves it for the rest of the run.
+    setAttribute(Qt::WA_Moved);
+}
+
 void TSetupForm::closeEvent(QCloseEvent* event) {
     // The close box does exactly what "Abbruch" does.
     event->ignore();

@@ -53,6 +53,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     MainWindowLink& mainWindow_;

@@ -16,10 +16,12 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setStyle(new TDesignStyle);
     setFont(ControlFont());
     setQuitOnLastWindowClosed(false);
-    // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
-    // system's language.
-    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    // The program speaks German, so the toolkit's own dialogs, buttons and numbers do too, whatever
+    // the system's language.
+    const QLocale german(QLocale::German, QLocale::Germany);
+    QLocale::setDefault(german);
+    if (translator_.load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&translator_);
     // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
     // colours in a settings file of its own in the user's home. The program keeps nothing but

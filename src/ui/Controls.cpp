@@ -5,9 +5,11 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWheelEvent>
 #include <QWidget>
 
 QLabel* NewLabel(QWidget* parent, QPoint at, const QString& caption) {
@@ -62,8 +64,22 @@ void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, i
 }
 
 void TSpinEdit::stepBy(int steps) {
-    // The toolkit would take Page Up and Page Down, and the wheel with a modifier held, for ten steps.
+    // The toolkit would take an arrow with Ctrl held for ten steps.
     QSpinBox::stepBy(steps > 0 ? 1 : steps < 0 ? -1 : 0);
+}
+
+void TSpinEdit::keyPressEvent(QKeyEvent* event) {
+    // A page key meant for the window around must not move a calibration value unnoticed.
+    if (event->key() == Qt::Key_PageUp || event->key() == Qt::Key_PageDown) {
+        event->ignore();
+        return;
+    }
+    QSpinBox::keyPressEvent(event);
+}
+
+void TSpinEdit::wheelEvent(QWheelEvent* event) {
+    // Scrolling past the control is no choice of a value.
+    event->ignore();
 }
 
 TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,

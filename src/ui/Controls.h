@@ -32,12 +32,16 @@ QLineEdit* NewReadOnlyEdit(QWidget* parent, const QRect& place);
 // Gives `window` its caption, a fixed client size and a frame with only the system menu and the
 // close button.
 void MakeFixedWindow(QWidget& window, const QString& caption, int clientWidth, int clientHeight);
-// A spin edit: nothing can be typed into it, and its arrows, the arrow keys, Page Up and Page Down
-// and the mouse wheel all change its value by exactly one step at a time.
+// A spin edit: nothing can be typed into it, and only its arrows and the arrow keys change its value,
+// by exactly one step at a time; Page Up, Page Down and the mouse wheel leave it alone.
 class TSpinEdit : public QSpinBox {
 public:
     using QSpinBox::QSpinBox;
     void stepBy(int steps) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 };
 // A spin edit at `place` with its range, step, value and hint.
 TSpinEdit* NewSpinEdit(QWidget* parent, const QRect& place, int minimum, int maximum, int step, int value,

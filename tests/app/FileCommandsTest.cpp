@@ -1,16 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Program.h"
+#include "app/SpectrumFileDialog.h"
+#include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "support/Unprivileged.h"
 #include "ui/LabeledEdit.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QLocale>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -166,6 +173,55 @@ TEST_F(FileCommandsTest, PreviewLoadsEverySelectionAndCancelKeepsTheLastOne) {
     EXPECT_EQ(MainForm->Spectrum.Readings[5], 15);
 }
 
+TEST_F(FileCommandsTest, EachRunOfTheOpenDialogPreviewsAnyClickedFileAndLeavesNoPopupBehind) {
+    MainForm->SpektrumEdit->setText(QStringLiteral("Spitze"));
+    MainForm->SaveSpectrumFile(DataFile("peak.csv"));
+    MainForm->OpenDialogInitialDir = DataFile("");
+    for (int run = 0; run < 2; ++run) {
+        MainForm->SpektrumEdit->setText(QStringLiteral("vorher"));
+        AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+            auto* list = dialog->findChild<QListView*>(QStringLiteral("listView"));
+            ListedOnceRead(dialog, {"peak.csv"});
+            const QRect peak = list->visualRect(list->model()->index(0, 0, list->rootIndex()));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, peak.center());
+        });
+        MainForm->FileOpenClick();
+        EXPECT_EQ(MainForm->SpektrumEdit->text().toStdString(), "Spitze") << "previewed in run " << run;
+    }
+    // The whole name typed while the completer offers it, then taken with Enter.
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+        ListedOnceRead(dialog, {"peak.csv"});
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->selectAll();
+        for (const char key : std::string("peak.csv"))
+            QTest::keyClick(dialog->windowHandle(), key);
+        EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget(); })) << "the name offered";
+        QTest::keyClick(dialog->windowHandle(), Qt::Key_Return);
+    });
+    MainForm->FileOpenClick();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << "a popup left open takes the next click";
+}
+
+TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasRoom) {
+    const QRect screen = MainForm->screen()->availableGeometry();
+    const int width = MainForm->frameGeometry().width();
+    MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
+    // Room only on the right of the main window, only on its left, on neither side.
+    for (const int side : {1, -1, 0}) {
+        MainForm->move(side > 0   ? screen.left() - 100
+                       : side < 0 ? screen.right() + 101 - width
+                                  : screen.center().x() - width / 2,
+                       screen.top() + 40);
+        const QRect main = MainForm->frameGeometry();
+        QRect dialog;
+        AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
+        MainForm->FileOpenClick();
+        const int expected = side > 0   ? main.right() + 1
+                             : side < 0 ? main.left() - dialog.width()
+                                        : main.center().x() - dialog.width() / 2;
+        EXPECT_NEAR(dialog.left(), expected, side == 0 ? 2 : 0) << side;
+    }
+}
+
 TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyWhenChosen) {
     FillSpectrum(42);
     MainForm->SpektrumEdit->setText(QStringLiteral("behalten"));
@@ -176,7 +232,8 @@ TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyW
     MainForm->LoadSpectrumFile(DataFile("fehlt.csv"), true);
     ASSERT_EQ(watcher.Texts.size(), 1);
     EXPECT_TRUE(watcher.Texts[0].contains(DataFile("fehlt.csv")));
-    EXPECT_TRUE(watcher.Texts[0].contains("konnte nicht geöffnet werden"));
+    EXPECT_TRUE(watcher.Texts[0].contains(
+        "konnte nicht geöffnet werden:\nDie Datei oder der Ordner existiert nicht."));
     EXPECT_EQ(MainForm->SpektrumEdit->text(), "behalten");
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 42);
     EXPECT_NE(MainForm->LastIoResult, 0);
@@ -189,6 +246,31 @@ TEST_F(FileCommandsTest, AFailedSaveIsReportedWithTheFileName) {
     EXPECT_TRUE(watcher.Texts[0].contains(DataFile("kein/ordner.csv")));
     EXPECT_TRUE(watcher.Texts[0].contains("konnte nicht"));
     EXPECT_NE(MainForm->LastIoResult, 0);
+}
+
+TEST_F(FileCommandsTest, InTheCLocaleTheSystemsReasonsAndTheOpenDialogAreGerman) {
+    ASSERT_EQ(QLocale::system().language(), QLocale::C) << "the suite runs with LC_ALL=C.UTF-8";
+    ModalWatcher watcher;
+    MainForm->LoadSpectrumFile(DataFile(""), true);
+    MainForm->SaveSpectrumFile(DataFile(std::string(300, 'x')));
+    EXPECT_TRUE(watcher.Texts.join('\n').contains("Ordner, nicht zu einer Datei.")) << watcher.Texts.size();
+    EXPECT_TRUE(watcher.Texts.join('\n').contains("Der Name ist zu lang.")) << watcher.Texts.size();
+
+    MainForm->SaveSpectrumFile(DataFile("a.csv"));
+    MainForm->OpenDialogInitialDir = DataFile("");
+    QStringList shown;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+        ListedOnceRead(dialog, {"a.csv"});
+        auto* details = dialog->findChild<QAbstractItemView*>(QStringLiteral("treeView"));
+        const QModelIndex file = details->model()->index(0, 0, details->rootIndex());
+        shown << file.siblingAtColumn(1).data().toString() << file.siblingAtColumn(3).data().toString();
+        for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+            if (button->isVisible()) shown << button->text();
+    });
+    MainForm->FileOpenClick();
+    const QString saved = QFileInfo(DataFile("a.csv")).lastModified().toString("dd.MM.yy HH:mm");
+    EXPECT_TRUE(shown.join(" | ").startsWith("1,3 kB | " + saved + " | ")) << shown.join(" | ").toStdString();
+    EXPECT_TRUE(shown.contains("&Öffnen") && shown.contains("Abbrechen")) << shown.join(" | ").toStdString();
 }
 
 TEST_F(FileCommandsTest, OverwritingIsAskedInsideTheDialogAndNoReturnsToIt) {
@@ -246,6 +328,31 @@ TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
     AnswerQuestion(QMessageBox::Ok, &refusal);
     MainForm->FileOpenClick();
     EXPECT_EQ(MainForm->Spectrum.Readings[0], 7) << "the dialog stays open after the refusal";
+}
+
+TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFolderAndStaysStored) {
+    // A folder the user sees but may not look into, like another user's home.
+    const QString otherHome = DataFile("fremd");
+    std::filesystem::create_directory(otherHome.toStdString());
+    Unprivileged::Give(data.Path());
+    std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::none);
+    Unprivileged::Run([&] {
+        EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(otherHome, "/start").toStdString(), "/start");
+        EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(DataFile(""), "/start").toStdString(), data.File(""));
+    });
+    std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::owner_all);
+    // For the superuser too: a folder no longer there, such as a stick taken out.
+    DestroyWindows();
+    TIniFile("KX207.INI", settings.Path()).WriteString("Daten", "Datenverzeichnis", data.File("fort"));
+    CreateWindows({settings.Path()});
+    QString opened;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) { opened = dialog->directory().absolutePath(); });
+    MainForm->FileOpenClick();
+    EXPECT_EQ(opened, QDir::currentPath());
+    DestroyWindows();
+    EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadString("Daten", "Datenverzeichnis", ""),
+              data.File("fort"));
+    CreateWindows({settings.Path()});
 }
 
 TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {

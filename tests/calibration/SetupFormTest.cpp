@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -129,6 +131,17 @@ TEST_F(SetupFormTest, ThePointerOverTheMainDiagramLeavesTheDialogActive) {
         << "without the dialog the main window takes the focus";
 }
 
+TEST_F(SetupFormTest, ReopensWhereTheUserLeftIt) {
+    MainForm->Einstellungen->trigger();
+    const QPoint left = SetupForm->pos() + QPoint(-37, 23);
+    // Moved by the user through the window system, not by the program.
+    SetupForm->windowHandle()->setFramePosition(left);
+    QTRY_COMPARE(SetupForm->pos(), left);
+    SetupForm->Cancel_Button->click();
+    MainForm->Einstellungen->trigger();
+    EXPECT_EQ(SetupForm->pos(), left);
+}
+
 TEST_F(SetupFormTest, ARangeOutsideTheEditsIsClampedAndCancelRestoresItExactly) {
     // A loaded file may bring a first wavelength below anything the dialog offers.
     MainForm->SetCalibration(250, 565);
@@ -172,7 +185,7 @@ TEST_F(SetupFormTest, ControlsShowTheirCaptionsHintsStatesAndLimits) {
     }
 }
 
-TEST_F(SetupFormTest, EveryKeyStepsASpinEditOneStepOnly) {
+TEST_F(SetupFormTest, OnlyTheSpinArrowsAndArrowKeysStepASpinEditAndOnlyOnce) {
     Open();
     MainForm->Autoscale_CheckBox->setChecked(false);
     MainForm->Skalierung_SpinEdit->setValue(2);
@@ -183,14 +196,33 @@ TEST_F(SetupFormTest, EveryKeyStepsASpinEditOneStepOnly) {
                  {SetupForm->Bereich_Edit, 315, 316},
                  {SetupForm->OffsetEdit, 0, 5},
                  {MainForm->Skalierung_SpinEdit, 2, 3}};
-    for (const auto& e : edits)
-        for (const Qt::Key up : {Qt::Key_Up, Qt::Key_PageUp}) {
-            QTest::keyClick(e.edit, up);
-            EXPECT_EQ(e.edit->value(), e.up) << e.edit->toolTip().toStdString() << " key " << up;
-            QTest::keyClick(e.edit, up == Qt::Key_Up ? Qt::Key_Down : Qt::Key_PageDown);
-            EXPECT_EQ(e.edit->value(), e.from) << e.edit->toolTip().toStdString() << " key " << up;
-        }
-    QTest::keyClick(SetupForm->Lambda_min_Edit, Qt::Key_PageUp);
+    for (const auto& e : edits) {
+        const auto wheel = [&](int delta, Qt::KeyboardModifiers modifiers) {
+            QWheelEvent event({5, 5}, e.edit->mapToGlobal(QPointF(5, 5)), {}, {0, delta}, Qt::NoButton,
+                              modifiers, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(e.edit, &event);
+        };
+        // The arrows sit one above the other at the right end.
+        const auto click = [&](int row) {
+            QTest::mouseClick(e.edit, Qt::LeftButton, {}, {e.edit->width() - 5, row});
+        };
+        const std::string name = e.edit->toolTip().toStdString();
+        QTest::keyClick(e.edit, Qt::Key_PageUp);
+        wheel(120, Qt::NoModifier);
+        wheel(120, Qt::ControlModifier);
+        EXPECT_EQ(e.edit->value(), e.from) << name << ": Page Up and the wheel";
+        QTest::keyClick(e.edit, Qt::Key_Up, Qt::ControlModifier);
+        EXPECT_EQ(e.edit->value(), e.up) << name << ": Ctrl+Up";
+        QTest::keyClick(e.edit, Qt::Key_PageDown);
+        wheel(-120, Qt::ShiftModifier);
+        click(e.edit->height() - 5);
+        EXPECT_EQ(e.edit->value(), e.from) << name << ": Page Down, the wheel, the down arrow";
+        click(5);
+        EXPECT_EQ(e.edit->value(), e.up) << name << ": the up arrow";
+        QTest::keyClick(e.edit, Qt::Key_Down);
+        EXPECT_EQ(e.edit->value(), e.from) << name << ": Down";
+    }
+    QTest::keyClick(SetupForm->Lambda_min_Edit, Qt::Key_Up);
     ExpectAxis(361, 676);
 }
 
