@@ -8,6 +8,8 @@
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 
+#include <QDir>
+
 void CreateWindows(const MainFormContext& context) {
     new TMainForm(context);
     MainForm->show();
@@ -17,18 +19,47 @@ void CreateWindows(const MainFormContext& context) {
     new TBigForm(*MainForm);
 }
 
+namespace {
+
+// Runs the destruction handlers as the program ends. A settings file that refuses one window's keys
+// refuses every later window's too, and the start has already said why: the first refusal is shown once,
+// naming the file's place; the later ones only skip the rest of their handlers.
+class DestructionHandlers {
+public:
+    template <class Window> void Run(TForm<Window>& window) {
+        TApplication::RunGuarded([&] {
+            try {
+                window.FormDestroy();
+            } catch (const EIniFileException&) {
+                if (settingsRefused_) return;
+                settingsRefused_ = true;
+                const QString path =
+                    QDir::toNativeSeparators(QString::fromStdString(MainForm->IniFile->Path()));
+                TApplication::ShowException(
+                    ("In " + path.toStdString() + " kann nicht geschrieben werden").c_str());
+            }
+        });
+    }
+
+private:
+    bool settingsRefused_ = false;
+};
+
+} // namespace
+
 void DestroyWindows() {
-    BigForm->RunFormDestroy();
+    DestructionHandlers handlers;
+    handlers.Run(*BigForm);
     delete BigForm;
     BigForm = nullptr;
-    SpektralForm->RunFormDestroy();
+    handlers.Run(*SpektralForm);
     delete SpektralForm;
     SpektralForm = nullptr;
     delete AboutForm;
     AboutForm = nullptr;
     delete SetupForm;
     SetupForm = nullptr;
-    MainForm->RunFormDestroy();
+    handlers.Run(*MainForm);
     delete MainForm;
     MainForm = nullptr;
 }

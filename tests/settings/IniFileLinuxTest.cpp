@@ -143,10 +143,10 @@ TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
             says(problem(wrongGroup),
                  "Der Ordner " + wrongGroup + " ist für die Gruppe dialout nicht beschreibbar.");
             says(problem(wrongGroup),
-                 "sudo chgrp dialout " + wrongGroup + " && sudo chmod 2775 " + wrongGroup);
+                 "su - -c 'chgrp dialout " + wrongGroup + " && chmod 2775 " + wrongGroup + "'");
             says(problem(own), "Die Einstellungen können nicht in " + own + "/KX207.INI gespeichert werden.");
             says(problem(own), "Die Datei ist für die Gruppe dialout nicht beschreibbar.");
-            says(problem(missing), "sudo install -d -m 2775 -g dialout " + missing);
+            says(problem(missing), "su - -c 'install -d -m 2775 -g dialout " + missing + "'");
         },
         true);
     if (!Unprivileged::CanRun(false)) return;
@@ -155,7 +155,7 @@ TEST_F(IniFileTest, TheStartCheckSaysWhyAnOrdinaryUserCannotWriteAndWhatHelps) {
         for (const std::string& settingsFolder : {installed, folder.File("neu")}) {
             says(problem(settingsFolder), "Der Benutzer " + user + " gehört nicht zur Gruppe dialout.");
             says(problem(settingsFolder),
-                 "sudo adduser " + user + " dialout\nDanach ab- und wieder anmelden.");
+                 "su - -c 'adduser " + user + " dialout'\nDanach ab- und wieder anmelden.");
         }
     });
 }
