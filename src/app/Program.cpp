@@ -9,6 +9,9 @@
 #include "ui/Artwork.h"
 
 #include <QDir>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
 
 void CreateWindows(const MainFormContext& context) {
     new TMainForm(context);
@@ -64,8 +67,50 @@ void DestroyWindows() {
     MainForm = nullptr;
 }
 
+namespace {
+
+// What the toolkit says while the application object is made is held back: without a display it ends
+// in an abort whose advice ("Reinstalling the application may fix this problem") misleads. The program
+// then says in one line what is missing and ends; otherwise the held-back messages go out as usual.
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+std::vector<HeldMessage> HeldMessages;
+QtMessageHandler ToolkitMessageHandler = nullptr;
+
+void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtFatalMsg) {
+        HeldMessages.push_back({type, context.category, text});
+        return;
+    }
+    const char* display = std::getenv("DISPLAY");
+    const std::string where =
+        display && *display ? std::string("DISPLAY=") + display : std::string("DISPLAY ist nicht gesetzt");
+    std::fprintf(stderr, "kx207: Keine grafische Oberfläche erreichbar (%s).\n", where.c_str());
+    std::_Exit(1);
+}
+
+void HoldToolkitMessages() {
+    ToolkitMessageHandler = qInstallMessageHandler(HoldMessage);
+}
+
+void ReleaseToolkitMessages() {
+    qInstallMessageHandler(ToolkitMessageHandler);
+    for (const HeldMessage& message : HeldMessages)
+        ToolkitMessageHandler(message.type,
+                              QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
+                              message.text);
+    HeldMessages.clear();
+}
+
+} // namespace
+
 int RunProgram(int& argc, char** argv, const MainFormContext& context) {
+    HoldToolkitMessages();
     TApplication application(argc, argv);
+    ReleaseToolkitMessages();
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
     CreateWindows(context);
     const int result = TApplication::exec();
