@@ -11,6 +11,7 @@
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 void CreateWindows(const MainFormContext& context) {
@@ -78,10 +79,13 @@ struct HeldMessage {
     QString text;
 };
 std::vector<HeldMessage> HeldMessages;
+// The toolkit's own threads (the X connection's reader) may speak while the main thread does.
+std::mutex HeldMessagesLock;
 QtMessageHandler ToolkitMessageHandler = nullptr;
 
 void HoldMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type != QtFatalMsg) {
+        const std::lock_guard<std::mutex> lock(HeldMessagesLock);
         HeldMessages.push_back({type, context.category, text});
         return;
     }
@@ -98,6 +102,7 @@ void HoldToolkitMessages() {
 
 void ReleaseToolkitMessages() {
     qInstallMessageHandler(ToolkitMessageHandler);
+    const std::lock_guard<std::mutex> lock(HeldMessagesLock);
     for (const HeldMessage& message : HeldMessages)
         ToolkitMessageHandler(message.type,
                               QMessageLogContext(nullptr, 0, nullptr, message.category.constData()),
