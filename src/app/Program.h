@@ -8,7 +8,8 @@
 void CreateWindows(const MainFormContext& context = {});
 
 // Destroys the windows in reverse order of creation, each after its destruction handler has run;
-// an error in a handler is shown and skips the rest of that handler only.
+// an error in a handler is shown and skips the rest of that handler only. Settings that can't be
+// written are said once, naming the settings file.
 void DestroyWindows();
 
 // The program's run from start to end: the application object with the window icon, the five windows,

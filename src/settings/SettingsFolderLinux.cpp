@@ -65,6 +65,13 @@ std::string UserName() {
     return entry ? entry->pw_name : std::to_string(geteuid());
 }
 
+// A command for root as a user types it on a plain Debian, where root has a password and no sudo is set
+// up. The login shell ("-") brings root's search path: adduser lies in /usr/sbin, which "su -c" alone
+// would leave out of the user's.
+std::string AsRoot(const std::string& command) {
+    return "su - -c '" + command + "'";
+}
+
 } // namespace
 
 std::string SystemFolderName(const std::string& folder) {
@@ -115,13 +122,13 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
         if (MayWrite(path, W_OK)) return {};
         joining = GroupWouldWrite(info);
         reason = "Die Datei ist für die Gruppe " + InstrumentGroupName + " nicht beschreibbar.";
-        remedy = "sudo chgrp " + InstrumentGroupName + " " + path + " && sudo chmod 664 " + path;
+        remedy = AsRoot("chgrp " + InstrumentGroupName + " " + path + " && chmod 664 " + path);
     } else if (IsFolder(folder, info)) {
         if (MayWrite(folder, W_OK | X_OK)) return {};
         joining = GroupWouldWrite(info);
         reason =
             "Der Ordner " + folder + " ist für die Gruppe " + InstrumentGroupName + " nicht beschreibbar.";
-        remedy = "sudo chgrp " + InstrumentGroupName + " " + folder + " && sudo chmod 2775 " + folder;
+        remedy = AsRoot("chgrp " + InstrumentGroupName + " " + folder + " && chmod 2775 " + folder);
     } else {
         const std::string parent = ParentOf(folder);
         if (IsFolder(parent, info) && MayWrite(parent, W_OK | X_OK)) {
@@ -130,12 +137,12 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
             joining = true;
         }
         reason = "Der Ordner " + folder + " fehlt und kann nicht angelegt werden.";
-        remedy = "sudo install -d -m 2775 -g " + InstrumentGroupName + " " + folder;
+        remedy = AsRoot("install -d -m 2775 -g " + InstrumentGroupName + " " + folder);
     }
     if (joining) {
         reason = "Der Benutzer " + UserName() + " gehört nicht zur Gruppe " + InstrumentGroupName + ".";
         remedy =
-            "sudo adduser " + UserName() + " " + InstrumentGroupName + "\nDanach ab- und wieder anmelden.";
+            AsRoot("adduser " + UserName() + " " + InstrumentGroupName) + "\nDanach ab- und wieder anmelden.";
     }
     return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason +
            "\n\nAbhilfe im Terminal:\n" + remedy;

@@ -7,8 +7,8 @@
 #include <QHideEvent>
 
 // The base of the program's windows: routes the window's activation to FormActivate and a hide by the
-// program to FormHide, and runs FormCreate and FormDestroy when told; every handler runs guarded, so
-// an error it raises is reported and the window goes on.
+// program to FormHide, and runs FormCreate when told (the program's end runs FormDestroy); every
+// handler runs guarded, so an error it raises is reported and the window goes on.
 template <class Window> class TForm : public Window {
 public:
     using Window::Window;
@@ -21,10 +21,6 @@ public:
     // Runs FormCreate; the window's constructor calls this last, when every control exists.
     void RunFormCreate() {
         TApplication::RunGuarded([this] { FormCreate(); });
-    }
-    // Runs FormDestroy; called before the window is deleted, while the program's state still exists.
-    void RunFormDestroy() {
-        TApplication::RunGuarded([this] { FormDestroy(); });
     }
 
 protected:

@@ -6,10 +6,15 @@
 #include <sstream>
 
 TempFolder::~TempFolder() {
+    // A test may have closed folders inside (mode 0555); only the superuser could empty them as they are,
+    // but their owner may open them again. Each is opened before the walk enters it.
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ignored);
-    std::filesystem::remove_all(path_, ignored);
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    for (fs::recursive_directory_iterator entry(path_, ignored), end; entry != end; entry.increment(ignored))
+        if (entry->symlink_status(ignored).type() == fs::file_type::directory)
+            fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
 }
 
 std::string TempFolder::Read(const std::string& path) {
