@@ -3,6 +3,7 @@
 
 #include "spectrum/DesignFontFamilies.h"
 
+#include <QFontDatabase>
 #include <algorithm>
 
 namespace {
@@ -19,11 +20,23 @@ QFont FontOf(const QStringList& families) {
     return font;
 }
 
+// The design font joins no letters: its "T" and "M" would otherwise become one trademark sign.
+QFont DesignFont() {
+    QFont font = FontOf(DesignFamilies());
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
 } // namespace
 
-QFont ControlFont() {
-    QFont font = FontOf(DesignFamilies());
-    font.setPointSize(8);
+QFont ControlFont(qreal scale) {
+    if (qFuzzyCompare(scale, 1) || QFontDatabase::isSmoothlyScalable(DesignFamilies().first())) {
+        QFont font = DesignFont();
+        font.setPointSize(8);
+        return font;
+    }
+    QFont font = FontOf(LargeFamilies());
+    font.setPointSize(9);
     return font;
 }
 
@@ -35,8 +48,8 @@ QFont BoldControlFont() {
 }
 
 QFont CanvasFont(int points) {
-    QFont font = FontOf(points == 8 ? DesignFamilies() : LargeFamilies());
+    QFont font = points == 8 ? DesignFont() : FontOf(LargeFamilies());
     font.setPixelSize(std::max(1, PixelSizeForPoints(points)));
-    font.setStyleStrategy(QFont::NoAntialias);
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoAntialias));
     return font;
 }

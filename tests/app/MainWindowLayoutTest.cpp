@@ -25,6 +25,7 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -159,6 +160,23 @@ TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
             EXPECT_LE(needed.width(), control->width())
                 << window->windowTitle().toStdString() << ": " << CaptionOf(*control).toStdString();
         }
+}
+
+// Run at every scale a desktop sets (tests/app/CMakeLists.txt): the caption is drawn at the screen's
+// resolution with letters as tall as at 100 %, not the design font's small bitmaps spread apart.
+TEST_F(MainWindowLayoutTest, EveryCaptionKeepsTheDesignFontsLetterHeight) {
+    const QImage shot = MainForm->Min_CheckBox->grab().toImage();
+    const qreal scale = shot.devicePixelRatio();
+    int top = shot.height(), bottom = -1;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = int(20 * scale); x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 128) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const qreal height = (bottom - top + 1) / scale;
+    EXPECT_GE(height, 8) << "ink of \"Minimum markieren\" at scale " << scale;
+    EXPECT_LE(height, 10) << "ink of \"Minimum markieren\" at scale " << scale;
 }
 
 TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel rules of the canvas: which pixels lines, fills and texts paint, in which colour.
 #include "spectrum/Canvas.h"
+#include "spectrum/DesignFonts.h"
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <climits>
+#include <functional>
 #include <set>
 #include <utility>
 
@@ -127,6 +130,23 @@ TEST(CanvasText, CellIsOpaqueAndGrowsWithTheFont) {
     canvas.SetFontSize(12);
     EXPECT_GT(canvas.TextExtent(text).height(), cell.height());
     EXPECT_GT(canvas.TextExtent(text).width(), cell.width());
+}
+
+// The design font's own ligatures would draw "HTML:" as "H™L:", in the diagrams and in the captions.
+TEST(CanvasText, DesignFontJoinsNoLetters) {
+    QImage image = NewCanvasImage(10, 10);
+    TCanvas canvas(image);
+    const QFontMetrics controls(ControlFont(1));
+    const std::function<int(const QString&)> widths[] = {
+        [&](const QString& text) { return canvas.TextExtent(text).width(); },
+        [&](const QString& text) { return controls.horizontalAdvance(text); }};
+    const QString text = QStringLiteral("HTML:");
+    for (const auto& width : widths) {
+        int letters = 0;
+        for (QChar letter : text)
+            letters += width(letter);
+        EXPECT_EQ(width(text), letters);
+    }
 }
 
 } // namespace
