@@ -14,11 +14,19 @@ TImageView::TImageView(QWidget* parent, const QRect& place)
 }
 
 void TImageView::SetFixedPicture(const QPixmap& pixmap) {
-    picture_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    // Made at the screen's resolution, so that a scaled screen shows it as sharp as any other.
+    const qreal scale = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * scale).toSize();
+    picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     picture_.fill(Qt::transparent);
-    const QPixmap scaled = pixmap.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&picture_);
-    painter.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);
+    QPixmap scaled = pixmap.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(1);
+    {
+        QPainter painter(&picture_);
+        painter.drawPixmap((pixels.width() - scaled.width()) / 2, (pixels.height() - scaled.height()) / 2,
+                           scaled);
+    }
+    picture_.setDevicePixelRatio(scale);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     update();
 }

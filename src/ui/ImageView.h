@@ -18,7 +18,7 @@ public:
     const QImage& Picture() const { return picture_; }
     // The canvas that draws on the picture; its pen stays as last set.
     TCanvas& Canvas() { return canvas_; }
-    // Shows `pixmap` scaled proportionally into the control (for the logo).
+    // Shows `pixmap` scaled proportionally into the control at the screen's resolution (for the logo).
     void SetFixedPicture(const QPixmap& pixmap);
 
     // Button state and position of a move or press, in the control's pixels.

@@ -27,6 +27,7 @@
 #include <QToolButton>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -164,7 +165,7 @@ TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
 
 // Run at every scale a desktop sets (tests/app/CMakeLists.txt): the caption is drawn at the screen's
 // resolution with letters as tall as at 100 %, not the design font's small bitmaps spread apart.
-TEST_F(MainWindowLayoutTest, EveryCaptionKeepsTheDesignFontsLetterHeight) {
+TEST_F(MainWindowLayoutTest, CaptionLettersKeepTheirHeightAtEveryScale) {
     const QImage shot = MainForm->Min_CheckBox->grab().toImage();
     const qreal scale = shot.devicePixelRatio();
     int top = shot.height(), bottom = -1;
@@ -177,6 +178,30 @@ TEST_F(MainWindowLayoutTest, EveryCaptionKeepsTheDesignFontsLetterHeight) {
     const qreal height = (bottom - top + 1) / scale;
     EXPECT_GE(height, 8) << "ink of \"Minimum markieren\" at scale " << scale;
     EXPECT_LE(height, 10) << "ink of \"Minimum markieren\" at scale " << scale;
+}
+
+// The diagrams are shown without blending neighbouring pixels into colours of their own (no blur), and
+// at 100 % exactly as drawn.
+TEST_F(MainWindowLayoutTest, DiagramsStayCrispAtEveryScale) {
+    for (TImageView* view : {MainForm->Image, MainForm->Spektral_Image}) {
+        const QImage& picture = view->Picture();
+        std::set<QRgb> drawn;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                drawn.insert(picture.pixel(x, y) & 0xFFFFFF);
+        ASSERT_GT(drawn.size(), 2u);
+        const QImage shown = view->grab().toImage();
+        const bool unscaled = shown.devicePixelRatio() == 1;
+        int foreign = 0, moved = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb pixel = shown.pixel(x, y) & 0xFFFFFF;
+                foreign += drawn.count(pixel) == 0;
+                moved += unscaled && pixel != (picture.pixel(x, y) & 0xFFFFFF);
+            }
+        EXPECT_EQ(foreign, 0) << view->objectName().toStdString() << " at scale " << shown.devicePixelRatio();
+        EXPECT_EQ(moved, 0) << view->objectName().toStdString();
+    }
 }
 
 TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {
