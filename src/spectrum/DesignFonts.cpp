@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -27,16 +28,20 @@ QFont DesignFont() {
     return font;
 }
 
+// Where the design font's bitmaps would be drawn small, the narrow sans stands in at this size: letters
+// as tall as the design font's, words a little narrower.
+constexpr int StandInPoints = 9;
+
+// The design font's bitmaps are drawn as meant only on a screen of the layout's own resolution.
+bool DesignFontFits(qreal scale) {
+    return qFuzzyCompare(scale, 1) || QFontDatabase::isSmoothlyScalable(DesignFamilies().first());
+}
+
 } // namespace
 
 QFont ControlFont(qreal scale) {
-    if (qFuzzyCompare(scale, 1) || QFontDatabase::isSmoothlyScalable(DesignFamilies().first())) {
-        QFont font = DesignFont();
-        font.setPointSize(8);
-        return font;
-    }
-    QFont font = FontOf(LargeFamilies());
-    font.setPointSize(9);
+    QFont font = DesignFontFits(scale) ? DesignFont() : FontOf(LargeFamilies());
+    font.setPointSize(DesignFontFits(scale) ? 8 : StandInPoints);
     return font;
 }
 
@@ -47,9 +52,11 @@ QFont BoldControlFont() {
     return font;
 }
 
-QFont CanvasFont(int points) {
-    QFont font = points == 8 ? DesignFont() : FontOf(LargeFamilies());
-    font.setPixelSize(std::max(1, PixelSizeForPoints(points)));
+QFont CanvasFont(int points, qreal scale) {
+    const bool design = points == 8 && DesignFontFits(scale);
+    QFont font = design ? DesignFont() : FontOf(LargeFamilies());
+    const int pixels = PixelSizeForPoints(points == 8 && !design ? StandInPoints : points);
+    font.setPixelSize(std::max(1, int(std::nearbyint(pixels * scale))));
     font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::NoAntialias));
     return font;
 }

@@ -18,7 +18,8 @@ QFont ControlFont(qreal scale);
 // so a bold sans of the same size.
 QFont BoldControlFont();
 
-// The face of canvas texts of `points` points, at the pixel size they have at 96 dpi, unsmoothed:
-// "MS Sans Serif" for 8 points, the only size it holds, without ligatures; a narrow sans for larger texts, so
-// that a 12-point grid text such as "350nm" stays inside the 48 pixels left of its line's text position.
-QFont CanvasFont(int points);
+// The face of canvas texts of `points` points, at the pixel size they have at 96 dpi times `scale`,
+// unsmoothed: "MS Sans Serif" for 8 points, the only size it holds, without ligatures (on a scaled
+// screen the stand-in of the controls' font); a narrow sans for larger texts, so that a 12-point grid
+// text such as "350nm" stays inside the 48 pixels left of its line's text position.
+QFont CanvasFont(int points, qreal scale);

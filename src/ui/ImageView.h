@@ -8,7 +8,8 @@
 #include <functional>
 
 // A drawing surface: shows an off-screen image of exactly its own size and reports the mouse.
-// Drawing on Picture() and calling update() is all it takes to show a new picture.
+// Drawing through Canvas() and calling update() is all it takes to show a new picture; on a scaled
+// screen the canvas draws it at the screen's resolution as well.
 class TImageView : public QWidget {
     Q_OBJECT
 public:

@@ -180,8 +180,8 @@ TEST_F(MainWindowLayoutTest, CaptionLettersKeepTheirHeightAtEveryScale) {
     EXPECT_LE(height, 10) << "ink of \"Minimum markieren\" at scale " << scale;
 }
 
-// The diagrams are shown without blending neighbouring pixels into colours of their own (no blur), and
-// at 100 % exactly as drawn.
+// The diagrams are shown without blending neighbouring pixels into colours of their own (no blur), at
+// 100 % exactly as drawn.
 TEST_F(MainWindowLayoutTest, DiagramsStayCrispAtEveryScale) {
     for (TImageView* view : {MainForm->Image, MainForm->Spektral_Image}) {
         const QImage& picture = view->Picture();
@@ -202,6 +202,14 @@ TEST_F(MainWindowLayoutTest, DiagramsStayCrispAtEveryScale) {
         EXPECT_EQ(foreign, 0) << view->objectName().toStdString() << " at scale " << shown.devicePixelRatio();
         EXPECT_EQ(moved, 0) << view->objectName().toStdString();
     }
+    // At twice the resolution the grid texts are drawn finer than the picture's pixels enlarged.
+    const QImage shown = MainForm->Image->grab().toImage();
+    if (shown.devicePixelRatio() != 2) return;
+    int finer = 0;
+    for (int y = 0; y + 1 < shown.height(); y += 2)
+        for (int x = 0; x + 1 < shown.width(); x += 2)
+            finer += shown.pixel(x + 1, y) != shown.pixel(x, y) || shown.pixel(x, y + 1) != shown.pixel(x, y);
+    EXPECT_GT(finer, 20);
 }
 
 TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {

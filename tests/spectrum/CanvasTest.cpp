@@ -2,6 +2,7 @@
 // Pixel rules of the canvas: which pixels lines, fills and texts paint, in which colour.
 #include "spectrum/Canvas.h"
 #include "spectrum/DesignFonts.h"
+#include "spectrum/ScreenPicture.h"
 
 #include <gtest/gtest.h>
 
@@ -130,6 +131,45 @@ TEST(CanvasText, CellIsOpaqueAndGrowsWithTheFont) {
     canvas.SetFontSize(12);
     EXPECT_GT(canvas.TextExtent(text).height(), cell.height());
     EXPECT_GT(canvas.TextExtent(text).width(), cell.width());
+}
+
+// On a scaled screen every step is taken again at the screen's resolution: lines and fills on exactly the
+// screen pixels of their picture pixels, texts and sloped lines finer than the picture enlarged.
+TEST(CanvasText, ScaledScreenGetsEveryStepAtItsResolution) {
+    QImage image = NewCanvasImage(40, 20);
+    TCanvas canvas(image);
+    canvas.SetScreenScale(2);
+    canvas.SetBrushColor(clGreen);
+    canvas.FillRect(1, 1, 5, 4);
+    canvas.SetPenColor(clYellow);
+    canvas.MoveTo(10, 12);
+    canvas.LineTo(10, 2);
+    canvas.SetPenWidth(2);
+    canvas.MoveTo(12, 15);
+    canvas.LineTo(30, 15);
+    canvas.SetPenMode(TPenMode::Merge);
+    canvas.SetPenColor(clRed);
+    canvas.MoveTo(20, 0);
+    canvas.LineTo(20, 19);
+    ASSERT_NE(canvas.Screen(), nullptr);
+    EXPECT_EQ(canvas.Screen()->Image(), image.scaled(80, 40));
+
+    canvas.SetPenMode(TPenMode::Copy);
+    canvas.MoveTo(0, 19);
+    canvas.LineTo(INT_MAX, INT_MIN);
+    canvas.SetFontColor(clWhite);
+    canvas.TextOut(2, 5, QStringLiteral("nm"));
+    const QImage& screen = canvas.Screen()->Image();
+    int finer = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb corner = screen.pixel(2 * x, 2 * y);
+            finer += screen.pixel(2 * x + 1, 2 * y) != corner || screen.pixel(2 * x, 2 * y + 1) != corner ||
+                     screen.pixel(2 * x + 1, 2 * y + 1) != corner;
+        }
+    EXPECT_GT(finer, 4);
+    canvas.SetScreenScale(1);
+    EXPECT_EQ(canvas.Screen(), nullptr);
 }
 
 // The design font's own ligatures would draw "HTML:" as "H™L:", in the diagrams and in the captions.
