@@ -4,6 +4,7 @@
 #include "spectrum/DesignFontFamilies.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <algorithm>
 #include <cmath>
 
@@ -32,6 +33,10 @@ QFont DesignFont() {
 // as tall as the design font's, words a little narrower.
 constexpr int StandInPoints = 9;
 
+// A caption whose width in the design font, 8 points at 96 dpi, the layouts give it.
+const QString WidthSample = QStringLiteral("Maximum markieren");
+constexpr qreal DesignSampleWidth = 93;
+
 // The design font's bitmaps are drawn as meant only on a screen of the layout's own resolution.
 bool DesignFontFits(qreal scale) {
     return qFuzzyCompare(scale, 1) || QFontDatabase::isSmoothlyScalable(DesignFamilies().first());
@@ -40,8 +45,17 @@ bool DesignFontFits(qreal scale) {
 } // namespace
 
 QFont ControlFont(qreal scale) {
-    QFont font = DesignFontFits(scale) ? DesignFont() : FontOf(LargeFamilies());
-    font.setPointSize(DesignFontFits(scale) ? 8 : StandInPoints);
+    if (!DesignFontFits(scale)) {
+        QFont font = FontOf(LargeFamilies());
+        font.setPointSize(StandInPoints);
+        return font;
+    }
+    QFont font = DesignFont();
+    font.setPointSize(8);
+    // A face standing in for the design font under its name (Wine's, for one) may be wider; made smaller
+    // to the design font's widths, the captions laid out for those stay whole.
+    const qreal width = QFontMetricsF(font).horizontalAdvance(WidthSample);
+    if (width > DesignSampleWidth) font.setPointSizeF(8 * DesignSampleWidth / width);
     return font;
 }
 
