@@ -2,6 +2,7 @@
 #include "spectrum/Canvas.h"
 
 #include "spectrum/DesignFonts.h"
+#include "spectrum/ScreenPicture.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -71,9 +72,18 @@ TCanvas::TCanvas(QImage& image) : image_(&image) {
     SetFontSize(fontPoints_);
 }
 
+TCanvas::~TCanvas() = default;
+
 void TCanvas::SetFontSize(int points) {
     fontPoints_ = points;
-    font_ = CanvasFont(points);
+    font_ = CanvasFont(points, 1);
+}
+
+void TCanvas::SetScreenScale(qreal scale) {
+    if (qFuzzyCompare(scale, 1))
+        screen_.reset();
+    else if (!screen_ || !qFuzzyCompare(screen_->Scale(), scale))
+        screen_ = std::make_unique<TScreenPicture>(*image_, scale);
 }
 
 void TCanvas::MoveTo(int x, int y) {
@@ -94,6 +104,7 @@ void TCanvas::LineTo(int x, int y) {
     const int minorDir = minorDelta < 0 ? -1 : 1;
     const uint64_t steps = static_cast<uint64_t>(std::llabs(majorDelta));
     const uint64_t minorRun = static_cast<uint64_t>(std::llabs(minorDelta));
+    if (screen_) screen_->Line(penX_, penY_, x, y, penColor_, penMode_, penWidth_);
     penX_ = x;
     penY_ = y;
 
@@ -145,6 +156,7 @@ void TCanvas::LineTo(int x, int y) {
 }
 
 void TCanvas::FillRect(int left, int top, int right, int bottom) {
+    if (screen_) screen_->FillRect(left, top, right, bottom, brushColor_);
     const int x0 = std::max(left, 0);
     const int x1 = std::min(right, Width());
     const int y0 = std::max(top, 0);
@@ -166,6 +178,9 @@ QSize TCanvas::TextExtent(const QString& text) const {
 
 void TCanvas::TextOut(int x, int y, const QString& text) {
     const QImage& cell = TextCell(text);
+    if (screen_)
+        screen_->TextOut(x, y, cell.size(), QFontMetrics(font_, image_).ascent(), text, fontPoints_,
+                         fontColor_, brushColor_);
     // A cell entirely outside leaves the picture as it is.
     if (int64_t(x) + cell.width() <= 0 || int64_t(y) + cell.height() <= 0 || x >= Width() || y >= Height())
         return;

@@ -8,6 +8,9 @@
 #include <QSize>
 #include <QString>
 #include <map>
+#include <memory>
+
+class TScreenPicture;
 
 // How the pen meets the pixels already there.
 enum class TPenMode {
@@ -32,6 +35,7 @@ QImage NewCanvasImage(int width, int height);
 class TCanvas {
 public:
     explicit TCanvas(QImage& image);
+    ~TCanvas();
 
     int Width() const { return image_->width(); }
     int Height() const { return image_->height(); }
@@ -62,6 +66,12 @@ public:
     // Width and height of the cell TextOut fills for `text` in the current font.
     QSize TextExtent(const QString& text) const;
 
+    // Takes every drawing step again on a picture `scale` times finer, for a scaled screen (none at 1);
+    // it starts as the picture enlarged.
+    void SetScreenScale(qreal scale);
+    // That finer picture, or nothing on a screen of the layout's own resolution.
+    const TScreenPicture* Screen() const { return screen_.get(); }
+
     // Colour of the pixel at (x, y); ClrInvalid outside the picture.
     TColor Pixel(int x, int y) const;
     static constexpr TColor ClrInvalid = 0xFFFFFFFF;
@@ -82,4 +92,5 @@ private:
     int penY_ = 0;
     static constexpr size_t MaxTextCells = 64;
     std::map<QString, QImage> textCells_;
+    std::unique_ptr<TScreenPicture> screen_;
 };

@@ -12,9 +12,10 @@
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QStringLiteral("KX207"));
-    // The fixed layout of every window is made for the design font at 96 dots per inch.
+    // The fixed layout of every window is made for the design font at 96 dots per inch; on a scaled
+    // screen the toolkit scales the layout, and the font is one that scales with it.
     setStyle(new TDesignStyle);
-    setFont(ControlFont());
+    setFont(ControlFont(devicePixelRatio()));
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs, buttons and numbers do too, whatever
     // the system's language.

@@ -2,6 +2,7 @@
 #include "ui/Artwork.h"
 
 #include <QBitmap>
+#include <QGuiApplication>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -10,8 +11,12 @@
 namespace Artwork {
 namespace {
 
+// A transparent picture of `width` × `height` layout pixels, made at the screen's resolution so that
+// the drawing stays sharp on a scaled screen.
 QPixmap Blank(int width, int height) {
-    QPixmap pixmap(width, height);
+    const qreal scale = qApp->devicePixelRatio();
+    QPixmap pixmap(QSize(width, height) * scale);
+    pixmap.setDevicePixelRatio(scale);
     pixmap.fill(Qt::transparent);
     return pixmap;
 }
@@ -172,7 +177,7 @@ QPixmap ToolImagePixmap(int index) {
 }
 
 QPixmap Logo() {
-    QPixmap pixmap(111, 88);
+    QPixmap pixmap = Blank(111, 88);
     pixmap.fill(QColor(10, 20, 50));
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -205,7 +210,7 @@ QPixmap SnapshotGlyph() {
 }
 
 QPixmap MeasureGlyph() {
-    QPixmap pixmap(32, 32);
+    QPixmap pixmap = Blank(32, 32);
     pixmap.fill(Qt::black);
     {
         QPainter p(&pixmap);

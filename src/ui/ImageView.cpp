@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/ImageView.h"
 
+#include "spectrum/ScreenPicture.h"
 #include "ui/Application.h"
 
 #include <QMouseEvent>
@@ -11,21 +12,39 @@ TImageView::TImageView(QWidget* parent, const QRect& place)
     setGeometry(place);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    canvas_.SetScreenScale(devicePixelRatioF());
 }
 
 void TImageView::SetFixedPicture(const QPixmap& pixmap) {
-    picture_ = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    // Made at the screen's resolution, so that a scaled screen shows it as sharp as any other.
+    canvas_.SetScreenScale(1);
+    const qreal scale = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * scale).toSize();
+    picture_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
     picture_.fill(Qt::transparent);
-    const QPixmap scaled = pixmap.scaled(size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QPainter painter(&picture_);
-    painter.drawPixmap((width() - scaled.width()) / 2, (height() - scaled.height()) / 2, scaled);
+    QPixmap scaled = pixmap.scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(1);
+    {
+        QPainter painter(&picture_);
+        painter.drawPixmap((pixels.width() - scaled.width()) / 2, (pixels.height() - scaled.height()) / 2,
+                           scaled);
+    }
+    picture_.setDevicePixelRatio(scale);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
     update();
 }
 
 void TImageView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.drawImage(0, 0, picture_);
+    // On a scaled screen the canvas's finer picture, one of its pixels to each of the screen's; elsewhere
+    // (also on a screen scaled otherwise than the one the view was made on) the picture, each of its
+    // pixels enlarged to a block without blending.
+    const TScreenPicture* screen = canvas_.Screen();
+    if (screen && qFuzzyCompare(screen->Scale(), devicePixelRatioF()))
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(screen->Image().size()) / screen->Scale()),
+                          screen->Image());
+    else
+        painter.drawImage(0, 0, picture_);
 }
 
 void TImageView::mouseMoveEvent(QMouseEvent* event) {

@@ -8,7 +8,8 @@
 #include <functional>
 
 // A drawing surface: shows an off-screen image of exactly its own size and reports the mouse.
-// Drawing on Picture() and calling update() is all it takes to show a new picture.
+// Drawing through Canvas() and calling update() is all it takes to show a new picture; on a scaled
+// screen the canvas draws it at the screen's resolution as well.
 class TImageView : public QWidget {
     Q_OBJECT
 public:
@@ -18,7 +19,7 @@ public:
     const QImage& Picture() const { return picture_; }
     // The canvas that draws on the picture; its pen stays as last set.
     TCanvas& Canvas() { return canvas_; }
-    // Shows `pixmap` scaled proportionally into the control (for the logo).
+    // Shows `pixmap` scaled proportionally into the control at the screen's resolution (for the logo).
     void SetFixedPicture(const QPixmap& pixmap);
 
     // Button state and position of a move or press, in the control's pixels.

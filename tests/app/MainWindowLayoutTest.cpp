@@ -4,6 +4,7 @@
 #include "calibration/Setup.h"
 #include "device/CPortCtl.h"
 #include "lines/SpektralDlg.h"
+#include "spectrum/ScreenPicture.h"
 #include "support/LayoutTable.h"
 #include "support/ProgramWindowsTest.h"
 #include "ui/ImageView.h"
@@ -25,7 +26,9 @@
 #include <QSpinBox>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 
 namespace {
 
@@ -159,6 +162,42 @@ TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
             EXPECT_LE(needed.width(), control->width())
                 << window->windowTitle().toStdString() << ": " << CaptionOf(*control).toStdString();
         }
+}
+
+// Run at every scale a desktop sets (tests/app/CMakeLists.txt): the caption is drawn at the screen's
+// resolution with letters as tall as at 100 %, not the design font's small bitmaps spread apart.
+TEST_F(MainWindowLayoutTest, CaptionLettersKeepTheirHeightAtEveryScale) {
+    const QImage shot = MainForm->Min_CheckBox->grab().toImage();
+    const qreal scale = shot.devicePixelRatio();
+    int top = shot.height(), bottom = -1;
+    for (int y = 0; y < shot.height(); ++y)
+        for (int x = int(20 * scale); x < shot.width(); ++x)
+            if (qGray(shot.pixel(x, y)) < 128) {
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    const qreal height = (bottom - top + 1) / scale;
+    EXPECT_NEAR(height, 9, 1) << "ink of \"Minimum markieren\" at scale " << scale;
+}
+
+// The diagrams are shown without blending neighbouring pixels into colours of their own (no blur), pixel
+// for pixel as drawn: at 100 % the picture, on a scaled screen the canvas's picture at its resolution.
+TEST_F(MainWindowLayoutTest, DiagramsStayCrispAtEveryScale) {
+    auto colours = [](const QImage& image) {
+        std::set<QRgb> found;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                found.insert(image.pixel(x, y));
+        return found;
+    };
+    for (TImageView* view : {MainForm->Image, MainForm->Spektral_Image}) {
+        const QImage shown = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const std::set<QRgb> drawn = colours(view->Picture()), seen = colours(shown);
+        EXPECT_TRUE(std::includes(drawn.begin(), drawn.end(), seen.begin(), seen.end()))
+            << shown.devicePixelRatio();
+        const TScreenPicture* screen = view->Canvas().Screen();
+        EXPECT_EQ(shown, screen ? screen->Image() : view->Picture()) << shown.devicePixelRatio();
+    }
 }
 
 TEST_F(MainWindowLayoutTest, ColourCommandSetsTheCurveColourOnOkOnly) {

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Pixel rules of the canvas: which pixels lines, fills and texts paint, in which colour.
 #include "spectrum/Canvas.h"
+#include "spectrum/DesignFonts.h"
+#include "spectrum/ScreenPicture.h"
 
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <climits>
 #include <set>
 #include <utility>
@@ -127,6 +130,47 @@ TEST(CanvasText, CellIsOpaqueAndGrowsWithTheFont) {
     canvas.SetFontSize(12);
     EXPECT_GT(canvas.TextExtent(text).height(), cell.height());
     EXPECT_GT(canvas.TextExtent(text).width(), cell.width());
+}
+
+// On a scaled screen every step is taken again at the screen's resolution: straight lines and fills on
+// exactly the screen pixels of their picture pixels.
+TEST(CanvasText, ScaledScreenGetsEveryStepAtItsResolution) {
+    QImage image = NewCanvasImage(40, 20);
+    TCanvas canvas(image);
+    canvas.SetScreenScale(2);
+    canvas.SetBrushColor(clGreen);
+    canvas.FillRect(1, 1, 5, 4);
+    canvas.SetPenColor(clYellow);
+    canvas.MoveTo(10, 12);
+    canvas.LineTo(10, 2);
+    canvas.SetPenWidth(2);
+    canvas.MoveTo(12, 15);
+    canvas.LineTo(30, 15);
+    canvas.SetPenMode(TPenMode::Merge);
+    canvas.SetPenColor(clRed);
+    canvas.MoveTo(20, 0);
+    canvas.LineTo(20, 19);
+    ASSERT_NE(canvas.Screen(), nullptr);
+    EXPECT_EQ(canvas.Screen()->Image(), image.scaled(80, 40));
+    canvas.MoveTo(0, 19);
+    canvas.LineTo(INT_MAX, INT_MIN); // sloped, to far outside: drawn finer, and quickly
+    EXPECT_NE(canvas.Screen()->Image(), image.scaled(80, 40));
+    canvas.SetScreenScale(1);
+    EXPECT_EQ(canvas.Screen(), nullptr);
+}
+
+// The design font's own ligatures would draw "HTML:" as "H™L:", in the diagrams and in the captions.
+TEST(CanvasText, DesignFontJoinsNoLetters) {
+    QImage image = NewCanvasImage(10, 10);
+    const TCanvas canvas(image);
+    const QFontMetrics controls(ControlFont(1));
+    int canvasLetters = 0, controlLetters = 0;
+    for (QChar letter : QStringLiteral("HTML:")) {
+        canvasLetters += canvas.TextExtent(letter).width();
+        controlLetters += controls.horizontalAdvance(letter);
+    }
+    EXPECT_EQ(canvas.TextExtent(QStringLiteral("HTML:")).width(), canvasLetters);
+    EXPECT_EQ(controls.horizontalAdvance(QStringLiteral("HTML:")), controlLetters);
 }
 
 } // namespace
