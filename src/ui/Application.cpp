@@ -17,10 +17,15 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setFont(ControlFont());
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs and buttons do too, whatever the
-    // system's language.
-    if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(&translator_);
+    // system's language. The Windows program carries the translation in its own folder, wherever it
+    // is installed; on Linux it lies where the system keeps the toolkit's.
+    for (const QString& folder : {applicationDirPath() + QStringLiteral("/translations"),
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)})
+        if (translator_.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), folder)) {
+            installTranslator(&translator_);
+            break;
+        }
     // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
     // colours in a settings file of its own in the user's home. The program keeps nothing but
     // KX207.INI, so that file is sent to a place that can never be created.
