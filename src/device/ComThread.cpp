@@ -77,6 +77,7 @@ void TComThread::Run() {
         const TComEvents events = EventsOf(activity);
         if (!events.Empty() && !Deliver(events)) break;
     }
+    waiter_.End();
     // The driver queues are emptied when the thread ends (no pending request is aborted: that is the
     // close's job); a hung-up line may refuse, which changes nothing.
     device_.Purge(true, true);

@@ -155,9 +155,10 @@ public:
 
     // Prepares the wait on `device` for the `events` (Line... bits).
     int Start(const SerialDevice& device, unsigned events);
-    // Blocks until the line shows activity or Stop was called. Once it has reported Stopped, the
-    // device reports no line events any more (Windows: its event mask is 0).
+    // Blocks until the line shows activity or Stop was called.
     LineActivity Wait();
+    // Leaves the device reporting no line events (Windows: its event mask 0); the thread's last call.
+    void End();
     // Ends the current and every later Wait; callable from any thread.
     void Stop();
 

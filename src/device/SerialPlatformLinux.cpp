@@ -293,6 +293,10 @@ LineActivity LineWaiter::Wait() {
     return activity;
 }
 
+void LineWaiter::End() {
+    // epoll watches only for this thread; nothing is left set at the device.
+}
+
 void LineWaiter::Stop() {
     const uint64_t one = 1;
     while (::write(stop_, &one, sizeof one) < 0 && errno == EINTR) {

@@ -279,7 +279,6 @@ LineActivity LineWaiter::Wait() {
         done = GetOverlappedResult(device, &overlapped, &ignored, FALSE);
     }
     activity.Stopped = WaitForSingleObject(AsHandle(stop_), 0) == WAIT_OBJECT_0;
-    if (activity.Stopped) SetCommMask(device, 0);
     if (!done) {
         // A port that can no longer be watched (unplugged) would only fail again at once.
         activity.HungUp = true;
@@ -288,6 +287,10 @@ LineActivity LineWaiter::Wait() {
     }
     activity.Events = events;
     return activity;
+}
+
+void LineWaiter::End() {
+    if (device_ >= 0) SetCommMask(AsHandle(device_), 0);
 }
 
 void LineWaiter::Stop() {

@@ -135,23 +135,6 @@ TEST(ComPort, ErrorTextsAndCodes) {
     EXPECT_EQ(CError_RegError, 23);
 }
 
-TEST(ComPort, OpensAndClosesThroughConnected) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    EXPECT_TRUE(port.Connected());
-    port.SetConnected(true);
-    EXPECT_TRUE(port.Connected());
-    port.SetConnected(false);
-    EXPECT_FALSE(port.Connected());
-    port.SetConnected(false);
-    EXPECT_FALSE(port.Connected());
-    port.OpenPort();
-    EXPECT_TRUE(port.Connected());
-    port.ClosePort();
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST(ComPort, AppliesTheProgramsLineSettings) {
     PseudoTerminal terminal;
     TComPort port;
@@ -266,35 +249,11 @@ TEST(ComPort, NewPortNameReopensThere) {
     EXPECT_TRUE(other.Connected());
 }
 
-TEST(ComPort, MissingPortRaisesCode1AndStaysClosed) {
-    TComPort port;
-    port.SetPort("/dev/kx207-no-such-port");
-    const std::optional<EComPort> error = ComErrorOf([&] { port.SetConnected(true); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_OpenFailed);
-    EXPECT_EQ(error->SystemErrorCode, ENOENT);
-    EXPECT_EQ(std::string(error->what()),
-              "Unable to open com port (win error code: " + std::to_string(ENOENT) + ")");
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST(ComPort, FileThatIsNoTerminalRaisesCode1) {
     TComPort port;
     port.SetPort("/dev/null");
     EXPECT_EQ(FailureCodeOf([&] { port.SetConnected(true); }), CError_OpenFailed);
     EXPECT_FALSE(port.Connected());
-}
-
-TEST(ComPort, SecondOpenOfTheSamePortRaisesCode1) {
-    PseudoTerminal terminal;
-    TComPort first, second;
-    OpenLikeProgram(first, terminal.SlavePath());
-    const std::optional<EComPort> error = ComErrorOf([&] { OpenLikeProgram(second, terminal.SlavePath()); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_OpenFailed);
-    EXPECT_EQ(error->SystemErrorCode, EBUSY);
-    EXPECT_FALSE(second.Connected());
-    EXPECT_TRUE(first.Connected());
 }
 
 TEST(ComPort, APortAnotherProgramHeldFirstRaisesCode1UntilItLetsGo) {
@@ -456,21 +415,6 @@ TEST(ComPort, PositiveOddBufferSizesAreLoweredByOne) {
     EXPECT_EQ(port.Buffer().OutputSize(), 1024);
 }
 
-TEST(ComPort, ChangingSyncMethodWhileOpenRaisesCode14) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    const std::optional<EComPort> error = ComErrorOf([&] { port.SetSyncMethod(smNone); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_ConnChangeProp);
-    EXPECT_EQ(error->SystemErrorCode, -1);
-    EXPECT_STREQ(error->what(), "Cannot set property while connected");
-    port.SetSyncMethod(smThreadSync);
-    port.SetConnected(false);
-    port.SetSyncMethod(smNone);
-    EXPECT_EQ(port.SyncMethod(), smNone);
-}
-
 TEST(ComPort, LinkRegisteredTwiceOrUnknownRaisesCode18) {
     TComPort port;
     TComLink link, stranger;
@@ -495,29 +439,6 @@ TEST(ComPort, LinksHearOpenCloseAndWrites) {
     port.SetConnected(false);
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
     EXPECT_EQ(written, "hi");
-}
-
-TEST(ComPort, HandlersRunInTheirOrder) {
-    PseudoTerminal terminal;
-    TComPort port;
-    std::vector<std::string> calls;
-    port.OnBeforeOpen = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "before open: open" : "before open");
-    };
-    port.OnAfterOpen = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "after open" : "?");
-    };
-    port.OnCTSChange = [&](TCustomComPort&, bool on) { calls.push_back(on ? "CTS on" : "CTS off"); };
-    port.OnBeforeClose = [&](TCustomComPort&) { calls.push_back("before close"); };
-    port.OnAfterClose = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "?" : "after close");
-    };
-    port.SetEvents({});
-    OpenLikeProgram(port, terminal.SlavePath());
-    port.SetConnected(false);
-    // A pseudo-terminal has no modem lines: CTS reads off.
-    EXPECT_EQ(calls, (std::vector<std::string>{"before open", "after open", "CTS off", "CTS off",
-                                               "before close", "after close"}));
 }
 
 TEST(ComPort, NoEventsStartsNoThread) {
