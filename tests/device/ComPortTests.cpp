@@ -347,24 +347,6 @@ TEST(ComPort, ReceiveBytesTakesWhatWaitsAndLaterBytesComeNext) {
     EXPECT_EQ(std::string(buffer, 4), "late");
 }
 
-TEST(ComPort, ReceiveTextTakesAtMostCountAndLeavesTheRest) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    std::string text = "unchanged";
-    EXPECT_EQ(port.ReceiveText(text, 20), 0);
-    EXPECT_EQ(text, "");
-    const std::string sent("V1.2\0\r\n-abcdefghijklmnopq", 25);
-    WriteAll(terminal.Master(), sent);
-    ASSERT_TRUE(WaitForQueued(port, 25));
-    EXPECT_EQ(port.ReceiveText(text, 20), 20);
-    EXPECT_EQ(text, sent.substr(0, 20));
-    EXPECT_EQ(port.ReceiveQueueCount(), 5);
-    EXPECT_EQ(port.ReceiveText(text, 0), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(port.ReceiveQueueCount(), 5);
-}
-
 TEST(ComPort, SendBytesReachesTheInstrument) {
     SimulatedInstrument instrument;
     TComPort port;
