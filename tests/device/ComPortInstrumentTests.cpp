@@ -45,25 +45,15 @@ TEST(ComPort, OpensAndClosesThroughConnected) {
     EXPECT_FALSE(port.Connected());
 }
 
-TEST(ComPort, MissingOrHeldPortRaisesCode1AndStaysClosed) {
+TEST(ComPort, MissingPortRaisesCode1AndStaysClosed) {
     TComPort port;
     port.SetPort(MissingPort);
-    std::optional<EComPort> error = ComErrorOf([&] { port.SetConnected(true); });
+    const std::optional<EComPort> error = ComErrorOf([&] { port.SetConnected(true); });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->FailureCode, CError_OpenFailed);
     EXPECT_EQ(error->SystemErrorCode, 2) << "ENOENT, ERROR_FILE_NOT_FOUND";
     EXPECT_STREQ(error->what(), "Unable to open com port (win error code: 2)");
     EXPECT_FALSE(port.Connected());
-
-    Instrument instrument;
-    TComPort first;
-    OpenLikeProgram(first, instrument.PortPath());
-    error = ComErrorOf([&] { OpenLikeProgram(port, instrument.PortPath()); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_OpenFailed);
-    EXPECT_GT(error->SystemErrorCode, 0);
-    EXPECT_FALSE(port.Connected());
-    EXPECT_TRUE(first.Connected());
 }
 
 TEST(ComPort, TransfersTakeAtMostCountAndLeaveTheRest) {

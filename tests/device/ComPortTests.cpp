@@ -256,6 +256,19 @@ TEST(ComPort, FileThatIsNoTerminalRaisesCode1) {
     EXPECT_FALSE(port.Connected());
 }
 
+// (Wine lets a process open its COM port twice, so this stays a Linux test.)
+TEST(ComPort, SecondOpenOfTheSamePortRaisesCode1) {
+    PseudoTerminal terminal;
+    TComPort first, second;
+    OpenLikeProgram(first, terminal.SlavePath());
+    const std::optional<EComPort> error = ComErrorOf([&] { OpenLikeProgram(second, terminal.SlavePath()); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->FailureCode, CError_OpenFailed);
+    EXPECT_EQ(error->SystemErrorCode, EBUSY);
+    EXPECT_FALSE(second.Connected());
+    EXPECT_TRUE(first.Connected());
+}
+
 TEST(ComPort, APortAnotherProgramHeldFirstRaisesCode1UntilItLetsGo) {
     PseudoTerminal terminal;
     const std::string path = terminal.SlavePath(), lock = LockFileOf(path);

@@ -13,6 +13,7 @@
 #include "ui/ImageView.h"
 #include "ui/StatusBar.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
