@@ -120,8 +120,11 @@ void TCustomComPort::CloseForDestruction() noexcept {
     try {
         ClosePort();
     } catch (...) {
-        // Only an assigned handler can raise here, and a destructor has nobody to pass it to; the
-        // thread and the device still end with the members.
+        // A destructor has nobody to pass the error to. The thread must end before the members it
+        // reaches do, and the device must not stay held by a port that is gone.
+        thread_.reset();
+        DestroyHandle();
+        connected_ = false;
     }
 }
 
@@ -202,8 +205,7 @@ void TCustomComPort::OpenPort() {
 void TCustomComPort::ClosePort() {
     if (!connected_) return;
     DoBeforeClose();
-    // Transfers run to their end inside the call that starts them on this platform, so none can be
-    // pending here and there is nothing to abort.
+    Check(CError_PurgeFailed, device_.AbortTransfers());
     if (thread_) {
         thread_->Stop();
         thread_.reset();

@@ -277,6 +277,9 @@ public:
     bool Connected() const { return connected_; }
     // True opens a closed port, false closes an open one; the current value does nothing.
     void SetConnected(bool value);
+    // The system's handle of the open device (-1 while closed), for system calls the component
+    // makes none of.
+    NativeHandle Handle() const { return device_.Handle(); }
     const std::string& Port() const { return port_; }
     // A different name (case-sensitive) is stored; an open port is closed and reopened under it.
     void SetPort(const std::string& value);
@@ -311,7 +314,8 @@ public:
 
     // Opens and configures the device and starts the event thread (code 1, 7, 8, 9; 11 leaves it open).
     void OpenPort();
-    // Stops the event thread, running its pending hand-overs meanwhile, and closes the device.
+    // Aborts pending transfers (code 5 leaves the port open), stops the event thread, running its
+    // pending hand-overs meanwhile, and closes the device.
     void ClosePort();
     // Applies buffer sizes, line settings and time-outs, in that order.
     virtual void ConfigurePort();
@@ -365,7 +369,7 @@ protected:
     virtual void DoError(TComErrors errors);
     virtual void DoRLSDChange(bool on);
     virtual void DoRx80Full();
-    // ClosePort for a destructor: an error raised by a handler goes nowhere.
+    // ClosePort for a destructor: an error goes nowhere, and the thread and the device end anyway.
     void CloseForDestruction() noexcept;
 
 private:

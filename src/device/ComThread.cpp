@@ -12,6 +12,22 @@ QEvent::Type HandOverEvent() {
     return type;
 }
 
+// Each event and its bit in the line's event mask.
+const struct {
+    TComEvent Event;
+    unsigned Bit;
+} EventBits[] = {{evRxChar, LineRxChar},    {evRxFlag, LineRxFlag}, {evTxEmpty, LineTxEmpty},
+                 {evCTS, LineCts},          {evDSR, LineDsr},       {evRLSD, LineRlsd},
+                 {evBreak, LineBreak},      {evError, LineError},   {evRing, LineRing},
+                 {evRx80Full, LineRx80Full}};
+
+unsigned MaskOf(TComEvents events) {
+    unsigned mask = 0;
+    for (const auto& entry : EventBits)
+        if (events.Contains(entry.Event)) mask |= entry.Bit;
+    return mask;
+}
+
 } // namespace
 
 // Lives in the user-interface thread and runs the thread's hand-over when its event arrives there.
@@ -32,8 +48,7 @@ TComThread::TComThread(TCustomComPort& port, const SerialDevice& device, TComEve
                        TSyncMethod syncMethod)
     : port_(port), device_(device), mask_(events), handOver_(syncMethod != smNone),
       receiver_(std::make_unique<THandOverReceiver>(*this)) {
-    if (const int error = waiter_.Start(device, events.Contains(evTxEmpty)))
-        throw EComPort(CError_OpenFailed, error);
+    if (const int error = waiter_.Start(device, MaskOf(events))) throw EComPort(CError_OpenFailed, error);
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -62,7 +77,9 @@ void TComThread::Run() {
         const TComEvents events = EventsOf(activity);
         if (!events.Empty() && !Deliver(events)) break;
     }
-    // The driver queues are emptied when the thread ends; a hung-up line may refuse, which changes nothing.
+    waiter_.End();
+    // The driver queues are emptied when the thread ends (no pending request is aborted: that is the
+    // close's job); a hung-up line may refuse, which changes nothing.
     device_.Purge(true, true);
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -73,12 +90,13 @@ void TComThread::Run() {
 
 TComEvents TComThread::EventsOf(const LineActivity& activity) const {
     TComEvents events;
-    if (activity.DataArrived) events.Include(evRxChar);
-    if (activity.OutputRoom) {
+    for (const auto& entry : EventBits)
+        if (activity.Events & entry.Bit) events.Include(entry.Event);
+    if (events.Contains(evTxEmpty)) {
         const IoResult waiting = device_.OutputCount();
-        if (waiting.Error == 0 && waiting.Count == 0) events.Include(evTxEmpty);
+        if (waiting.Error != 0 || waiting.Count != 0) events.Exclude(evTxEmpty);
     }
-    if (activity.LineError || activity.HungUp) events.Include(evError);
+    if (activity.HungUp) events.Include(evError);
     return events * mask_;
 }
 

@@ -110,6 +110,9 @@ public:
     IoResult LineErrors();
     // Discards what waits in the chosen queues.
     int Purge(bool output, bool input) const;
+    // Ends the transfer requests still pending at the driver (Windows: PurgeComm with both ABORT
+    // flags). A Linux transfer never outlives its call, so there is nothing to end there.
+    int AbortTransfers() const;
 
 private:
     NativeHandle handle_ = -1;
@@ -119,17 +122,30 @@ private:
     int frameErrors_ = 0, parityErrors_ = 0, overruns_ = 0, breaks_ = 0, queueOverruns_ = 0;
 };
 
+// Line events, numbered as the Windows event mask numbers them.
+enum : unsigned {
+    LineRxChar = 0x0001,
+    LineRxFlag = 0x0002,
+    LineTxEmpty = 0x0004, // Linux: room in the transmit queue; the event thread asks whether it is empty
+    LineCts = 0x0008,
+    LineDsr = 0x0010,
+    LineRlsd = 0x0020,
+    LineBreak = 0x0040,
+    LineError = 0x0080,
+    LineRing = 0x0100,
+    LineRx80Full = 0x0400
+};
+
 // What one wait on the line saw.
 struct LineActivity {
     bool Stopped = false;
-    bool DataArrived = false;
-    bool OutputRoom = false;
-    bool LineError = false;
+    unsigned Events = 0; // Line... bits
     bool HungUp = false;
 };
 
 // Waits for activity on an open device for the event thread. Arriving data wakes it once per arrival,
 // not again for bytes left unread; after a hang-up it stops watching the device and waits for Stop only.
+// Linux sees arriving data, transmit room and line errors only (no modem line changes).
 class LineWaiter {
 public:
     LineWaiter() = default;
@@ -137,10 +153,12 @@ public:
     LineWaiter(const LineWaiter&) = delete;
     LineWaiter& operator=(const LineWaiter&) = delete;
 
-    // Prepares the wait on `device`, watching the output side only when `watchOutput` is set.
-    int Start(const SerialDevice& device, bool watchOutput);
+    // Prepares the wait on `device` for the `events` (Line... bits).
+    int Start(const SerialDevice& device, unsigned events);
     // Blocks until the line shows activity or Stop was called.
     LineActivity Wait();
+    // Leaves the device reporting no line events (Windows: its event mask 0); the thread's last call.
+    void End();
     // Ends the current and every later Wait; callable from any thread.
     void Stop();
 

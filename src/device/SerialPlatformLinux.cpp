@@ -239,12 +239,16 @@ int SerialDevice::Purge(bool output, bool input) const {
     return tcflush(handle_, queues) == 0 ? 0 : errno;
 }
 
+int SerialDevice::AbortTransfers() const {
+    return 0;
+}
+
 LineWaiter::~LineWaiter() {
     if (wait_ >= 0) ::close(wait_);
     if (stop_ >= 0) ::close(stop_);
 }
 
-int LineWaiter::Start(const SerialDevice& device, bool watchOutput) {
+int LineWaiter::Start(const SerialDevice& device, unsigned events) {
     wait_ = epoll_create1(EPOLL_CLOEXEC);
     if (wait_ < 0) return errno;
     stop_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -256,7 +260,7 @@ int LineWaiter::Start(const SerialDevice& device, bool watchOutput) {
     // Edge-triggered: bytes left in the receive queue must not wake the thread again, since nobody
     // reads them until the program's next transfer.
     epoll_event lineEvent{};
-    lineEvent.events = EPOLLIN | EPOLLET | (watchOutput ? EPOLLOUT : 0u);
+    lineEvent.events = EPOLLIN | EPOLLET | (events & LineTxEmpty ? EPOLLOUT : 0u);
     lineEvent.data.fd = device.Handle();
     if (epoll_ctl(wait_, EPOLL_CTL_ADD, device.Handle(), &lineEvent) != 0) return errno;
     device_ = device.Handle();
@@ -276,9 +280,9 @@ LineActivity LineWaiter::Wait() {
             activity.Stopped = true;
             continue;
         }
-        activity.DataArrived = events[i].events & EPOLLIN;
-        activity.OutputRoom = events[i].events & EPOLLOUT;
-        activity.LineError = events[i].events & EPOLLERR;
+        if (events[i].events & EPOLLIN) activity.Events |= LineRxChar;
+        if (events[i].events & EPOLLOUT) activity.Events |= LineTxEmpty;
+        if (events[i].events & EPOLLERR) activity.Events |= LineError;
         activity.HungUp = events[i].events & EPOLLHUP;
     }
     // A hung-up device reports itself ready for ever; watching it further would only spin.
@@ -287,6 +291,10 @@ LineActivity LineWaiter::Wait() {
         device_ = -1;
     }
     return activity;
+}
+
+void LineWaiter::End() {
+    // epoll watches only for this thread; nothing is left set at the device.
 }
 
 void LineWaiter::Stop() {

@@ -46,19 +46,21 @@ public:
     OVERLAPPED* Get() { return &overlapped_; }
 
     // The result of a request that was started: waits at most `waitMs`, then cancels it and takes
-    // what it did up to then.
+    // what it did up to then. A request ended by anything else (a removed device, a foreign cancel)
+    // is a failure, also when it moved some bytes.
     IoResult Finish(HANDLE device, BOOL started, DWORD waitMs = INFINITE) {
         DWORD count = 0;
+        bool cancelledHere = false;
         if (!started) {
             const DWORD error = GetLastError();
             if (error != ERROR_IO_PENDING) return {0, static_cast<int>(error)};
             if (WaitForSingleObject(overlapped_.hEvent, waitMs) != WAIT_OBJECT_0)
-                CancelIoEx(device, &overlapped_);
+                cancelledHere = CancelIoEx(device, &overlapped_) != 0;
         }
         if (!GetOverlappedResult(device, &overlapped_, &count, TRUE)) {
             const DWORD error = GetLastError();
-            // A cancelled request reports what it moved before the cancel.
-            return {static_cast<long>(count), error == ERROR_OPERATION_ABORTED ? 0 : static_cast<int>(error)};
+            if (error == ERROR_OPERATION_ABORTED && cancelledHere) return {static_cast<long>(count), 0};
+            return {static_cast<long>(count), static_cast<int>(error)};
         }
         return {static_cast<long>(count), 0};
     }
@@ -95,9 +97,10 @@ void SerialDevice::Close() {
 }
 
 int SerialDevice::Configure(const LineSettings& settings) {
+    // Every field is set here, from zero: what the driver held before (an end-of-file character, a
+    // flag of another program) must not live on.
     DCB line{};
     line.DCBlength = sizeof line;
-    if (!GetCommState(AsHandle(handle_), &line)) return LastError();
     // The settings number their choices as the device control block does.
     line.BaudRate = static_cast<DWORD>(settings.BitRate);
     line.ByteSize = static_cast<BYTE>(settings.DataBits);
@@ -219,11 +222,13 @@ IoResult SerialDevice::LineErrors() {
 }
 
 int SerialDevice::Purge(bool output, bool input) const {
-    DWORD queues = 0;
-    if (output) queues |= PURGE_TXABORT | PURGE_TXCLEAR;
-    if (input) queues |= PURGE_RXABORT | PURGE_RXCLEAR;
+    const DWORD queues = (output ? PURGE_TXCLEAR : 0) | (input ? PURGE_RXCLEAR : 0);
     if (queues == 0) return 0;
     return PurgeComm(AsHandle(handle_), queues) ? 0 : LastError();
+}
+
+int SerialDevice::AbortTransfers() const {
+    return PurgeComm(AsHandle(handle_), PURGE_TXABORT | PURGE_RXABORT) ? 0 : LastError();
 }
 
 LineWaiter::~LineWaiter() {
@@ -231,14 +236,14 @@ LineWaiter::~LineWaiter() {
     if (stop_ >= 0) CloseHandle(AsHandle(stop_));
 }
 
-int LineWaiter::Start(const SerialDevice& device, bool watchOutput) {
+int LineWaiter::Start(const SerialDevice& device, unsigned events) {
     // Manual reset: once stopped, every later Wait returns at once.
     stop_ = AsNative(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (stop_ < 0) return LastError();
     wait_ = AsNative(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (wait_ < 0) return LastError();
-    const DWORD mask = EV_RXCHAR | EV_ERR | EV_BREAK | (watchOutput ? EV_TXEMPTY : 0);
-    if (!SetCommMask(AsHandle(device.Handle()), mask)) return LastError();
+    // The Line... bits are the mask's own.
+    if (!SetCommMask(AsHandle(device.Handle()), events)) return LastError();
     device_ = device.Handle();
     return 0;
 }
@@ -258,11 +263,13 @@ LineActivity LineWaiter::Wait() {
     bool done = WaitCommEvent(device, &events, &overlapped);
     if (!done && GetLastError() == ERROR_IO_PENDING) {
         const HANDLE handles[] = {AsHandle(stop_), overlapped.hEvent};
-        const DWORD woken = WaitForMultipleObjects(2, handles, FALSE, INFINITE);
-        if (woken != WAIT_OBJECT_0 + 1) {
-            // Stopped (or the wait itself failed): the pending request must end before its
-            // OVERLAPPED goes out of scope.
-            CancelIoEx(device, &overlapped);
+        if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) {
+            // Stopped (or the wait itself failed). A new event mask ends a pending wait, as Windows
+            // documents; Wine's serial driver ends it no other way. The cancel is for a driver that
+            // would not. The request must end before its OVERLAPPED goes out of scope.
+            SetCommMask(device, 0);
+            if (WaitForSingleObject(overlapped.hEvent, 1000) != WAIT_OBJECT_0)
+                CancelIoEx(device, &overlapped);
             DWORD ignored = 0;
             GetOverlappedResult(device, &overlapped, &ignored, TRUE);
             activity.Stopped = true;
@@ -278,10 +285,12 @@ LineActivity LineWaiter::Wait() {
         device_ = -1;
         return activity;
     }
-    activity.DataArrived = events & EV_RXCHAR;
-    activity.OutputRoom = events & EV_TXEMPTY;
-    activity.LineError = events & (EV_ERR | EV_BREAK);
+    activity.Events = events;
     return activity;
+}
+
+void LineWaiter::End() {
+    if (device_ >= 0) SetCommMask(AsHandle(device_), 0);
 }
 
 void LineWaiter::Stop() {

@@ -18,12 +18,16 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setFont(ControlFont(devicePixelRatio()));
     setQuitOnLastWindowClosed(false);
     // The program speaks German, so the toolkit's own dialogs, buttons and numbers do too, whatever
-    // the system's language.
+    // the system's language. The Windows program carries the translation in its own folder, wherever
+    // it is installed; on Linux it lies where the system keeps the toolkit's.
     const QLocale german(QLocale::German, QLocale::Germany);
     QLocale::setDefault(german);
-    if (translator_.load(german, QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(&translator_);
+    for (const QString& folder : {applicationDirPath() + QStringLiteral("/translations"),
+                                  QLibraryInfo::path(QLibraryInfo::TranslationsPath)})
+        if (translator_.load(german, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
+            installTranslator(&translator_);
+            break;
+        }
     // The toolkit would keep the file dialogs' history and last folder and the colour dialog's custom
     // colours in a settings file of its own in the user's home. The program keeps nothing but
     // KX207.INI, so that file is sent to a place that can never be created.

@@ -136,23 +136,6 @@ TEST(ComPort, ErrorTextsAndCodes) {
     EXPECT_EQ(CError_RegError, 23);
 }
 
-TEST(ComPort, OpensAndClosesThroughConnected) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    EXPECT_TRUE(port.Connected());
-    port.SetConnected(true);
-    EXPECT_TRUE(port.Connected());
-    port.SetConnected(false);
-    EXPECT_FALSE(port.Connected());
-    port.SetConnected(false);
-    EXPECT_FALSE(port.Connected());
-    port.OpenPort();
-    EXPECT_TRUE(port.Connected());
-    port.ClosePort();
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST(ComPort, AppliesTheProgramsLineSettings) {
     PseudoTerminal terminal;
     TComPort port;
@@ -267,18 +250,6 @@ TEST(ComPort, NewPortNameReopensThere) {
     EXPECT_TRUE(other.Connected());
 }
 
-TEST(ComPort, MissingPortRaisesCode1AndStaysClosed) {
-    TComPort port;
-    port.SetPort("/dev/kx207-no-such-port");
-    const std::optional<EComPort> error = ComErrorOf([&] { port.SetConnected(true); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_OpenFailed);
-    EXPECT_EQ(error->SystemErrorCode, ENOENT);
-    EXPECT_EQ(std::string(error->what()),
-              "Unable to open com port (win error code: " + std::to_string(ENOENT) + ")");
-    EXPECT_FALSE(port.Connected());
-}
-
 TEST(ComPort, FileThatIsNoTerminalRaisesCode1) {
     TComPort port;
     port.SetPort("/dev/null");
@@ -286,6 +257,7 @@ TEST(ComPort, FileThatIsNoTerminalRaisesCode1) {
     EXPECT_FALSE(port.Connected());
 }
 
+// (Wine lets a process open its COM port twice, so this stays a Linux test.)
 TEST(ComPort, SecondOpenOfTheSamePortRaisesCode1) {
     PseudoTerminal terminal;
     TComPort first, second;
@@ -389,24 +361,6 @@ TEST(ComPort, ReceiveBytesTakesWhatWaitsAndLaterBytesComeNext) {
     EXPECT_EQ(std::string(buffer, 4), "late");
 }
 
-TEST(ComPort, ReceiveTextTakesAtMostCountAndLeavesTheRest) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    std::string text = "unchanged";
-    EXPECT_EQ(port.ReceiveText(text, 20), 0);
-    EXPECT_EQ(text, "");
-    const std::string sent("V1.2\0\r\n-abcdefghijklmnopq", 25);
-    WriteAll(terminal.Master(), sent);
-    ASSERT_TRUE(WaitForQueued(port, 25));
-    EXPECT_EQ(port.ReceiveText(text, 20), 20);
-    EXPECT_EQ(text, sent.substr(0, 20));
-    EXPECT_EQ(port.ReceiveQueueCount(), 5);
-    EXPECT_EQ(port.ReceiveText(text, 0), 0);
-    EXPECT_EQ(text, "");
-    EXPECT_EQ(port.ReceiveQueueCount(), 5);
-}
-
 TEST(ComPort, SendBytesReachesTheInstrument) {
     SimulatedInstrument instrument;
     TComPort port;
@@ -457,21 +411,6 @@ TEST(ComPort, PositiveOddBufferSizesAreLoweredByOne) {
     EXPECT_EQ(port.Buffer().OutputSize(), 1024);
 }
 
-TEST(ComPort, ChangingSyncMethodWhileOpenRaisesCode14) {
-    PseudoTerminal terminal;
-    TComPort port;
-    OpenLikeProgram(port, terminal.SlavePath());
-    const std::optional<EComPort> error = ComErrorOf([&] { port.SetSyncMethod(smNone); });
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->FailureCode, CError_ConnChangeProp);
-    EXPECT_EQ(error->SystemErrorCode, -1);
-    EXPECT_STREQ(error->what(), "Cannot set property while connected");
-    port.SetSyncMethod(smThreadSync);
-    port.SetConnected(false);
-    port.SetSyncMethod(smNone);
-    EXPECT_EQ(port.SyncMethod(), smNone);
-}
-
 TEST(ComPort, LinkRegisteredTwiceOrUnknownRaisesCode18) {
     TComPort port;
     TComLink link, stranger;
@@ -516,29 +455,6 @@ TEST(ComPort, AReceptionLampGoesOffOnlyOnceAReadHasEmptiedTheQueue) {
     EXPECT_TRUE(lit) << "a byte still waits";
     port.ReceiveBytes(bytes, 2);
     EXPECT_FALSE(lit);
-}
-
-TEST(ComPort, HandlersRunInTheirOrder) {
-    PseudoTerminal terminal;
-    TComPort port;
-    std::vector<std::string> calls;
-    port.OnBeforeOpen = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "before open: open" : "before open");
-    };
-    port.OnAfterOpen = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "after open" : "?");
-    };
-    port.OnCTSChange = [&](TCustomComPort&, bool on) { calls.push_back(on ? "CTS on" : "CTS off"); };
-    port.OnBeforeClose = [&](TCustomComPort&) { calls.push_back("before close"); };
-    port.OnAfterClose = [&](TCustomComPort& sender) {
-        calls.push_back(sender.Connected() ? "?" : "after close");
-    };
-    port.SetEvents({});
-    OpenLikeProgram(port, terminal.SlavePath());
-    port.SetConnected(false);
-    // A pseudo-terminal has no modem lines: CTS reads off.
-    EXPECT_EQ(calls, (std::vector<std::string>{"before open", "after open", "CTS off", "CTS off",
-                                               "before close", "after close"}));
 }
 
 TEST(ComPort, NoEventsStartsNoThread) {

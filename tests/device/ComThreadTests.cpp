@@ -13,36 +13,6 @@
 #include <chrono>
 #include <thread>
 
-namespace {
-
-bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        RunEventsFor(1);
-    }
-    return true;
-}
-
-} // namespace
-
-TEST(ComThread, HandsLineEventsToTheUserInterfaceThread) {
-    PseudoTerminal terminal;
-    TComPort port;
-    std::thread::id handlerThread;
-    long counted = 0;
-    port.OnRxChar = [&](TCustomComPort&, long count) {
-        handlerThread = std::this_thread::get_id();
-        counted = count;
-    };
-    OpenLikeProgram(port, terminal.SlavePath());
-    WriteAll(terminal.Master(), "12345");
-    ASSERT_TRUE(RunEventsUntil([&] { return counted == 5; }));
-    EXPECT_EQ(handlerThread, std::this_thread::get_id());
-    // The dispatch only looks: every byte is still there for the program's read.
-    EXPECT_EQ(port.ReceiveQueueCount(), 5);
-}
-
 TEST(ComThread, BytesLeftUnreadDoNotWakeTheThreadAgain) {
     PseudoTerminal terminal;
     TComPort port;

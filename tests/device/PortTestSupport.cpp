@@ -35,6 +35,15 @@ void RunEventsFor(int ms) {
     loop.exec();
 }
 
+bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        RunEventsFor(1);
+    }
+    return true;
+}
+
 void WriteAll(int fd, const std::string& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {

@@ -13,6 +13,8 @@ void OpenLikeProgram(TComPort& port, const std::string& path);
 bool WaitForQueued(TComPort& port, long count, int timeoutMs = 10000);
 // Runs the event loop of the user-interface thread for `ms` milliseconds, idle in between.
 void RunEventsFor(int ms);
+// Runs it until `done` holds; false when it still does not after `timeoutMs`.
+bool RunEventsUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Writes all bytes to a non-blocking descriptor (the instrument's side of a pseudo-terminal).
 void WriteAll(int fd, const std::string& bytes);
 // One exchange as the program makes it: send `command`, pause `pauseMs`, take up to `count` bytes.

@@ -4,6 +4,7 @@
 // its spectra are drawn on the screen, and unplugging it ends the program through the watchdog.
 // tests/windows/e2e_test.sh runs this under Wine with the simulator on COM1 and unplugs it on request.
 #include "app/Program.h"
+#include "app/SpectrumFileDialog.h"
 #include "device/CPortCtl.h"
 #include "kx207-sim/LampSpectrum.h"
 #include "settings/IniFile.h"
@@ -12,13 +13,19 @@
 #include "ui/ImageView.h"
 #include "ui/StatusBar.h"
 
+#include <QAbstractButton>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -44,7 +51,7 @@ bool RunUntil(const std::function<bool()>& done, int limitMs) {
 // The key and value the USB bridge's driver writes for the instrument, naming its port.
 void RegisterInstrument(const wchar_t* port) {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+    EXPECT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
                               L"SYSTEM\\CurrentControlSet\\Enum\\USB\\Vid_10c4&Pid_ea60\\"
                               L"KOLiX-Spektrometer_KX207\\Device Parameters",
                               0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
@@ -94,20 +101,16 @@ void ShowsTheLamp(const QImage& diagram) {
     EXPECT_GE(*std::max_element(heights.begin(), heights.end()), 100);
 }
 
-TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenUnplugged) {
-    const char* unplugRequest = std::getenv("KX207_UNPLUG_REQUEST");
-    ASSERT_NE(unplugRequest, nullptr) << "run by tests/windows/e2e_test.sh, which serves COM1";
-    ASSERT_NO_FATAL_FAILURE(RegisterInstrument(L"COM1"));
-    QTemporaryDir settings;
-    ASSERT_TRUE(settings.isValid());
-    // Plain yellow bars, nothing else drawn on the diagram. At exposure 40 the lamp's peak lies above
-    // 600, so the automatic exposure steps down in every cycle.
+// Starts the program's windows on a settings folder of their own, with plain yellow bars and nothing
+// else drawn on the diagram; at exposure 40 the lamp's peak lies above 600, so the automatic exposure
+// steps down in every cycle. Returns once the instrument's version shows.
+std::string StartMeasuring(const QTemporaryDir& settings) {
+    RegisterInstrument(L"COM1");
     QFile file(settings.filePath("KX207.INI"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("[TSL1401]\r\nGain=40\r\nAuto-Belichtung=1\r\n"
                "[Diagramm]\r\nSpektralfarben=0\r\nMaximum=0\r\nGitter=0\r\n");
     file.close();
-
     const std::string settingsFolder = QDir::toNativeSeparators(settings.path()).toStdString();
     CreateWindows(MainFormContext{settingsFolder});
     EXPECT_TRUE(MainForm->ComPort->Connected());
@@ -115,6 +118,39 @@ TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenU
     EXPECT_TRUE(RunUntil(
         [] { return MainForm->StatusBar->PanelText(3) == "Firmwareversion: KX207 Firmware 1.2\r\n"; },
         15000));
+    return settingsFolder;
+}
+
+// The texts of a dialog's buttons, without their shortcut marks, in alphabetical order.
+QStringList ButtonTexts(const QWidget& dialog) {
+    QStringList texts;
+    for (const QAbstractButton* button : dialog.findChild<QDialogButtonBox*>()->buttons())
+        texts << button->text().remove('&');
+    texts.sort();
+    return texts;
+}
+
+// Runs first, while the simulator serves.
+TEST(WindowsMeasurementTest, QuitWhileMeasuringEndsTheProgramWithinFiveSeconds) {
+    QTemporaryDir settings;
+    const std::string settingsFolder = StartMeasuring(settings);
+    const auto before = MainForm->Spectrum.Readings;
+    ASSERT_TRUE(RunUntil([&] { return MainForm->Spectrum.Readings != before; }, 15000));
+    QElapsedTimer clock;
+    clock.start();
+    QTimer::singleShot(0, MainForm->FileQuit, &QAction::trigger);
+    EXPECT_EQ(TApplication::exec(), 0);
+    const int exposure = MainForm->TrackBar->value();
+    DestroyWindows();
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(TIniFile("KX207.INI", settingsFolder).ReadInteger("TSL1401", "Gain", 0), exposure);
+}
+
+TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenUnplugged) {
+    const char* unplugRequest = std::getenv("KX207_UNPLUG_REQUEST");
+    ASSERT_NE(unplugRequest, nullptr) << "run by tests/windows/e2e_test.sh, which serves COM1";
+    QTemporaryDir settings;
+    const std::string settingsFolder = StartMeasuring(settings);
 
     for (int cycle = 0; cycle < 3; ++cycle) {
         SCOPED_TRACE(cycle);
@@ -140,6 +176,39 @@ TEST(WindowsMeasurementTest, FindsTheInstrumentOnCom1DrawsItsSpectraAndEndsWhenU
     DestroyWindows();
     EXPECT_EQ(TIniFile("KX207.INI", settingsFolder).ReadInteger("TSL1401", "Gain", 0), exposure)
         << "the settings are written at the end";
+}
+
+TEST(WindowsToolkitTexts, TheFileDialogsAndTheOverwriteQuestionSpeakGerman) {
+    QTemporaryDir folder;
+    QFile(folder.filePath("Messung.csv")).open(QIODevice::WriteOnly);
+    TSpectrumFileDialog open(nullptr, "Spektrum laden", "CSV-Dateien (*.csv)", QFileDialog::AcceptOpen);
+    QStringList openButtons, question;
+    QTimer::singleShot(0, &open, [&] {
+        openButtons = ButtonTexts(open);
+        open.reject();
+    });
+    open.Run(folder.path());
+    EXPECT_EQ(openButtons, QStringList({"Abbrechen", "Öffnen"}));
+
+    // The name of a file that exists, confirmed in the save dialog: the dialog asks before replacing it.
+    TSpectrumFileDialog save(nullptr, "Speichern unter", "CSV (*.csv)", QFileDialog::AcceptSave);
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            question = ButtonTexts(*box);
+            box->button(QMessageBox::No)->click();
+            save.reject();
+        }
+    });
+    answer.start(20);
+    QTimer::singleShot(0, &save, [&] {
+        auto* name = save.findChild<QLineEdit*>("fileNameEdit");
+        name->setText("Messung.csv");
+        QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+        QCoreApplication::sendEvent(name, &enter);
+    });
+    save.Run(folder.path());
+    EXPECT_EQ(question, QStringList({"Ja", "Nein"}));
 }
 
 } // namespace

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks what ships to Windows, under Wine in a Wine prefix of its own: the zip holds the program, with
-# its icon and version information, every library it loads and a LIESMICH.txt Notepad shows right; the
-# installer, run silently, puts the program into Program Files, adds the start-menu entry, the Add/Remove
-# Programs entry with the program's icon, the settings folder and the working folder with the line
-# library and sample spectra, which the start-menu entry starts the program in; installing again keeps
-# the working folder's files; the uninstaller removes the program and keeps the settings file and the
-# working folder.
+# its icon and version information, every library it loads, the toolkit's German translation and a
+# LIESMICH.txt Notepad shows right; the installer, run silently, puts the program into Program Files,
+# adds the start-menu entry, the Add/Remove Programs entry with the program's icon, the settings folder
+# and the working folder with the line library and sample spectra, which the start-menu entry starts the
+# program in; installing again keeps the working folder's files; the uninstaller removes the program and
+# keeps the settings file and the working folder.
 # Usage: tests/windows/installer_test.sh [build folder]      (default build/windows)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -62,6 +62,8 @@ check "the zip holds only the folder KX207" test "$(ls "$work/unzipped")" = KX20
 for file in kx207.exe LIESMICH.txt platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
     check "the zip holds KX207/$file" test -f "$folder/$file"
 done
+check "the zip holds the toolkit's German translation, of the Qt it ships" \
+    cmp -s /usr/share/qt6/translations/qtbase_de.qm "$folder/translations/qtbase_de.qm"
 for sample in dat/*.dat spectra/*.csv; do
     check "the zip holds $sample" cmp -s "$sample" "$folder/${sample/#spectra/Spektren}"
 done
