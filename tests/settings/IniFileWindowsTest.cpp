@@ -1,11 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The settings file on Windows: a folder named with environment variables, made by the first write, and
-// what the start check says when the folder can't be made or the file is marked read-only.
+// The settings file on Windows: a folder named with environment variables, made by the first write for all
+// users, Unicode in a new file, the settings of earlier versions taken over, and what the start check says
+// when the folder can't be made or the file is marked read-only.
 #include "IniFileFixture.h"
 #include "files/WindowsFiles.h"
 #include "settings/SettingsFolder.h"
 
+#include <filesystem>
 #include <windows.h>
+
+// After windows.h, whose types it takes.
+#include <aclapi.h>
 
 namespace {
 
@@ -15,28 +20,89 @@ std::string Backslashed(std::string path) {
     return path;
 }
 
-// The start check's text for a settings folder, with the reason in the middle.
-std::string CannotSave(const std::string& folder, const std::string& reason) {
+// The start check's text for a settings folder, with the reason in the middle; the folder is made first
+// where it is missing.
+std::string CannotSave(const std::string& folder, const std::string& reason, bool missing = false) {
     return "Die Einstellungen können nicht in " + folder + "\\KX207.INI gespeichert werden.\n" + reason +
-           "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\nmkdir \"" + folder +
-           "\"\n"
-           "icacls \"" +
-           folder + "\" /grant *S-1-5-32-545:(OI)(CI)M";
+           "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\n" +
+           (missing ? "mkdir \"" + folder + "\"\n" : "") + "icacls \"" + folder +
+           "\" /grant *S-1-5-32-545:(OI)(CI)M";
 }
 
-TEST_F(IniFileTest, TheFolderMayNameEnvironmentVariablesAndTheFirstWriteMakesIt) {
+// The rights of the group Users on `path` that its children inherit, as files and as folders.
+ACCESS_MASK InheritedRightsOfUsers(const std::string& path) {
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoW(WidePath(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &acl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return 0;
+    BYTE users[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof users;
+    CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size);
+    ACCESS_MASK rights = 0;
+    for (DWORD i = 0; acl && i < acl->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* entry = nullptr;
+        const BYTE both = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
+        if (GetAce(acl, i, reinterpret_cast<void**>(&entry)) &&
+            entry->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && (entry->Header.AceFlags & both) == both &&
+            EqualSid(&entry->SidStart, users))
+            rights |= entry->Mask;
+    }
+    LocalFree(descriptor);
+    return rights;
+}
+
+TEST_F(IniFileTest, TheFolderMayNameEnvironmentVariablesAndTheFirstWriteMakesItForAllUsers) {
     ASSERT_TRUE(SetEnvironmentVariableA("KX207_TEST_FOLDER", folder.Path().c_str()));
     const std::string named = "%KX207_TEST_FOLDER%/KX207";
     EXPECT_EQ(SettingsWriteProblem(named, "KX207.INI"), "") << "the first write makes the folder";
     TIniFile("KX207.INI", named).WriteInteger("TSL1401", "Gain", 3);
     EXPECT_EQ(TIniFile("KX207.INI", folder.File("KX207")).ReadInteger("TSL1401", "Gain", 0), 3);
     EXPECT_EQ(SettingsWriteProblem(named, "KX207.INI"), "");
+    // "Modify" in the terms of icacls.
+    const ACCESS_MASK change = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
+    EXPECT_EQ(InheritedRightsOfUsers(folder.File("KX207")) & change, change);
 }
 
 TEST_F(IniFileTest, TheStartCheckSaysWhatHelpsWhereTheFolderCannotBeMade) {
     const std::string missing = Backslashed(folder.File("fehlt/KX207"));
     EXPECT_EQ(SettingsWriteProblem(folder.File("fehlt/KX207"), "KX207.INI"),
-              CannotSave(missing, "Der Ordner " + missing + " fehlt und kann nicht angelegt werden."));
+              CannotSave(missing, "Der Ordner " + missing + " fehlt und kann nicht angelegt werden.", true));
+}
+
+TEST_F(IniFileTest, ANewFileIsUnicodeAndAnExistingOneKeepsItsCodePage) {
+    ini.WriteString("Daten", "Datenverzeichnis", "C:\\Users\\Łukasz");
+    EXPECT_EQ(Content().substr(0, 2), "\xFF\xFE");
+    Given("[Daten]\r\n");
+    ini.WriteString("Daten", "Datenverzeichnis", "C:\\Users\\Müller");
+    EXPECT_EQ(Content().substr(0, 7), "[Daten]");
+    EXPECT_EQ(ini.ReadString("Daten", "Datenverzeichnis", ""), "C:\\Users\\Müller");
+}
+
+TEST_F(IniFileTest, TheFirstStartTakesOverTheSettingsKeptUnderTheBareNameOnce) {
+    const std::string windows = folder.File("Windows"), local = folder.File("Lokal");
+    std::filesystem::create_directories(windows);
+    std::filesystem::create_directories(local + "/VirtualStore/Windows");
+    SetEnvironmentVariableW(L"WINDIR", WidePath(windows).c_str());
+    SetEnvironmentVariableW(L"LOCALAPPDATA", WidePath(local).c_str());
+    TempFolder::Write(windows + "/KX207.INI", "[TSL1401]\r\nLambda_min=380\r\n");
+    const std::string virtualStore = local + "/VirtualStore/Windows/KX207.INI";
+    TempFolder::Write(virtualStore,
+                      "[TSL1401]\r\nLambda_min=390\r\n[Daten]\r\nDatenverzeichnis=\"C:\\Schule\"\r\n");
+    TIniFile taker("KX207.INI", folder.File("KX207"));
+
+    EXPECT_EQ(TakeOverFormerSettings(taker), Backslashed(virtualStore)) << "the user's own copy first";
+    EXPECT_EQ(taker.ReadInteger("TSL1401", "Lambda_min", 360), 390);
+    EXPECT_EQ(taker.ReadString("Daten", "Datenverzeichnis", ""), "C:\\Schule");
+    EXPECT_EQ(TakeOverFormerSettings(taker), "") << "once";
+    EXPECT_EQ(taker.ReadInteger("TSL1401", "Lambda_min", 360), 390);
+
+    std::filesystem::remove(taker.Path());
+    std::filesystem::remove(virtualStore);
+    EXPECT_EQ(TakeOverFormerSettings(taker), Backslashed(windows) + "\\KX207.INI");
+    EXPECT_EQ(taker.ReadInteger("TSL1401", "Lambda_min", 360), 380);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("KX207")), {}), 1)
+        << "no leftovers";
 }
 
 TEST_F(IniFileTest, AFileMarkedReadOnlyIsNotWrittenAndTheStartCheckSaysSo) {
