@@ -59,9 +59,11 @@ TEST_F(IniFileTest, TheFolderMayNameEnvironmentVariablesAndTheFirstWriteMakesItF
     TIniFile("KX207.INI", named).WriteInteger("TSL1401", "Gain", 3);
     EXPECT_EQ(TIniFile("KX207.INI", folder.File("KX207")).ReadInteger("TSL1401", "Gain", 0), 3);
     EXPECT_EQ(SettingsWriteProblem(named, "KX207.INI"), "");
-    // "Modify" in the terms of icacls.
+    // "Modify" in the terms of icacls. Wine takes access rights but keeps none: it answers with rights made
+    // from the file's mode, so only Windows shows them.
     const ACCESS_MASK change = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
-    EXPECT_EQ(InheritedRightsOfUsers(folder.File("KX207")) & change, change);
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+        EXPECT_EQ(InheritedRightsOfUsers(folder.File("KX207")) & change, change);
 }
 
 TEST_F(IniFileTest, TheStartCheckSaysWhatHelpsWhereTheFolderCannotBeMade) {
