@@ -62,8 +62,9 @@ TEST_F(IniFileTest, TheFolderMayNameEnvironmentVariablesAndTheFirstWriteMakesItF
     // "Modify" in the terms of icacls. Wine takes access rights but keeps none: it answers with rights made
     // from the file's mode, so only Windows shows them.
     const ACCESS_MASK change = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
-    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version"))
+    if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) {
         EXPECT_EQ(InheritedRightsOfUsers(folder.File("KX207")) & change, change);
+    }
 }
 
 TEST_F(IniFileTest, TheStartCheckSaysWhatHelpsWhereTheFolderCannotBeMade) {
