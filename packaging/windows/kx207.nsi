@@ -53,9 +53,10 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version
 !insertmacro MUI_PAGE_FINISH
 # The settings and the class's spectra stay (see the section "Uninstall"); a teacher should know that
 # before confirming.
-!define MUI_UNCONFIRMPAGE_TEXT_TOP "KX207 Spektrometer wird aus dem folgenden Ordner entfernt. Es bleiben \
-    erhalten: die Einstellungen in $APPDATA\KX207\KX207.INI und der Arbeitsordner ${WORK} mit den \
-    Spektren der Klasse."
+# The page has room for three lines.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "KX207 Spektrometer wird aus dem folgenden Ordner entfernt. Es bleiben erhalten:$\r$\n\
+    die Einstellungen in $APPDATA\KX207\KX207.INI und der Arbeitsordner$\r$\n\
+    mit den Spektren der Klasse, ${WORK}."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "German"
