@@ -10,8 +10,6 @@ std::vector<std::pair<std::string, int>> UnreadableSpecialFiles(const TempFolder
     return {{"NUL", EINVAL}, {"C:/nul", EINVAL}};
 }
 
-namespace {
-
 // Where the system's path limit would refuse a path or the save's temporary file beside it, the long
 // form is made, which the system takes as it stands: so "." and ".." are resolved first.
 TEST(WidePath, PathsReachingTheLimitTakeTheLongForm) {
@@ -21,5 +19,3 @@ TEST(WidePath, PathsReachingTheLimitTakeTheLongForm) {
               L"\\\\?\\C:\\Schule\\" + WideText(name));
     EXPECT_EQ(WidePath("//server/share/./" + name), L"\\\\?\\UNC\\server\\share\\" + WideText(name));
 }
-
-} // namespace

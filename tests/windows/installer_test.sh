@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks what ships to Windows, under Wine in a Wine prefix of its own: the zip holds the program, with
-# its icon, version information and long-path manifest, every library it loads and a LIESMICH.txt
-# Notepad shows right; the installer, run silently, puts the program into Program Files, adds the
-# start-menu entry, the Add/Remove Programs entry with the program's icon, the settings folder and the
-# working folder with the line library and sample spectra, which the start-menu entry starts the program
-# in; installing again keeps the working folder's files; the uninstaller removes the program and keeps
-# the settings file and the working folder.
+# its icon and version information, every library it loads and a LIESMICH.txt Notepad shows right; the
+# installer, run silently, puts the program into Program Files, adds the start-menu entry, the Add/Remove
+# Programs entry with the program's icon, the settings folder and the working folder with the line
+# library and sample spectra, which the start-menu entry starts the program in; installing again keeps
+# the working folder's files; the uninstaller removes the program and keeps the settings file and the
+# working folder.
 # Usage: tests/windows/installer_test.sh [build folder]      (default build/windows)
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -76,7 +76,6 @@ resourceTypes=$(x86_64-w64-mingw32-objdump -p "$folder/kx207.exe" |
                 sed -n '/The .rsrc Resource Directory/,/^$/s/^[0-9a-f]*   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p')
 check "kx207.exe carries an icon" grep -qx e <<<"$resourceTypes"
 check "kx207.exe carries version information" grep -qx 10 <<<"$resourceTypes"
-# The system reads the manifest (type 24) before the program starts: paths beyond MAX_PATH are allowed.
 check "kx207.exe carries a manifest" grep -qx 18 <<<"$resourceTypes"
 check "kx207.exe's manifest declares long paths" \
     grep -qaF '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true<' "$folder/kx207.exe"
