@@ -24,6 +24,8 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\KX207"
 RequestExecutionLevel admin
 ShowInstDetails show
+# No "Nullsoft Install System" line below the pages.
+BrandingText " "
 VIProductVersion "${VERSION4}"
 VIAddVersionKey /LANG=1031 "ProductName" "KX207 Spektrometer"
 VIAddVersionKey /LANG=1031 "FileDescription" "KX207 Spektrometer – Installation"
@@ -49,6 +51,12 @@ VIAddVersionKey /LANG=1031 "LegalCopyright" "GNU General Public License, Version
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "LIESMICH anzeigen"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !insertmacro MUI_PAGE_FINISH
+# The settings and the class's spectra stay (see the section "Uninstall"); a teacher should know that
+# before confirming.
+# The page has room for three lines.
+!define MUI_UNCONFIRMPAGE_TEXT_TOP "KX207 Spektrometer wird aus dem folgenden Ordner entfernt. Es bleiben erhalten:$\r$\n\
+    die Einstellungen in $APPDATA\KX207\KX207.INI und der Arbeitsordner$\r$\n\
+    mit den Spektren der Klasse, ${WORK}."
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "German"

@@ -58,6 +58,7 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     StartDir = QDir::currentPath();
     IniFile = std::make_unique<TIniFile>("KX207.INI", context_.SettingsFolder);
+    const QString takenOver = QString::fromStdString(TakeOverFormerSettings(*IniFile));
     ConnectInstrument();
 
     SetCalibration(Settings::Read(*IniFile, Settings::LambdaMin),
@@ -87,7 +88,18 @@ void TMainForm::FormCreate() {
     BigShown = false;
     ReferenceValue = 0;
     settingsRead_ = true;
+    if (!takenOver.isEmpty())
+        ShowOverStartedWindow(
+            QMessageBox::Information,
+            QStringLiteral("Die Einstellungen wurden aus %1 übernommen und stehen ab jetzt in %2.")
+                .arg(takenOver, QDir::toNativeSeparators(QString::fromStdString(IniFile->Path()))));
     WarnIfSettingsCannotBeWritten();
+}
+
+void TMainForm::ShowOverStartedWindow(QMessageBox::Icon icon, const QString& text) {
+    QTimer::singleShot(0, this, [this, icon, text] {
+        QMessageBox(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, this).exec();
+    });
 }
 
 void TMainForm::WarnIfSettingsCannotBeWritten() {
@@ -95,10 +107,7 @@ void TMainForm::WarnIfSettingsCannotBeWritten() {
     // settings would already be lost.
     const QString problem =
         QString::fromStdString(SettingsWriteProblem(context_.SettingsFolder, IniFile->FileName()));
-    if (!problem.isEmpty())
-        QTimer::singleShot(0, this, [this, problem] {
-            QMessageBox::warning(this, QCoreApplication::applicationName(), problem);
-        });
+    if (!problem.isEmpty()) ShowOverStartedWindow(QMessageBox::Warning, problem);
 }
 
 void TMainForm::FormDestroy() {

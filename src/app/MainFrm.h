@@ -11,6 +11,7 @@
 #include "ui/Timer.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 #include <functional>
 #include <memory>
 #include <string>
@@ -212,6 +213,8 @@ private:
     void ConnectReadout();
     // Display options redraw at once only while no measurement is running; otherwise the next cycle does.
     void RedrawUnlessMeasuring();
+    // Shows a message once the started window is on the screen.
+    void ShowOverStartedWindow(QMessageBox::Icon icon, const QString& text);
     // Tells the user at start, in one message, when the settings can't be written, why, and the remedy.
     void WarnIfSettingsCannotBeWritten();
     // Finds the instrument's port in the device registry and opens it; without it, Start stays disabled.

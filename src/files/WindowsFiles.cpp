@@ -11,11 +11,36 @@ std::wstring WideText(const std::string& text) {
     return wide;
 }
 
+namespace {
+
+// The longest name the atomic save adds to a path for its temporary file (".tmp", two 10-digit numbers
+// and "_").
+constexpr size_t TemporaryNameLength = 25;
+// Folders end 12 characters before MAX_PATH, which CreateDirectory keeps free for a short 8.3 name.
+constexpr size_t ShortFormLimit = MAX_PATH - 12;
+
+bool StartsWith(const std::wstring& text, const wchar_t* start) {
+    return text.rfind(start, 0) == 0;
+}
+
+} // namespace
+
 std::wstring WidePath(const std::string& path) {
     std::wstring wide = WideText(path);
     for (wchar_t& c : wide)
         if (c == L'/') c = L'\\';
-    return wide;
+    if (StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
+    // Without the machine's long-path policy the system refuses paths from MAX_PATH on, unless they come
+    // in the long form "\\?\", which it takes as it stands: so that form is made from the full path, with
+    // ".." and "." resolved as the system would.
+    const DWORD size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) return wide;
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size || length + TemporaryNameLength < ShortFormLimit) return wide;
+    full.resize(length);
+    if (StartsWith(full, L"\\\\")) return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
 }
 
 std::string Utf8Text(const std::wstring& text) {

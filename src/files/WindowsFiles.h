@@ -6,7 +6,8 @@
 
 #include <string>
 
-// `path` (UTF-8, either slash) as a wide path with backslashes.
+// `path` (UTF-8, either slash) as a wide path with backslashes; in the long form "\\?\" made from the
+// full path where the path, with a temporary file's name added, would reach the system's path limit.
 std::wstring WidePath(const std::string& path);
 // `text` (UTF-8) as wide text.
 std::wstring WideText(const std::string& text);

@@ -5,7 +5,6 @@
 #include "settings/IniFile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -22,7 +21,7 @@ LineFile LineFileFromLines(const QStringList& lines) {
 } // namespace
 
 LineFile ReadLineFile(const QString& path) {
-    return LineFileFromLines(ReadTextFileLines(QFile::encodeName(path).toStdString()).Lines);
+    return LineFileFromLines(ReadTextFileLines(path.toStdString()).Lines);
 }
 
 LineFile ParseLineFile(std::string_view bytes) {

@@ -22,6 +22,8 @@ public:
     explicit TIniFile(std::string fileName, std::string folder = KX207_SETTINGS_DIR);
 
     const std::string& FileName() const { return fileName_; }
+    // The folder as the system names it, environment variables expanded.
+    const std::string& Folder() const { return folder_; }
     std::string Path() const;
 
     // The stored text (at most 2047 characters) or `defaultValue` when the key is absent.

@@ -30,6 +30,15 @@ private:
     std::intptr_t handle_;
 };
 
+class TIniFile;
+
+// Where an earlier version kept the settings under the bare name "KX207.INI": on Windows the user's
+// VirtualStore copy of the Windows folder's file, else the Windows folder's own; on Linux nowhere else,
+// the bare name always meant the settings folder. When `ini`'s file doesn't exist yet, the first of those
+// that exists is copied into it, every section and key, and stays as it was. Returns its path as the
+// system names it, or an empty text when nothing was taken over.
+std::string TakeOverFormerSettings(const TIniFile& ini);
+
 // Why this user can't write the settings file `fileName` in `folder`, and the remedy, as the German text
 // of a message; empty when the settings can be written.
 std::string SettingsWriteProblem(const std::string& folder, const std::string& fileName);

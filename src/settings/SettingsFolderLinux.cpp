@@ -147,3 +147,7 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
     return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason +
            "\n\nAbhilfe im Terminal:\n" + remedy;
 }
+
+std::string TakeOverFormerSettings(const TIniFile&) {
+    return {};
+}

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The settings folder on Windows: one folder below %ProgramData% for all users of the machine, made
-// writable for them by the installer; writers take turns through a named mutex.
+// writable for them by the installer, or by the program where it makes the folder; writers take turns
+// through a named mutex.
 #include "settings/SettingsFolder.h"
 
 #include "files/WindowsFiles.h"
@@ -9,7 +10,13 @@
 #include <system_error>
 #include <windows.h>
 
+// After windows.h, whose types it takes.
+#include <aclapi.h>
+
 namespace {
+
+// "Modify" (M) in the terms of icacls: read, write, run and delete, but not change the access rights.
+constexpr DWORD ChangeRights = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE;
 
 [[noreturn]] void Fail(unsigned long error, const std::string& path) {
     throw std::system_error(ErrnoOfSystemError(error), std::generic_category(), path);
@@ -49,6 +56,35 @@ bool IsFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Lets the group Users (S-1-5-32-545, whatever the system's language) change what the folder holds, as
+// the installer does: below %ProgramData% a folder's files may otherwise be changed by their creator only,
+// so the next user's settings would be refused. Its creator may always set this. 0 or the system's error.
+DWORD GrantUsersChange(const std::wstring& folder) {
+    BYTE users[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof users;
+    if (!CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &size)) return GetLastError();
+    PACL current = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    DWORD error = GetNamedSecurityInfoW(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                        nullptr, &current, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) return error;
+    EXPLICIT_ACCESSW change{};
+    change.grfAccessPermissions = ChangeRights;
+    change.grfAccessMode = GRANT_ACCESS;
+    change.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
+    change.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+    change.Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
+    change.Trustee.ptstrName = reinterpret_cast<LPWSTR>(users);
+    PACL granted = nullptr;
+    error = SetEntriesInAclW(1, &change, current, &granted);
+    if (error == ERROR_SUCCESS)
+        error = SetNamedSecurityInfoW(const_cast<LPWSTR>(folder.c_str()), SE_FILE_OBJECT,
+                                      DACL_SECURITY_INFORMATION, nullptr, nullptr, granted, nullptr);
+    LocalFree(granted);
+    LocalFree(descriptor);
+    return error;
+}
+
 std::string Backslashed(std::string path) {
     for (char& c : path)
         if (c == '/') c = '\\';
@@ -68,9 +104,15 @@ std::string SystemFolderName(const std::string& folder) {
 }
 
 void MakeSettingsFolder(const std::string& folder) {
-    // Made with the access rights it inherits; the installer's folder is the one meant for all users.
-    if (!CreateDirectoryW(WidePath(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-        Fail(GetLastError(), folder);
+    const std::wstring wideFolder = WidePath(folder);
+    if (!CreateDirectoryW(wideFolder.c_str(), nullptr)) {
+        if (GetLastError() != ERROR_ALREADY_EXISTS) Fail(GetLastError(), folder);
+        return;
+    }
+    if (const DWORD error = GrantUsersChange(wideFolder)) {
+        RemoveDirectoryW(wideFolder.c_str());
+        Fail(error, folder);
+    }
 }
 
 SettingsWriteLock::SettingsWriteLock(const std::string& folder)
@@ -107,8 +149,9 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
         if (slash != std::string::npos && FolderWritable(WidePath(shownFolder.substr(0, slash)))) return {};
         reason = "Der Ordner " + shownFolder + " fehlt und kann nicht angelegt werden.";
     }
+    std::string remedy = "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\n";
+    if (!IsFolder(wideFolder)) remedy += "mkdir \"" + shownFolder + "\"\n";
     // S-1-5-32-545 is the group "Benutzer" ("Users") under every language of the system.
-    return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason +
-           "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\nmkdir \"" + shownFolder +
-           "\"\nicacls \"" + shownFolder + "\" /grant *S-1-5-32-545:(OI)(CI)M";
+    return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason + remedy +
+           "icacls \"" + shownFolder + "\" /grant *S-1-5-32-545:(OI)(CI)M";
 }

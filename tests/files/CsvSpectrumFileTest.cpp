@@ -44,11 +44,12 @@ TEST_F(CsvSpectrumFile, TitleLineHoldsTheNameWithoutLineBreaks) {
     EXPECT_EQ(lines[0], "Spektrum: a b  c");
 }
 
-TEST_F(CsvSpectrumFile, SavedFileLoadsBackToTheSameSpectrum) {
+// A spectrum saved to `path` loads back as it was.
+void ExpectSavedFileLoadsBack(const std::string& path) {
+    SCOPED_TRACE(path);
     WavelengthCalibration saved;
     saved.SetRange(400, 654);
     const QString name = QStringLiteral("  Hg  Kalibrierlampe ");
-    const std::string path = folder.File("round.csv");
     SaveSpectrumFile(path, name, SampleReadings(), saved);
 
     const SpectrumFileContents file = LoadSpectrumFile(path);
@@ -62,6 +63,18 @@ TEST_F(CsvSpectrumFile, SavedFileLoadsBackToTheSameSpectrum) {
     EXPECT_EQ(loaded.LambdaMin, 400);
     EXPECT_EQ(loaded.LambdaMax, 654);
     EXPECT_EQ(loaded.NmPerChannel, 2.0);
+}
+
+TEST_F(CsvSpectrumFile, SavedFileLoadsBackToTheSameSpectrum) {
+    // Names beyond ASCII, and a path of 250 characters, which the save's temporary name takes past the
+    // system's path limit on Windows.
+    const std::string deep = folder.File(std::string(179 - folder.Path().size(), 'o'));
+    const std::string longest = deep + "/" + std::string(65, 'x') + ".csv";
+    ASSERT_EQ(longest.size(), 250u);
+    for (const std::string& subfolder : {folder.File("Müller"), deep})
+        std::filesystem::create_directory(std::filesystem::u8path(subfolder));
+    for (const std::string& path : {folder.File("round.csv"), folder.File("Müller/Übung-ä.csv"), longest})
+        ExpectSavedFileLoadsBack(path);
 }
 
 TEST_F(CsvSpectrumFile, WindowsFileWithUmlautsLoadsAndSavesByteForByte) {

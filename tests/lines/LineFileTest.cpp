@@ -70,6 +70,19 @@ TEST_F(LineLibrary, ListsRegularDatFilesByNameInAnyLetterCase) {
     EXPECT_EQ(FileNames(), QStringList({"Ar.Dat", "b.dat", "Hg.DAT", "ne.dat"}));
 }
 
+TEST_F(LineLibrary, NamesBeyondAsciiInTheFolderAndTheFileAreListedAndRead) {
+    const std::string teacher = start.File("Müller");
+    std::filesystem::create_directories(std::filesystem::u8path(teacher + "/dat"));
+    TempFolder::Write(teacher + "/dat/Glühlampe.dat", "Gl\xFChlampe\r\n589\r\n");
+    const QDir library(LineLibraryFolder(Q(teacher), QString()));
+    const std::vector<LineFileEntry> listed = ListLineFiles(library.path());
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].Caption, QStringLiteral("Glühlampe"));
+    const LineFile file = ReadLineFile(library.filePath(listed[0].FileName));
+    EXPECT_EQ(file.Name, QStringLiteral("Glühlampe"));
+    EXPECT_EQ(file.Entries, QStringList({"589"}));
+}
+
 TEST_F(LineLibrary, EmptyOrMissingFolderListsNothing) {
     EXPECT_TRUE(ListLineFiles(Q(Dat())).empty());
     std::filesystem::create_directory(Dat());

@@ -68,6 +68,11 @@ TEST_F(IniFileTest, WritesKeepEveryForeignLine) {
     EXPECT_EQ(ini.ReadInteger("Fenster", "Left Main", 0), -10);
 }
 
+TEST_F(IniFileTest, TextOfEveryAlphabetComesBackAsWritten) {
+    ini.WriteString("Daten", "Datenverzeichnis", "C:\\Users\\Łukasz\\Übung €");
+    EXPECT_EQ(ini.ReadString("Daten", "Datenverzeichnis", ""), "C:\\Users\\Łukasz\\Übung €");
+}
+
 TEST_F(IniFileTest, ALineBreakInAValueEndsItSoNoOtherKeyChanges) {
     Given("[Diagramm]\nOffset=0\n[Daten]\nDatenverzeichnis=/home\n");
     ini.WriteString("Daten", "Datenverzeichnis", "/home/a\n[Diagramm]\nOffset=900");

@@ -14,7 +14,7 @@ TempFolder::TempFolder(const std::string&) {
     for (unsigned tries = 0; tries < 1000; ++tries) {
         const std::filesystem::path folder = base / ("kx207-test-" + process + "-" + std::to_string(next++));
         if (CreateDirectoryW(folder.c_str(), nullptr)) {
-            path_ = folder.generic_string();
+            path_ = folder.generic_u8string();
             return;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) break;

@@ -78,6 +78,9 @@ resourceTypes=$(x86_64-w64-mingw32-objdump -p "$folder/kx207.exe" |
                 sed -n '/The .rsrc Resource Directory/,/^$/s/^[0-9a-f]*   Entry: ID: 0x0*\([0-9a-f]*\),.*/\1/p')
 check "kx207.exe carries an icon" grep -qx e <<<"$resourceTypes"
 check "kx207.exe carries version information" grep -qx 10 <<<"$resourceTypes"
+check "kx207.exe carries a manifest" grep -qx 18 <<<"$resourceTypes"
+check "kx207.exe's manifest declares long paths" \
+    grep -qaF '<longPathAware xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">true<' "$folder/kx207.exe"
 check "LIESMICH.txt starts with the UTF-8 byte-order mark" \
     test "$(head -c 3 "$folder/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
 check "every line of LIESMICH.txt ends in CR LF" test "$(grep -c $'[^\r]$\|^$' "$folder/LIESMICH.txt")" = 0
