@@ -12,9 +12,7 @@ namespace {
 // in Digits, gives a transmission made of noise: it has no value.
 constexpr double WeakReferenceShare = 0.05;
 constexpr double WeakReferenceFloor = 10;
-// The diagrams draw a view's curve on four times the 256 rows, as with a scale divisor of 4.
-constexpr int32_t ViewDivisor = 4;
-constexpr int32_t ViewLevelsFullScale = DiagramHeight * ViewDivisor;
+constexpr int32_t ViewLevelsFullScale = DiagramHeight * ViewScaleDivisor;
 
 int32_t Clamped(int64_t value) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
@@ -99,6 +97,7 @@ void MeasurementModes::FeedCapture(const ChannelReadings& measured, int32_t expo
         dark_ = taken;
     else
         reference_ = taken;
+    lastTaken_ = capture_;
     capture_ = Capture::None;
 }
 
@@ -156,15 +155,15 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
     if (capture_ != Capture::None)
         return std::string(capture_ == Capture::Dark ? "Dunkelspektrum" : "Referenzspektrum") + ": " +
                std::to_string(captured_) + " von " + std::to_string(CaptureCount) + " Spektren";
-    if (view_ != MeasurementView::Intensity) {
-        if (!reference_) return "Kein Referenzspektrum";
-        if (reference_->Exposure != exposure)
-            return "Referenz gilt nur bei Belichtung " + std::to_string(reference_->Exposure);
-    }
+    const bool view = view_ != MeasurementView::Intensity;
+    if (view && !reference_) return "Kein Referenzspektrum";
+    if (view && reference_->Exposure != exposure) return at("Referenz nur", reference_->Exposure);
     if (darkSubtraction_ && dark_ && dark_->Exposure != exposure)
-        return "Dunkelabzug pausiert: gilt nur bei Belichtung " + std::to_string(dark_->Exposure);
-    if (view_ != MeasurementView::Intensity) return at("Referenzspektrum", reference_->Exposure);
-    if (dark_ && darkSubtraction_) return at("Dunkelspektrum", dark_->Exposure);
+        return at("Dunkelabzug nur", dark_->Exposure);
+    if (reference_ && (view || lastTaken_ == Capture::Reference))
+        return at("Referenzspektrum", reference_->Exposure);
+    if (dark_ && (darkSubtraction_ || lastTaken_ == Capture::Dark))
+        return at("Dunkelspektrum", dark_->Exposure);
     return {};
 }
 
@@ -200,7 +199,7 @@ ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view) {
             levels.MinChannel = c;
         }
     }
-    levels.ScaleDivisor = ViewDivisor;
+    levels.ScaleDivisor = ViewScaleDivisor;
     return result;
 }
 

@@ -85,8 +85,9 @@ public:
     // The values of the current view: Transmission() or Absorbance(); nullptr for the intensity.
     const ChannelValues* ViewValues() const;
 
-    // One line for the status bar on the state of the measurement functions, empty when there is
-    // nothing to say (e.g. "Dunkelspektrum bei Belichtung 35").
+    // One line for the status bar on the state of the measurement functions at `exposure`: a capture's
+    // progress, why a dark or reference spectrum does not apply, or which one is in use (e.g.
+    // "Dunkelspektrum bei Belichtung 35"); empty when there is nothing to say.
     std::string StatusText(int32_t exposure) const;
 
 private:
@@ -100,6 +101,7 @@ private:
     MeasurementView view_ = MeasurementView::Intensity;
 
     Capture capture_ = Capture::None;
+    Capture lastTaken_ = Capture::None; // what the last finished capture took in this run
     int captured_ = 0;
     int32_t captureExposure_ = 0;
     std::array<int64_t, ChannelCount> captureSum_{};
@@ -119,6 +121,9 @@ private:
     ChannelValues absorbance_{};
     ChannelValues referenceLessDark_{};
 };
+
+// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
+constexpr int32_t ViewScaleDivisor = 4;
 
 // A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
 struct ViewLevels {

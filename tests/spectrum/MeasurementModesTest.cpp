@@ -98,10 +98,9 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     EXPECT_EQ(modes.Dark()->Readings[64], 12);
     EXPECT_EQ(modes.Dark()->Exposure, 20);
     EXPECT_EQ(modes.Capturing(), MeasurementModes::Capture::None);
-    EXPECT_EQ(modes.StatusText(20), "");
-    modes.SetDarkSubtraction(true);
     EXPECT_EQ(modes.StatusText(20), "Dunkelspektrum bei Belichtung 20");
-    EXPECT_EQ(modes.StatusText(25), "Dunkelabzug pausiert: gilt nur bei Belichtung 20");
+    modes.SetDarkSubtraction(true);
+    EXPECT_EQ(modes.StatusText(25), "Dunkelabzug nur bei Belichtung 20");
     modes.SetView(MeasurementView::Transmission);
     EXPECT_EQ(modes.StatusText(20), "Kein Referenzspektrum");
 }
