@@ -15,6 +15,8 @@
 
 namespace {
 
+const QString AutoOffText = QStringLiteral("Automatik aus für die Aufnahme");
+
 QAction* Choice(QMenu* menu, QActionGroup* group, const QString& caption, bool checked) {
     QAction* item = menu->addAction(caption);
     item->setCheckable(true);
@@ -77,8 +79,12 @@ void TMeasurementCommands::RestoreDark() {
 
 void TMeasurementCommands::StartCapture(MeasurementModes::Capture what) {
     // One exposure for all spectra of the mean: the automatic exposure would move it on the way.
-    autoSwitchedOff_ = form_.Auto_CheckBox->isChecked();
-    form_.Auto_CheckBox->setChecked(false);
+    if (form_.Auto_CheckBox->isChecked()) {
+        form_.Auto_CheckBox->setChecked(false);
+        // Said beside the progress, where the firmware version stands until the capture ends.
+        versionText_ = form_.StatusBar->PanelText(3);
+        form_.StatusBar->SetPanelText(3, AutoOffText);
+    }
     form_.Measurement.StartCapture(what);
     darkPending_ = what == MeasurementModes::Capture::Dark;
     ShowStatus();
@@ -111,7 +117,7 @@ void TMeasurementCommands::AnsichtClick(MeasurementView view) {
 void TMeasurementCommands::CycleDone() {
     const MeasurementModes& measurement = form_.Measurement;
     if (measurement.Capturing() == MeasurementModes::Capture::None) {
-        autoSwitchedOff_ = false;
+        if (form_.StatusBar->PanelText(3) == AutoOffText) form_.StatusBar->SetPanelText(3, versionText_);
         if (darkPending_ && measurement.Dark()) {
             darkPending_ = false;
             Settings::Write(*form_.IniFile, Settings::DarkSpectrum,
@@ -124,8 +130,7 @@ void TMeasurementCommands::CycleDone() {
 }
 
 void TMeasurementCommands::ShowStatus() {
-    QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
-    if (autoSwitchedOff_) text = QStringLiteral("Automatik aus; ") + text;
+    const QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
     form_.StatusBar->SetPanelText(2, text.isEmpty() ? credit_ : text);
 }
 

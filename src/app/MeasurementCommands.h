@@ -52,5 +52,5 @@ private:
     TMainForm& form_;
     QString credit_;
     bool darkPending_ = false;
-    bool autoSwitchedOff_ = false;
+    QString versionText_; // the status text that "Automatik aus" stands in for during a capture
 };

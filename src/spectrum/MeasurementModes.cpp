@@ -153,8 +153,8 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
         return std::string(what) + " bei Belichtung " + std::to_string(taken);
     };
     if (capture_ != Capture::None)
-        return std::string(capture_ == Capture::Dark ? "Dunkelspektrum" : "Referenzspektrum") + ": " +
-               std::to_string(captured_) + " von " + std::to_string(CaptureCount) + " Spektren";
+        return std::string(capture_ == Capture::Dark ? "Dunkelspektrum " : "Referenzspektrum ") +
+               std::to_string(captured_) + " von " + std::to_string(CaptureCount);
     const bool view = view_ != MeasurementView::Intensity;
     if (view && !reference_) return "Kein Referenzspektrum";
     if (view && reference_->Exposure != exposure) return at("Referenz nur", reference_->Exposure);

@@ -343,9 +343,11 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
     instrument->SetLightBlocked(true);
     menu.DunkelspektrumAufnehmen->trigger();
     EXPECT_FALSE(MainForm->Auto_CheckBox->isChecked()) << "one exposure for the whole mean";
-    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Automatik aus; Dunkelspektrum: 0 von 8 Spektren");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum 0 von 8");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Automatik aus für die Aufnahme");
     cycles(8);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum bei Belichtung 50");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
     TIniFile kept("KX207.INI", settings.Path());
     EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelbelichtung", -1), 50);
     instrument->SetLightBlocked(false);

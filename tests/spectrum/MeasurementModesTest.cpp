@@ -88,8 +88,7 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     modes.StartCapture(MeasurementModes::Capture::Dark);
     modes.Process(Flat(999), 10, Calibration); // the exposure changes: the count starts again
     for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(modes.StatusText(20),
-                  "Dunkelspektrum: " + std::to_string(i == 0 ? 1 : i) + " von 8 Spektren");
+        EXPECT_EQ(modes.StatusText(20), "Dunkelspektrum " + std::to_string(i == 0 ? 1 : i) + " von 8");
         modes.SetView(i % 2 ? MeasurementView::Absorbance : MeasurementView::Intensity);
         modes.Process(Flat(i < 4 ? 12 : 13), 20, Calibration); // a mean of 12.5
     }
