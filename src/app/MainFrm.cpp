@@ -248,7 +248,7 @@ DiagramState TMainForm::CurrentDiagramState() const {
 
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
-    Measurement.Evaluate(Spectrum.Readings, TrackBar->value());
+    MeasurementCommands->EvaluateView();
     StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
     StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
     const MainDiagramTexts texts =

@@ -142,15 +142,19 @@ int32_t TMeasurementCommands::ExposurePeak() const {
     return single.MaxReading;
 }
 
-void TMeasurementCommands::ShowView(DiagramState& state) const {
-    const MeasurementModes& measurement = form_.Measurement;
+void TMeasurementCommands::EvaluateView() {
+    MeasurementModes& measurement = form_.Measurement;
+    measurement.Evaluate(form_.Spectrum.Readings, form_.TrackBar->value());
     const ChannelValues* values = measurement.ViewValues();
     if (!values) return;
-    const ViewLevels levels = LayOnDiagram(*values, measurement.View());
-    state.Values = levels.Values;
-    state.NoValue = levels.NoValue;
-    std::array<QString, 4> labels;
-    for (size_t i = 0; i < labels.size(); ++i)
-        labels[i] = QString::fromStdString(levels.RangeLabels[i]);
-    state.RangeLabels = labels;
+    viewLevels_ = LayOnDiagram(*values, measurement.View());
+    for (size_t i = 0; i < viewLabels_.size(); ++i)
+        viewLabels_[i] = QString::fromStdString(viewLevels_.RangeLabels[i]);
+}
+
+void TMeasurementCommands::ShowView(DiagramState& state) const {
+    if (!form_.Measurement.ViewValues()) return;
+    state.Values = viewLevels_.Values;
+    state.NoValue = viewLevels_.NoValue;
+    state.RangeLabels = viewLabels_;
 }

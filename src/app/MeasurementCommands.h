@@ -37,7 +37,9 @@ public:
     // The peak that automatic exposure regulates on: that of the last single spectrum, even while the
     // diagram shows a mean.
     int32_t ExposurePeak() const;
-    // Lays the view's transmission or absorbance onto `state` in place of the Digits.
+    // Works out the view's values for the readings shown, once for every diagram of a redraw.
+    void EvaluateView();
+    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits.
     void ShowView(DiagramState& state) const;
 
 private:
@@ -52,5 +54,7 @@ private:
     TMainForm& form_;
     QString credit_;
     bool darkPending_ = false;
-    QString versionText_; // the status text that "Automatik aus" stands in for during a capture
+    QString versionText_;
+    ViewLevels viewLevels_;
+    std::array<QString, 4> viewLabels_; // the status text that "Automatik aus" stands in for during a capture
 };

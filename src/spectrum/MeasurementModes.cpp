@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "spectrum/MeasurementModes.h"
 
+#include "spectrum/VectorState.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -41,6 +43,7 @@ std::string ScaleText(double value) {
 
 ChannelReadings MeasurementModes::Process(const ChannelReadings& measured, int32_t exposure,
                                           const WavelengthCalibration& calibration) {
+    ClearUpperVectorState();
     FeedCapture(measured, exposure);
     const bool dark = DarkInForce(exposure);
     if (exposure != meanExposure_ || dark != meanDark_ || calibration.LambdaMin != meanLambdaMin_ ||
@@ -116,6 +119,7 @@ void MeasurementModes::SetAveraging(int count) {
 }
 
 void MeasurementModes::Evaluate(const ChannelReadings& shown, int32_t exposure) {
+    ClearUpperVectorState();
     transmission_.fill(std::nullopt);
     absorbance_.fill(std::nullopt);
     referenceLessDark_.fill(std::nullopt);
