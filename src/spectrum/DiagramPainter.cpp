@@ -140,6 +140,8 @@ private:
             image_.MoveTo(Column(j, 0), y);
         else
             image_.LineTo(Column(j, 0), y);
+        // Before a gap no segment will end here, so the channel's own point is painted by itself.
+        if (j < ChannelCount - 1 && state_.NoValue[size_t(j) + 1]) image_.LineTo(Column(j, 0) + 1, y);
     }
 
     void DrawGrid() {
