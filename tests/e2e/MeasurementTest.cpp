@@ -9,6 +9,7 @@
 #include "support/ModalWatcher.h"
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
+#include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
 #include "ui/StatusBar.h"
 
@@ -18,7 +19,9 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -376,4 +379,7 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
     const int bandAt = MainForm->MaxPos_Edit->text().chopped(2).toInt();
     EXPECT_NEAR(bandAt, 510, 5) << "the dye's band";
     EXPECT_EQ(MainForm->Range_Label1->text(), "2");
+    QTest::mouseMove(MainForm->Image, QPoint(242, 100));
+    EXPECT_TRUE(QRegularExpression("^510nm => [01],\\d\\d$").match(MainForm->LambdaEdit->text()).hasMatch())
+        << MainForm->LambdaEdit->text().toStdString();
 }
