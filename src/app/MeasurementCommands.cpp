@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSlider>
+#include <QTimer>
 
 namespace {
 
@@ -120,13 +121,19 @@ void TMeasurementCommands::CycleDone() {
         if (form_.StatusBar->PanelText(3) == AutoOffText) form_.StatusBar->SetPanelText(3, versionText_);
         if (darkPending_ && measurement.Dark()) {
             darkPending_ = false;
-            Settings::Write(*form_.IniFile, Settings::DarkSpectrum,
-                            FormatStoredReadings(measurement.Dark()->Readings));
-            Settings::Write(*form_.IniFile, Settings::DarkExposure, measurement.Dark()->Exposure);
             DunkelspektrumAbziehen->setEnabled(true);
+            // Kept after the cycle: a settings file that refuses the write is told in a message and
+            // must not end the cycle, which the watchdog would take for a lost instrument.
+            QTimer::singleShot(0, this, Guarded([this] { KeepDark(); }));
         }
     }
     ShowStatus();
+}
+
+void TMeasurementCommands::KeepDark() {
+    const std::optional<StoredSpectrum>& dark = form_.Measurement.Dark();
+    Settings::Write(*form_.IniFile, Settings::DarkSpectrum, FormatStoredReadings(dark->Readings));
+    Settings::Write(*form_.IniFile, Settings::DarkExposure, dark->Exposure);
 }
 
 void TMeasurementCommands::ShowStatus() {

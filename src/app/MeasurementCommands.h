@@ -50,6 +50,8 @@ private:
     void AnsichtClick(MeasurementView view);
     void StartCapture(MeasurementModes::Capture what);
     void ShowStatus();
+    // Writes the dark spectrum and its exposure to the settings file.
+    void KeepDark();
 
     TMainForm& form_;
     QString credit_;

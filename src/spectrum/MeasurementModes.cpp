@@ -173,13 +173,15 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
 
 ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view) {
     const bool percent = view == MeasurementView::Transmission;
-    // The scale keeps its usual span and grows in whole steps where the data reach beyond it.
-    const double step = percent ? 100.0 : 2.0;
+    // The scale keeps its usual span, also for the noise of a blank a little above 100 %, and grows
+    // in steps of a fifth of it where the data reach further.
+    const double span = percent ? 100.0 : 2.0;
+    const double step = span / 5;
     double largest = 0;
     for (const std::optional<double>& value : values)
         if (value) largest = std::max(largest, *value);
     ViewLevels result;
-    result.FullScale = step * std::max(1.0, std::ceil(largest / step));
+    result.FullScale = largest <= 1.05 * span ? span : step * std::ceil(largest / step);
     const double full = result.FullScale;
     result.RangeLabels = {ScaleText(full), ScaleText(full / 4 * 3), ScaleText(full / 2), ScaleText(full / 4)};
 

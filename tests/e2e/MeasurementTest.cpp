@@ -351,6 +351,7 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
     cycles(8);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum bei Belichtung 50");
     EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+    QCoreApplication::processEvents();
     TIniFile kept("KX207.INI", settings.Path());
     EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelbelichtung", -1), 50);
     instrument->SetLightBlocked(false);

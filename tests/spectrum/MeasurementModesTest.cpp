@@ -110,15 +110,17 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     values[2] = 130.0;
     values[3] = -4.0;
     ViewLevels transmission = LayOnDiagram(values, MeasurementView::Transmission);
-    EXPECT_EQ(transmission.FullScale, 200.0) << "the scale grows in whole steps up to the data";
-    EXPECT_EQ(transmission.RangeLabels, (std::array<std::string, 4>{"200", "150", "100", "50"}));
-    EXPECT_EQ(transmission.Values.Levels[0], 256);
+    EXPECT_EQ(transmission.FullScale, 140.0) << "the scale grows in steps of 20 % up to the data";
+    EXPECT_EQ(transmission.RangeLabels, (std::array<std::string, 4>{"140", "105", "70", "35"}));
+    EXPECT_EQ(transmission.Values.Levels[0], 366);
     EXPECT_EQ(transmission.Values.Levels[3], 0) << "a level is never negative";
     EXPECT_TRUE(transmission.NoValue[1]);
     EXPECT_EQ(transmission.NoValue.count(), 125u);
     EXPECT_EQ(transmission.Values.MaxChannel, 2);
     EXPECT_EQ(transmission.Values.MinChannel, 3);
 
+    values[2] = 104.9;
+    EXPECT_EQ(LayOnDiagram(values, MeasurementView::Transmission).FullScale, 100.0) << "a blank's noise";
     values = {};
     values[1] = 0.37;
     ViewLevels absorbance = LayOnDiagram(values, MeasurementView::Absorbance);
