@@ -2,6 +2,7 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
+#include "app/MeasurementCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -36,6 +37,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     setCentralWidget(client);
     CreateToolBar(client);
     CreateControls(client);
+    MeasurementCommands = new TMeasurementCommands(*this);
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
@@ -84,6 +86,7 @@ void TMainForm::FormCreate() {
                         Settings::Read(*IniFile, Settings::Top(Settings::MainPlace)));
     if (LiesOnAScreen(stored, frameGeometry().size())) move(stored);
 
+    MeasurementCommands->RestoreDark();
     LinesShown = false;
     BigShown = false;
     ReferenceValue = 0;
@@ -248,11 +251,13 @@ DiagramState TMainForm::CurrentDiagramState() const {
     state.LinesShown = LinesShown;
     if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
+    MeasurementCommands->ShowView(state);
     return state;
 }
 
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
+    MeasurementCommands->EvaluateView();
     StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
     StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
     const MainDiagramTexts texts =

@@ -32,6 +32,7 @@ class QToolButton;
 class TComLed;
 class TImageView;
 class TLabeledEdit;
+class TMeasurementCommands;
 class TStatusBar;
 
 // What the main window takes from its surroundings. The program uses the defaults; tests and the
@@ -195,6 +196,9 @@ public:
     // The instrument's port and the lamp lit while a cycle talks to it.
     std::unique_ptr<TComPort> ComPort;
     TComLed* LED;
+
+    // The menu "Messung" with the dark spectrum, averaging, reference and views.
+    TMeasurementCommands* MeasurementCommands;
 
     // Timers.
     TTimer* Messung_Timer;

@@ -14,6 +14,7 @@ inline constexpr const char* SensorSection = "TSL1401";
 inline constexpr const char* DiagramSection = "Diagramm";
 inline constexpr const char* DataSection = "Daten";
 inline constexpr const char* WindowSection = "Fenster";
+inline constexpr const char* MeasurementSection = "Messung";
 
 struct IntegerEntry {
     const char* Section;
@@ -53,6 +54,11 @@ inline constexpr IntegerEntry CurveColour{DiagramSection, "Linienfarbe", int32_t
 inline constexpr IntegerEntry Offset{DiagramSection, "Offset", 0};
 
 inline constexpr TextEntry DataFolder{DataSection, "Datenverzeichnis"};
+
+// The dark spectrum (128 whole numbers separated by commas) and the exposure it belongs to; written
+// when one is taken, so the file gains them only once the function is used.
+inline constexpr TextEntry DarkSpectrum{MeasurementSection, "Dunkelspektrum"};
+inline constexpr IntegerEntry DarkExposure{MeasurementSection, "Dunkelbelichtung", -1};
 
 inline constexpr BoolEntry BigShown{WindowSection, "Big", false};
 inline constexpr PlaceEntry MainPlace{"Left Main", "Top Main"};

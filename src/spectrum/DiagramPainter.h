@@ -7,7 +7,9 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // The display check boxes of the main window that change the picture.
@@ -26,8 +28,10 @@ struct DiagramState {
     DisplayOptions Options;
     TColor CurveColor = clYellow;
     bool LinesShown = false;
-    std::vector<int32_t> Lines; // wavelengths of the spectral-line overlay, in list order
-    int32_t ReferenceValue = 0; // level of the reference line; 0 means none
+    std::vector<int32_t> Lines;        // wavelengths of the spectral-line overlay, in list order
+    int32_t ReferenceValue = 0;        // level of the reference line; 0 means none
+    std::bitset<ChannelCount> NoValue; // channels without a value, drawn as gaps
+    std::optional<std::array<QString, 4>> RangeLabels; // the scale beside the diagram, when not in Digits
 };
 
 // Texts of the main window's controls that go with a freshly painted diagram.

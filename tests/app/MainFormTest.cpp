@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AboutDlg.h"
+#include "app/MeasurementCommands.h"
 #include "app/Program.h"
 #include "bigview/BigDlg.h"
 #include "lines/SpektralDlg.h"
@@ -185,6 +186,28 @@ TEST_F(MainFormTest, EverySettingSurvivesARun) {
     EXPECT_EQ(MainForm->ZeroOffset, 25);
     EXPECT_EQ(MainForm->SaveDialogInitialDir, "/srv/spektren");
     EXPECT_EQ(MainForm->pos(), QPoint(40, 30));
+}
+
+TEST_F(MainFormTest, AKeptDarkSpectrumComesBackWithEveryMeasurementFunctionOff) {
+    std::string dark = "7";
+    for (int c = 1; c < 128; ++c)
+        dark += "," + std::to_string(c % 9);
+    Settings("[Messung]\nDunkelspektrum=" + dark + "\nDunkelbelichtung=35\n");
+    Start();
+    ASSERT_TRUE(MainForm->Measurement.Dark());
+    EXPECT_EQ(MainForm->Measurement.Dark()->Readings[0], 7);
+    EXPECT_EQ(MainForm->Measurement.Dark()->Exposure, 35);
+    EXPECT_TRUE(MainForm->MeasurementCommands->DunkelspektrumAbziehen->isEnabled());
+    EXPECT_FALSE(MainForm->MeasurementCommands->DunkelspektrumAbziehen->isChecked());
+    EXPECT_TRUE(MainForm->MeasurementCommands->Intensitaet->isChecked());
+    EXPECT_EQ(MainForm->Measurement.Averaging(), 1);
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "KX207 · Lehrmittel-Spektroskopie");
+    Stop();
+
+    Settings("[Messung]\nDunkelspektrum=" + dark + ",9\nDunkelbelichtung=35\n");
+    Start();
+    EXPECT_FALSE(MainForm->Measurement.Dark()) << "129 values are no dark spectrum";
+    EXPECT_FALSE(MainForm->MeasurementCommands->DunkelspektrumAbziehen->isEnabled());
 }
 
 std::string RunAndQuitBy(const std::function<void()>& quit, const std::string& folder) {

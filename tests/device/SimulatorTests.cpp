@@ -119,6 +119,19 @@ TEST(Simulator, ReadingsAreCappedAt1023) {
     EXPECT_EQ(*std::max_element(served.begin(), served.end()), 1023);
 }
 
+TEST(Simulator, BlockedLightLeavesTheDarkSignalAndFiltersTakeTheirShare) {
+    std::mt19937 random(3);
+    const Readings dark = SceneReadings({Lamp::White, Filter::None, true, 40, 0}, 100, random);
+    EXPECT_GT(*std::max_element(dark.begin(), dark.end()), 12 + 40);
+    EXPECT_LT(*std::max_element(dark.begin(), dark.end()), 12 + 60 + 10) << "nothing but the dark signal";
+    const std::array<double, 128> dye = FilterCurve(Filter::RedDye);
+    EXPECT_NEAR(SensorWavelength(int(std::min_element(dye.begin(), dye.end()) - dye.begin())), 510, 2);
+    EXPECT_DOUBLE_EQ(FilterCurve(Filter::NeutralDensity)[64], 0.5);
+    const Readings open = SceneReadings({Lamp::White, Filter::None, false, 0, 0}, 40, random);
+    const Readings grey = SceneReadings({Lamp::White, Filter::NeutralDensity, false, 0, 0}, 40, random);
+    EXPECT_NEAR(grey[100] - 12, 0.5 * (open[100] - 12), 3) << "without flicker only the read noise is left";
+}
+
 TEST(Simulator, NoiseFollowsTheSeed) {
     std::mt19937 first(5), second(5), third(6);
     EXPECT_EQ(LampReadings(Lamp::Neon, 40, first), LampReadings(Lamp::Neon, 40, second));

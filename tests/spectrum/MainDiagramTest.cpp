@@ -75,6 +75,26 @@ TEST_F(MainDiagram, BarsFollowTheLevelsBetweenChannels) {
         EXPECT_EQ(RunFromBottom(image, 20 + i, clYellow), heights[i]) << 20 + i;
 }
 
+TEST_F(MainDiagram, ChannelsWithoutAValueAreGapsAndTheScaleIsTheViews) {
+    Measure({{4, 100}, {5, 100}, {6, 100}, {7, 100}});
+    state.NoValue.set(5);
+    state.RangeLabels = std::array<QString, 4>{"100", "75", "50", "25"};
+    state.Options.Balkendiagramm = true;
+    EXPECT_EQ(Draw().RangeLabels[3], "25");
+    EXPECT_EQ(RunFromBottom(image, 19, clYellow), 100);
+    EXPECT_EQ(RunFromBottom(image, 17, clYellow), 100) << "no slope down toward the gap";
+    for (const int x : {20, 23})
+        EXPECT_TRUE(ColumnIs(image, x, 0, 255, clBlack)) << x;
+    EXPECT_TRUE(ColumnIs(strip, 21, 0, 21, clBlack)) << "no light in the intensity band";
+
+    state.Options.Balkendiagramm = false;
+    Draw();
+    EXPECT_EQ(image.Pixel(16, 155), clYellow) << "the point before the gap";
+    for (const int x : {17, 20, 23})
+        EXPECT_TRUE(ColumnIs(image, x, 0, 255, clBlack)) << "the curve breaks off at " << x;
+    EXPECT_EQ(image.Pixel(24, 155), clYellow) << "and starts again at the next channel's own point";
+}
+
 TEST_F(MainDiagram, NothingMeasured) {
     Measure({});
     Draw();
