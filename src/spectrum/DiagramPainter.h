@@ -3,12 +3,24 @@
 
 #include "spectrum/Canvas.h"
 #include "spectrum/DiagramGeometry.h"
+#include "spectrum/PeakLabels.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+// The colour of a comparison spectrum's curve, a colour the spectrum itself never has.
+constexpr TColor clFuchsia = 0xFF00FF;
+
+// A saved spectrum drawn over the live one: its levels, computed as the live ones are, and the
+// wavelengths of its own channels.
+struct ComparisonCurve {
+    std::array<int32_t, ChannelCount> Levels{};
+    WavelengthCalibration Calibration;
+};
 
 // The display check boxes of the main window that change the picture.
 struct DisplayOptions {
@@ -28,6 +40,8 @@ struct DiagramState {
     bool LinesShown = false;
     std::vector<int32_t> Lines; // wavelengths of the spectral-line overlay, in list order
     int32_t ReferenceValue = 0; // level of the reference line; 0 means none
+    bool PeakLabels = false;    // the wavelengths of the highest peaks written above them
+    std::optional<ComparisonCurve> Comparison;
 };
 
 // Texts of the main window's controls that go with a freshly painted diagram.
@@ -35,6 +49,7 @@ struct MainDiagramTexts {
     std::array<QString, 4> RangeLabels; // top to bottom
     QString MinPos;                     // wavelength of the minimum, e.g. "516nm"
     QString MaxPos;                     // wavelength of the maximum
+    std::vector<PlacedPeakLabel> PeakLabels;
 };
 
 // Texts of the large window's controls that go with a freshly painted diagram.
@@ -42,6 +57,7 @@ struct BigDiagramTexts {
     std::array<QString, 4> RangeLabels; // top to bottom, the same values as the main window's
     QString LambdaMin;                  // wavelength of channel 0, e.g. "360nm"
     QString LambdaMax;                  // wavelength of channel 127
+    std::vector<PlacedPeakLabel> PeakLabels;
 };
 
 // Repaints every pixel of the main diagram (509 × 256), its colour strip (509 × 45) and the miniature
