@@ -21,29 +21,30 @@ std::vector<PlacedPeakLabel> PlacePeakLabels(const std::vector<Peak>& peaks, con
                                              const std::function<QSize(const QString&)>& extent,
                                              const std::vector<QRect>& taken) {
     const QRect diagram(0, 0, geometry.Width, geometry.Height);
-    std::vector<QRect> occupied = taken;
     std::vector<PlacedPeakLabel> labels;
+    const auto meets = [](const std::vector<QRect>& boxes, const QRect& cell) {
+        return std::any_of(boxes.begin(), boxes.end(),
+                           [&](const QRect& box) { return box.intersects(cell); });
+    };
+    std::vector<QRect> written;
     for (const Peak& peak : peaks) {
         const QString text = PeakLabelText(peak);
         const QSize size = extent(text);
         const int x = static_cast<int>(std::floor(peak.Channel * geometry.ColumnsPerChannel));
         const int64_t row =
             geometry.Height - 1 - int64_t(geometry.LevelFactor) * peak.Level / std::max(divisor, 1);
-        const int top = static_cast<int>(std::max<int64_t>(row, 0));
+        const int beside = static_cast<int>(std::max<int64_t>(row, 0));
+        const int above = static_cast<int>(std::max<int64_t>(row - Gap - size.height(), -size.height()));
         const int centred = std::clamp(x - size.width() / 2, 0, std::max(geometry.Width - size.width(), 0));
-        const QRect candidates[] = {
-            QRect(QPoint(centred,
-                         static_cast<int>(std::max<int64_t>(row - Gap - size.height(), -size.height()))),
-                  size),
-            QRect(QPoint(x + 1 + SideGap, top), size),
-            QRect(QPoint(x - SideGap - size.width(), top), size),
-        };
+        const QRect candidates[] = {QRect(QPoint(centred, above), size),
+                                    QRect(QPoint(x + 1 + SideGap, beside), size),
+                                    QRect(QPoint(x - SideGap - size.width(), beside), size)};
         for (const QRect& cell : candidates) {
-            const bool free = std::none_of(occupied.begin(), occupied.end(),
-                                           [&](const QRect& other) { return other.intersects(cell); });
-            if (!diagram.contains(cell) || !free) continue;
+            if (!diagram.contains(cell) || meets(taken, cell)) continue;
+            // Two labels in each other's way: the higher peak keeps its label.
+            if (meets(written, cell)) break;
             labels.push_back({text, cell});
-            occupied.push_back(cell);
+            written.push_back(cell);
             break;
         }
     }
