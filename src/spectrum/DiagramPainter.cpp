@@ -281,6 +281,15 @@ private:
 
 } // namespace
 
+ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& readings,
+                                    const WavelengthCalibration& calibration, int32_t zeroOffset,
+                                    bool korrektur) {
+    SpectrumValues values;
+    values.Readings = readings;
+    ComputeLevels(values, calibration, zeroOffset, LevelOptions{korrektur, true, 1});
+    return {values.Levels, calibration};
+}
+
 MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,
                                  TCanvas& image2) {
     MainDiagramTexts texts;

@@ -22,6 +22,12 @@ struct ComparisonCurve {
     WavelengthCalibration Calibration;
 };
 
+// The comparison curve of saved `readings` under their own `calibration`: their levels as the live
+// spectrum's are computed, with the same zero offset and sensitivity correction.
+ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& readings,
+                                    const WavelengthCalibration& calibration, int32_t zeroOffset,
+                                    bool korrektur);
+
 // The display check boxes of the main window that change the picture.
 struct DisplayOptions {
     bool Balkendiagramm = false; // bars instead of a curve
