@@ -239,6 +239,10 @@ DiagramState TMainForm::CurrentDiagramState() const {
     state.LinesShown = LinesShown;
     if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
+    state.PeakLabels = PeaksBeschriften->isChecked();
+    if (Comparison)
+        state.Comparison = MakeComparisonCurve(Comparison->Readings, Comparison->Calibration, ZeroOffset,
+                                               Korrektur_CheckBox->isChecked());
     return state;
 }
 

@@ -63,6 +63,7 @@ void TMainForm::CreateMenu() {
     Spektrallinieneinblenden =
         MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."), Artwork::SpectralLines,
                  QStringLiteral("Spektrallinien einblenden..."));
+    CreateAnalysisMenu();
 }
 
 void TMainForm::CreateToolBar(QWidget* client) {

@@ -5,19 +5,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 
-namespace {
-const QString AllSpectra = QStringLiteral("*.csv");
-}
-
 TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                         AcceptMode mode)
-    : QFileDialog(parent, title) {
+                                         AcceptMode mode, const QString& suffix)
+    : QFileDialog(parent, title), everyFile_(QStringLiteral("*.") + suffix) {
     setOption(DontUseNativeDialog);
     setAcceptMode(mode);
     // The chosen file need not exist; the load then tells what went wrong.
     setFileMode(AnyFile);
     setNameFilter(filter);
-    if (mode == AcceptSave) setDefaultSuffix(QStringLiteral("csv"));
+    if (mode == AcceptSave) setDefaultSuffix(suffix);
     nameEdit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     setSidebarUrls({});
     if (auto* places = findChild<QWidget*>(QStringLiteral("sidebar"))) places->hide();
@@ -27,7 +23,7 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     setDirectory(folder);
     // A pattern typed in the last run ends with it, as the chosen filter comes back.
     selectNameFilter(selectedNameFilter());
-    nameEdit_->setText(AllSpectra);
+    nameEdit_->setText(everyFile_);
     return exec() == Accepted && !selectedFiles().isEmpty();
 }
 

@@ -14,9 +14,9 @@ using ChannelColumn = std::optional<std::array<double, ChannelCount>>;
 
 // What a table for a lab report holds.
 struct LabTable {
-    QString Name;     // the spectrum's name
-    QString Moment;   // date and time, as the caller writes them
-    int32_t Exposure; // 0 to 100
+    QString Name;         // the spectrum's name
+    QString Moment;       // date and time, as the caller writes them
+    int32_t Exposure = 0; // 0 to 100
     WavelengthCalibration Calibration;
     std::array<int32_t, ChannelCount> Readings{};
     ChannelColumn Dark;                // "Dunkel"

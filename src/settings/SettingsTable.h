@@ -14,6 +14,7 @@ inline constexpr const char* SensorSection = "TSL1401";
 inline constexpr const char* DiagramSection = "Diagramm";
 inline constexpr const char* DataSection = "Daten";
 inline constexpr const char* WindowSection = "Fenster";
+inline constexpr const char* MeasurementSection = "Messung";
 
 struct IntegerEntry {
     const char* Section;
@@ -53,6 +54,11 @@ inline constexpr IntegerEntry CurveColour{DiagramSection, "Linienfarbe", int32_t
 inline constexpr IntegerEntry Offset{DiagramSection, "Offset", 0};
 
 inline constexpr TextEntry DataFolder{DataSection, "Datenverzeichnis"};
+
+// Written only once a picture or a table has been saved.
+inline constexpr BoolEntry PictureDoubled{MeasurementSection, "Bild doppelt", false};
+inline constexpr BoolEntry PictureWhite{MeasurementSection, "Bild weiss", false};
+inline constexpr TextEntry ExportFolder{MeasurementSection, "Exportverzeichnis"};
 
 inline constexpr BoolEntry BigShown{WindowSection, "Big", false};
 inline constexpr PlaceEntry MainPlace{"Left Main", "Top Main"};

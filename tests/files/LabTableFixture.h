@@ -9,7 +9,10 @@
 #include <limits>
 
 inline LabTable SampleTable() {
-    LabTable table{QStringLiteral("Hg-Lampe; Übung \"3\""), QStringLiteral("07.12.2026 19:30"), 40};
+    LabTable table;
+    table.Name = QStringLiteral("Hg-Lampe; Übung \"3\"");
+    table.Moment = QStringLiteral("07.12.2026 19:30");
+    table.Exposure = 40;
     table.Calibration.SetRange(380, 700);
     table.Readings = SampleReadings();
     return table;
