@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of the main window's redraw, DrawSpectrum of the real windows, with a fluorescent lamp as the
 // instrument sees it and the display as the program starts (bars, spectral colours, grid, maximum mark):
-// with the main window alone and with the large window shown. The floors, measured in the same run, fill
+// with the main window alone and with the large window shown; and beside it the arithmetic the
+// measurement functions add to a cycle. The floors, measured in the same run, fill
 // the pictures that redraw paints once: the main window's three, and those and the large window's two.
 #include "ProbeWindows.h"
 #include "app/MainFrm.h"
 #include "bigview/BigDlg.h"
 #include "kx207-sim/LampSpectrum.h"
+#include "spectrum/MeasurementModes.h"
 #include "ui/Application.h"
 #include "ui/ImageView.h"
 
@@ -54,6 +56,44 @@ void BM_DrawSpectrum(benchmark::State& state, bool bigShown) {
 }
 BENCHMARK_CAPTURE(BM_DrawSpectrum, Main, false);
 BENCHMARK_CAPTURE(BM_DrawSpectrum, MainAndBig, true);
+
+// What the measurement functions add to one cycle, with every one of them on: the dark spectrum
+// subtracted, the mean of 16, transmission and absorbance against a reference, the absorbance laid onto
+// the diagrams' scale and the single spectrum's peak for the automatic exposure. Its ratio to DrawSpectrum
+// above is the share these functions add to a cycle's redraw.
+void BM_MeasurementArithmetic(benchmark::State& state) {
+    std::mt19937 random(207);
+    Scene scene{Lamp::Led, Filter::None, true, 30};
+    const WavelengthCalibration calibration;
+    MeasurementModes modes;
+    const auto measured = [&] {
+        const Readings readings = SceneReadings(scene, 60, random);
+        ChannelReadings channels;
+        std::copy(readings.begin(), readings.end(), channels.begin());
+        return channels;
+    };
+    for (const auto capture : {MeasurementModes::Capture::Dark, MeasurementModes::Capture::Reference}) {
+        modes.StartCapture(capture);
+        for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
+            modes.Process(measured(), 60, calibration);
+        scene.blocked = false;
+    }
+    modes.SetDarkSubtraction(true);
+    modes.SetAveraging(16);
+    modes.SetView(MeasurementView::Absorbance);
+    scene.filter = Filter::RedDye;
+    const ChannelReadings sample = measured();
+    for (auto _ : state) {
+        const ChannelReadings shown = modes.Process(sample, 60, calibration);
+        modes.Evaluate(shown, 60);
+        benchmark::DoNotOptimize(LayOnDiagram(*modes.ViewValues(), modes.View()));
+        SpectrumValues single;
+        single.Readings = modes.LastSingle();
+        ComputeLevels(single, calibration, 0, {});
+        benchmark::DoNotOptimize(single);
+    }
+}
+BENCHMARK(BM_MeasurementArithmetic);
 
 // The display the program starts with, stated here so that a changed default does not change the figure.
 void PrepareMainWindow() {

@@ -2,6 +2,7 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
+#include "app/MeasurementCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -36,6 +37,8 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     setCentralWidget(client);
     CreateToolBar(client);
     CreateControls(client);
+    MeasurementCommands = new TMeasurementCommands(*this);
+    CreateAnalysisMenu();
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
@@ -83,6 +86,7 @@ void TMainForm::FormCreate() {
                         Settings::Read(*IniFile, Settings::Top(Settings::MainPlace)));
     if (LiesOnAScreen(stored, frameGeometry().size())) move(stored);
 
+    MeasurementCommands->RestoreDark();
     LinesShown = false;
     BigShown = false;
     ReferenceValue = 0;
@@ -240,14 +244,17 @@ DiagramState TMainForm::CurrentDiagramState() const {
     if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
     state.PeakLabels = PeaksBeschriften->isChecked();
-    if (Comparison)
+    // A saved spectrum compares only with readings in Digits.
+    if (Comparison && !Measurement.ViewValues())
         state.Comparison = MakeComparisonCurve(Comparison->Readings, Comparison->Calibration, ZeroOffset,
                                                Korrektur_CheckBox->isChecked());
+    MeasurementCommands->ShowView(state);
     return state;
 }
 
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
+    MeasurementCommands->EvaluateView();
     StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
     StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
     const MainDiagramTexts texts =

@@ -35,6 +35,7 @@ class QToolButton;
 class TComLed;
 class TImageView;
 class TLabeledEdit;
+class TMeasurementCommands;
 class TStatusBar;
 
 // What the main window takes from its surroundings. The program uses the defaults; tests and the
@@ -224,6 +225,9 @@ public:
     std::unique_ptr<TComPort> ComPort;
     TComLed* LED;
 
+    // The menu "Messung" with the dark spectrum, averaging, reference and views.
+    TMeasurementCommands* MeasurementCommands;
+
     // Timers.
     TTimer* Messung_Timer;
     TTimer* VersionsTimer;
@@ -270,8 +274,6 @@ private:
     TSpectrumFileDialog* comparisonDialog_ = nullptr;
     TPictureFileDialog* pictureDialog_ = nullptr;
     TSpectrumFileDialog* tableDialog_ = nullptr;
-    // The status bar's credit line, kept while the comparison's name stands in its place.
-    QString creditText_;
 };
 
 // The one instance, set while it exists.

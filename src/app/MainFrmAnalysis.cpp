@@ -3,9 +3,9 @@
 // MainFrmExport.cpp's.
 #include "app/MainFrm.h"
 
+#include "app/MeasurementCommands.h"
 #include "app/SpectrumFileDialog.h"
 #include "ui/Application.h"
-#include "ui/StatusBar.h"
 
 #include <QAction>
 #include <QFileInfo>
@@ -64,9 +64,8 @@ void TMainForm::VergleichsspektrumLadenClick() {
     ComparisonSpectrum comparison{file->Name, {}, Calibration};
     ApplySpectrumFile(*file, comparison.Readings, comparison.Calibration);
     if (comparison.Name.trimmed().isEmpty()) comparison.Name = QFileInfo(fileName).completeBaseName();
-    if (!Comparison) creditText_ = StatusBar->PanelText(2);
     Comparison = comparison;
-    StatusBar->SetPanelText(2, QStringLiteral("Vergleich: ") + comparison.Name);
+    MeasurementCommands->ShowStatus();
     VergleichsspektrumAusblenden->setEnabled(true);
     DrawSpectrum();
 }
@@ -74,7 +73,7 @@ void TMainForm::VergleichsspektrumLadenClick() {
 void TMainForm::VergleichsspektrumAusblendenClick() {
     if (!Comparison) return;
     Comparison.reset();
-    StatusBar->SetPanelText(2, creditText_);
+    MeasurementCommands->ShowStatus();
     VergleichsspektrumAusblenden->setEnabled(false);
     DrawSpectrum();
 }

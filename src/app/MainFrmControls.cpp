@@ -63,7 +63,6 @@ void TMainForm::CreateMenu() {
     Spektrallinieneinblenden =
         MenuItem(Spektrallinien1, QStringLiteral("Spektrallinien einblenden..."), Artwork::SpectralLines,
                  QStringLiteral("Spektrallinien einblenden..."));
-    CreateAnalysisMenu();
 }
 
 void TMainForm::CreateToolBar(QWidget* client) {

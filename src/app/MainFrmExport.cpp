@@ -13,7 +13,26 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSlider>
+#include <cmath>
 #include <system_error>
+
+namespace {
+
+ChannelColumn Column(const ChannelReadings& readings) {
+    std::array<double, ChannelCount> column{};
+    std::copy(readings.begin(), readings.end(), column.begin());
+    return column;
+}
+
+// A channel without a value stays an empty cell.
+ChannelColumn Column(const ChannelValues& values) {
+    std::array<double, ChannelCount> column{};
+    for (int c = 0; c < ChannelCount; ++c)
+        column[c] = values[c].value_or(std::nan(""));
+    return column;
+}
+
+} // namespace
 
 QString TMainForm::ExportFolder() const {
     return QString::fromStdString(
@@ -67,6 +86,14 @@ void TMainForm::ExportTable(const QString& fileName) {
     table.Exposure = TrackBar->value();
     table.Calibration = Calibration;
     table.Readings = Spectrum.Readings;
+    // The columns of the measurement functions, where their spectra were taken; the values as the last
+    // redraw worked them out.
+    if (Measurement.Dark()) table.Dark = Column(Measurement.Dark()->Readings);
+    if (Measurement.Reference()) {
+        table.Reference = Column(Measurement.Reference()->Readings);
+        table.TransmissionPercent = Column(Measurement.Transmission());
+        table.Extinction = Column(Measurement.Absorbance());
+    }
     try {
         SaveLabTable(fileName.toStdString(), table);
     } catch (const std::system_error& error) {

@@ -2,6 +2,7 @@
 // Talking to the instrument: finding it at start, the version query, the measurement cycle, the
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"
+#include "app/MeasurementCommands.h"
 
 #include "settings/SettingsTable.h"
 
@@ -91,10 +92,13 @@ void TMainForm::Messung_TimerTimer() {
         const long received = ComPort->ReceiveBytes(receiveBuffer, SpectrumFrameSize);
         // An answer longer than a spectrum is no spectrum: a garbled line must not be drawn.
         const bool complete = received == SpectrumFrameSize && ComPort->ReceiveQueueCount() == 0;
-        if (complete && DecodeSpectrumFrame(receiveBuffer, received, Spectrum.Readings)) {
+        ChannelReadings measured;
+        if (complete && DecodeSpectrumFrame(receiveBuffer, received, measured)) {
+            Spectrum.Readings = Measurement.Process(measured, TrackBar->value(), Calibration);
             DrawSpectrum();
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
+            MeasurementCommands->CycleDone();
             if (Auto_CheckBox->isChecked()) AdjustExposure();
         }
         LED->SetState(lsOff);
@@ -104,8 +108,9 @@ void TMainForm::Messung_TimerTimer() {
 }
 
 void TMainForm::AdjustExposure() {
-    if (Spectrum.MaxReading >= 400 && Spectrum.MaxReading <= 600) return;
-    const int next = AutoExposurePosition(TrackBar->value(), Spectrum.MaxReading);
+    const int32_t peak = MeasurementCommands->ExposurePeak();
+    if (peak >= 400 && peak <= 600) return;
+    const int next = AutoExposurePosition(TrackBar->value(), peak);
     // Moving the slider sends the new exposure by itself; the direct call sends it once more, and
     // alone when the slider already stands at its end.
     TrackBar->setValue(next);

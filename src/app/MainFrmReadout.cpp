@@ -54,12 +54,11 @@ void TMainForm::GroupBox3MouseMove() {
 }
 
 void TMainForm::ShowCursorReadout() {
-    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(
-        Spectrum, Calibration, CursorX, MainDiagram.ColumnsPerChannel, Korrektur_CheckBox->isChecked())));
+    LambdaEdit->setText(CursorReadout(CursorX, MainDiagram.ColumnsPerChannel));
 }
 
 void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
-    SetReferenceByClick(buttons, (DiagramHeight - y) * Spectrum.ScaleDivisor);
+    SetReferenceByClick(buttons, (DiagramHeight - y) * DiagramScaleDivisor());
 }
 
 void TMainForm::SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue) {
@@ -70,7 +69,7 @@ void TMainForm::SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedVal
     }
     if (buttons & Qt::LeftButton) {
         ReferenceValue = clickedValue;
-        const QString text = QStringLiteral("Referenzwert: ") + QString::number(ReferenceValue);
+        const QString text = QStringLiteral("Referenzwert: ") + LevelText(ReferenceValue);
         RefEdit->setText(text);
         BigForm->RefEdit->setText(text);
         RefEdit->show();

@@ -119,10 +119,7 @@ void TBigForm::DrawBigSpectrum() {
 }
 
 void TBigForm::ShowBigCursorReadout() {
-    const MainWindowState& state = mainWindow_.SharedState();
-    LambdaEdit->setText(QString::fromStdString(CursorReadoutText(state.Spectrum, state.Calibration,
-                                                                 BigCursorX, BigDiagram.ColumnsPerChannel,
-                                                                 mainWindow_.CorrectionChecked())));
+    LambdaEdit->setText(mainWindow_.CursorReadout(BigCursorX, BigDiagram.ColumnsPerChannel));
 }
 
 void TBigForm::ImageMouseMove(Qt::MouseButtons, int x, int) {
@@ -137,6 +134,5 @@ void TBigForm::Spektral_ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
 }
 
 void TBigForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
-    mainWindow_.SetReferenceByClick(buttons, (BigDiagram.Height - y) *
-                                                 mainWindow_.SharedState().Spectrum.ScaleDivisor / 2);
+    mainWindow_.SetReferenceByClick(buttons, (BigDiagram.Height - y) * mainWindow_.DiagramScaleDivisor() / 2);
 }

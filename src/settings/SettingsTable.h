@@ -55,6 +55,10 @@ inline constexpr IntegerEntry Offset{DiagramSection, "Offset", 0};
 
 inline constexpr TextEntry DataFolder{DataSection, "Datenverzeichnis"};
 
+// The dark spectrum (128 whole numbers separated by commas) and the exposure it belongs to; written
+// when one is taken, so the file gains them only once the function is used.
+inline constexpr TextEntry DarkSpectrum{MeasurementSection, "Dunkelspektrum"};
+inline constexpr IntegerEntry DarkExposure{MeasurementSection, "Dunkelbelichtung", -1};
 // Written only once a picture or a table has been saved.
 inline constexpr BoolEntry PictureDoubled{MeasurementSection, "Bild doppelt", false};
 inline constexpr BoolEntry PictureWhite{MeasurementSection, "Bild weiss", false};

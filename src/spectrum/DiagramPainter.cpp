@@ -77,7 +77,7 @@ public:
         if (state_.LinesShown && calibration_.NmPerChannel > 0) DrawSpectralLines();
         if (state_.ReferenceValue > 0) DrawReferenceLine();
         if (state_.PeakLabels) DrawPeakLabels();
-        return RangeLabelTexts(divisor_);
+        return state_.RangeLabels ? *state_.RangeLabels : RangeLabelTexts(divisor_);
     }
 
 private:
@@ -107,8 +107,10 @@ private:
     void DrawChannel(int j) {
         const int columns = geometry_.ColumnsPerChannel;
         const int32_t maxReading = values_.MaxReading;
-        const bool last = j == ChannelCount - 1;
-        const double level = values_.Levels[j];
+        // A channel without a value is a gap: dark in the strips, no bar, the curve broken.
+        const bool gap = state_.NoValue[size_t(j)];
+        const bool last = j == ChannelCount - 1 || state_.NoValue[size_t(j) + 1];
+        const double level = gap ? 0 : values_.Levels[j];
         const double rise = last ? 0 : double(values_.Levels[j + 1]) - level;
 
         // Intensity band: the spectrum's brightness, interpolated between neighbouring channels.
@@ -126,6 +128,7 @@ private:
 
         const double levelStep = rise / columns;
         const int height = geometry_.Height;
+        if (gap) return;
         if (state_.Options.Balkendiagramm) {
             for (int k = 0; k < columns; ++k) {
                 if (state_.Options.Spektralfarben) image_.SetPenColor(FullColour(j, k));
@@ -138,8 +141,8 @@ private:
         if (state_.Options.Spektralfarben) image_.SetPenColor(FullColour(j, 0));
         AvoidBlackPen(image_);
         const int y = Coordinate(height - 1 - int64_t(geometry_.LevelFactor) * values_.Levels[j] / divisor_);
-        if (j == 0)
-            image_.MoveTo(0, y);
+        if (j == 0 || state_.NoValue[size_t(j) - 1])
+            image_.MoveTo(Column(j, 0), y);
         else
             image_.LineTo(Column(j, 0), y);
     }

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -44,9 +45,11 @@ struct DiagramState {
     DisplayOptions Options;
     TColor CurveColor = clYellow;
     bool LinesShown = false;
-    std::vector<int32_t> Lines; // wavelengths of the spectral-line overlay, in list order
-    int32_t ReferenceValue = 0; // level of the reference line; 0 means none
-    bool PeakLabels = false;    // the wavelengths of the highest peaks written above them
+    std::vector<int32_t> Lines;        // wavelengths of the spectral-line overlay, in list order
+    int32_t ReferenceValue = 0;        // level of the reference line; 0 means none
+    std::bitset<ChannelCount> NoValue; // channels without a value, drawn as gaps
+    std::optional<std::array<QString, 4>> RangeLabels; // the scale beside the diagram, when not in Digits
+    bool PeakLabels = false; // the wavelengths of the highest peaks written above them
     std::optional<ComparisonCurve> Comparison;
 };
 

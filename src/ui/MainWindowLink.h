@@ -2,6 +2,7 @@
 #pragma once
 
 #include "spectrum/DiagramPainter.h"
+#include "spectrum/MeasurementModes.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QString>
@@ -24,6 +25,8 @@ struct MainWindowState {
     int32_t ReferenceValue = 0;
     // x of the last mouse position over the main diagram or its colour strip.
     int32_t CursorX = 0;
+    // Dark spectrum, averaging, reference and the view of transmission or absorbance.
+    MeasurementModes Measurement;
 };
 
 // What the secondary windows may ask of the main window; they are given it when they are made and
@@ -50,4 +53,12 @@ public:
     virtual bool CorrectionChecked() const = 0;
     // Whether the calibration dialog is on the screen.
     virtual bool CalibrationDialogShown() const = 0;
+
+    // The readout at column `x` of a diagram with `columnsPerChannel` columns a channel, in the view
+    // shown: Digits, or the transmission or absorbance under the pointer.
+    QString CursorReadout(int x, int columnsPerChannel);
+    // Level units per pixel row of the main diagram as last drawn, in the view shown.
+    int32_t DiagramScaleDivisor();
+    // A level of the diagram as the reference field shows it, in the view shown: "512", "50,0 %".
+    QString LevelText(int32_t level);
 };

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window against the simulated instrument on a real pseudo-terminal.
+#include "app/MeasurementCommands.h"
 #include "app/Program.h"
 #include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
@@ -10,6 +11,7 @@
 #include "support/OtherProcess.h"
 #include "support/TempFolder.h"
 #include "ui/ImageView.h"
+#include "ui/LabeledEdit.h"
 #include "ui/StatusBar.h"
 
 #include <QAction>
@@ -369,3 +371,65 @@ TEST_F(MeasurementTest, APortNameOfTheWrongTypeIsShownAndTheSettingsAreNotRead) 
 }
 
 } // namespace
+
+TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
+    InstrumentOptions options;
+    options.lamp = Lamp::Led;
+    options.darkCurrent = 30;
+    options.flicker = 0.005; // a white LED on a stabilised supply
+    instrument = std::make_unique<SimulatedInstrument>(options);
+    Settings("[TSL1401]\nGain=50\nAuto-Belichtung=1\n");
+    Measuring();
+    TMeasurementCommands& menu = *MainForm->MeasurementCommands;
+    const auto cycles = [](int count) {
+        for (int i = 0; i < count; ++i)
+            MainForm->Messung_TimerTimer();
+    };
+
+    instrument->SetLightBlocked(true);
+    menu.DunkelspektrumAufnehmen->trigger();
+    EXPECT_FALSE(MainForm->Auto_CheckBox->isChecked()) << "one exposure for the whole mean";
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum 0 von 8");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Automatik aus für die Aufnahme");
+    cycles(8);
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum bei Belichtung 50");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+    TIniFile kept("KX207.INI", settings.Path());
+    EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelbelichtung", -1), 50);
+    instrument->SetLightBlocked(false);
+    menu.DunkelspektrumAbziehen->trigger();
+    menu.ReferenzspektrumAufnehmen->trigger();
+    cycles(8);
+    menu.MittelungItems[4]->trigger();
+
+    for (const Filter filter : {Filter::NeutralDensity, Filter::GreenGlass, Filter::RedDye}) {
+        instrument->SetFilter(filter);
+        cycles(16);
+        menu.Transmission->trigger();
+        const std::array<double, 128> curve = FilterCurve(filter);
+        const ChannelValues& blank = MainForm->Measurement.ReferenceLessDark();
+        const double strongest = **std::max_element(blank.begin(), blank.end());
+        int compared = 0;
+        for (int c = 0; c < 128; ++c)
+            if (*blank[c] >= 0.25 * strongest) {
+                ASSERT_TRUE(MainForm->Measurement.Transmission()[c]) << c;
+                EXPECT_NEAR(*MainForm->Measurement.Transmission()[c], 100 * curve[c], 2.0) << "channel " << c;
+                ++compared;
+            }
+        EXPECT_GE(compared, 50);
+    }
+    menu.Extinktion->trigger();
+    const int bandAt = MainForm->MaxPos_Edit->text().chopped(2).toInt();
+    EXPECT_NEAR(bandAt, 510, 5) << "the dye's band";
+    EXPECT_EQ(MainForm->Range_Label1->text(), "2");
+
+    // The table for a lab report carries every column taken, with the values the diagram shows.
+    MainForm->ExportTable(QString::fromStdString(settings.File("protokoll.csv")));
+    const std::string table = TempFolder::Read(settings.File("protokoll.csv"));
+    EXPECT_NE(table.find("\r\nKanal;nm;Digits;Dunkel;Referenz;Transmission %;Extinktion\r\n"),
+              std::string::npos);
+    const QString extinction =
+        QString::number(*MainForm->Measurement.Absorbance()[64], 'f', 3).replace('.', ',');
+    EXPECT_NE(table.find(";" + extinction.toStdString() + "\r\n65;"), std::string::npos)
+        << extinction.toStdString();
+}

@@ -27,10 +27,6 @@ const std::vector<Line> NeonLines = {
     {614.3, 0.6}, {616.4, 0.3}, {621.7, 0.3}, {626.6, 0.5},  {630.5, 0.35}, {633.4, 0.6},  {638.3, 0.7},
     {640.2, 1.0}, {650.7, 0.6}, {653.3, 0.3}, {659.9, 0.35}, {667.8, 0.3},  {671.7, 0.25}};
 
-double ChannelWavelength(int channel) {
-    return FirstWavelength + channel * (LastWavelength - FirstWavelength) / 127.0;
-}
-
 double Gauss(double nm, double centre, double width) {
     const double x = (nm - centre) / width;
     return std::exp(-0.5 * x * x);
@@ -75,19 +71,62 @@ double Brightness(Lamp lamp, double nm) {
 std::array<double, 128> LampProfile(Lamp lamp) {
     std::array<double, 128> profile{};
     for (int channel = 0; channel < 128; ++channel)
-        profile[channel] = Brightness(lamp, ChannelWavelength(channel));
+        profile[channel] = Brightness(lamp, SensorWavelength(channel));
     const double peak = *std::max_element(profile.begin(), profile.end());
     for (double& value : profile)
         value /= peak;
     return profile;
 }
 
+namespace {
+
+double FilterTransmission(Filter filter, double nm) {
+    switch (filter) {
+    case Filter::None:
+        break;
+    case Filter::RedDye:
+        // Absorbance 1 at the band's centre over a weak absorbance everywhere.
+        return std::pow(10.0, -(0.05 + Gauss(nm, 510.0, 30.0)));
+    case Filter::GreenGlass:
+        return 0.05 + 0.75 * Gauss(nm, 530.0, 45.0);
+    case Filter::NeutralDensity:
+        return 0.5;
+    }
+    return 1.0;
+}
+
+// Pixels differ in their dark signal; this fixed pattern spreads it between half and one and a half
+// times the mean.
+double DarkPattern(int channel) {
+    return 1.0 + 0.5 * std::sin(channel * 2.3999632);
+}
+
+} // namespace
+
+double SensorWavelength(int channel) {
+    return FirstWavelength + channel * (LastWavelength - FirstWavelength) / 127.0;
+}
+
+std::array<double, 128> FilterCurve(Filter filter) {
+    std::array<double, 128> curve{};
+    for (int channel = 0; channel < 128; ++channel)
+        curve[channel] = FilterTransmission(filter, SensorWavelength(channel));
+    return curve;
+}
+
 Readings LampReadings(Lamp lamp, int exposure, std::mt19937& random) {
-    const std::array<double, 128> profile = LampProfile(lamp);
+    return SceneReadings(Scene{lamp}, exposure, random);
+}
+
+Readings SceneReadings(const Scene& scene, int exposure, std::mt19937& random) {
+    const std::array<double, 128> profile = LampProfile(scene.lamp);
+    const std::array<double, 128> filter = FilterCurve(scene.filter);
     Readings readings{};
     for (int channel = 0; channel < 128; ++channel) {
-        const double signal = DarkLevel + FullScale * exposure / 100.0 * profile[channel];
-        std::normal_distribution<double> noise(0.0, 2.0 + 0.02 * signal);
+        const double light = scene.blocked ? 0.0 : profile[channel] * filter[channel];
+        const double dark = DarkLevel + scene.darkCurrent * exposure / 100.0 * DarkPattern(channel);
+        const double signal = dark + FullScale * exposure / 100.0 * light;
+        std::normal_distribution<double> noise(0.0, 2.0 + scene.flicker * signal);
         readings[channel] = std::clamp(static_cast<int>(std::lround(signal + noise(random))), 0, 1023);
     }
     return readings;

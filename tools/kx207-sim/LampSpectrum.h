@@ -7,6 +7,22 @@
 // Light sources the simulated instrument can look at.
 enum class Lamp { Mercury, Neon, Led, White, Fluorescent };
 
+// Samples between lamp and sensor: a cuvette of red dye solution (an absorption band in the green
+// at 510 nm), a green glass filter and a neutral density filter of 50 %.
+enum class Filter { None, RedDye, GreenGlass, NeutralDensity };
+
+// What the sensor looks at: a lamp, perhaps through a filter, perhaps blocked; `darkCurrent` is the
+// dark signal in Digits at exposure 100 that each pixel adds to the constant dark level, in a fixed
+// pattern over the pixels; `flicker` is the lamp's noise as a share of the signal (a lamp on a
+// stabilised supply flickers less).
+struct Scene {
+    Lamp lamp = Lamp::Mercury;
+    Filter filter = Filter::None;
+    bool blocked = false;
+    double darkCurrent = 0;
+    double flicker = 0.02;
+};
+
 using Readings = std::array<int, 128>;
 
 // Relative brightness (largest channel 1) of a lamp as the sensor's 128 channels see it, channel 0 at
@@ -16,3 +32,11 @@ std::array<double, 128> LampProfile(Lamp lamp);
 // One exposure's readings: a dark level plus the profile scaled by `exposure` (0 to 100), with noise
 // from `random`, capped to 0..1023 as the sensor's converter is.
 Readings LampReadings(Lamp lamp, int exposure, std::mt19937& random);
+// The same for a whole scene: the lamp's light through the filter, none while blocked, on the dark signal.
+Readings SceneReadings(const Scene& scene, int exposure, std::mt19937& random);
+
+// The share of light (0 to 1) `filter` lets through at each of the 128 channels: the known answer of
+// a transmission measurement.
+std::array<double, 128> FilterCurve(Filter filter);
+// The wavelength in nm the sensor's channel `channel` sees.
+double SensorWavelength(int channel);

@@ -55,6 +55,16 @@ void SimulatedInstrument::ServeLampSpectrum() {
     fixedReadings_.reset();
 }
 
+void SimulatedInstrument::SetFilter(Filter filter) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.filter = filter;
+}
+
+void SimulatedInstrument::SetLightBlocked(bool blocked) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    blocked_ = blocked;
+}
+
 int SimulatedInstrument::Exposure() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return options_.exposure;
@@ -159,8 +169,8 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             hungUp_.notify_all();
             return;
         }
-        lastReadings_ =
-            fixedReadings_ ? *fixedReadings_ : LampReadings(options_.lamp, options_.exposure, random_);
+        const Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker};
+        lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {
             frame.resize(ShortFrameLength);

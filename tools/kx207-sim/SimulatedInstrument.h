@@ -32,6 +32,9 @@ struct InstrumentOptions {
     Fault fault = Fault::None;
     uint32_t seed = 207;
     int exposure = 50;
+    Filter filter = Filter::None;
+    double darkCurrent = 0; // see Scene
+    double flicker = 0.02;  // see Scene
 };
 
 // The KX207 on a pseudo-terminal, played by a thread of its own on the master side: 254 answers the
@@ -56,6 +59,10 @@ public:
     void ServeReadings(const Readings& readings);
     // Later spectra come from the lamp at the current exposure, with noise.
     void ServeLampSpectrum();
+    // Puts `filter` between lamp and sensor (Filter::None takes it out), from the next spectrum on.
+    void SetFilter(Filter filter);
+    // Blocks the light (a cap on the input) or lets it through again, from the next spectrum on.
+    void SetLightBlocked(bool blocked);
     int Exposure() const;
     // Every byte received so far, in order.
     std::vector<uint8_t> ReceivedBytes() const;
@@ -89,6 +96,7 @@ private:
     std::condition_variable hungUp_;
     InstrumentOptions options_;
     std::mt19937 random_;
+    bool blocked_ = false;
     std::chrono::milliseconds answerDelay_{0};
     std::optional<Readings> fixedReadings_;
     Readings lastReadings_{};

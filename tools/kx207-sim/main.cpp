@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
-// instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM).
+// instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
+// standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
+// "filter rot|gruen|grau|kein" puts a filter in or takes it out.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -8,14 +10,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <iostream>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace {
 
 const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
-    "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n";
+    "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n"
+    "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE]\n"
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau\n";
+
+const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
+                                               {"rot", Filter::RedDye},
+                                               {"gruen", Filter::GreenGlass},
+                                               {"grau", Filter::NeutralDensity}};
 
 [[noreturn]] void Refuse(const std::string& message) {
     std::fprintf(stderr, "kx207-sim: %s\n%s", message.c_str(), Usage);
@@ -55,6 +66,12 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
                                            {"garbage", Fault::Garbage},
                                            {"hangup", Fault::HangUp}},
                                           option, value);
+        else if (option == "--filter")
+            options.filter = Choice<Filter>(Filters, option, value);
+        else if (option == "--dark")
+            options.darkCurrent = std::atof(value);
+        else if (option == "--flicker")
+            options.flicker = std::atof(value);
         else if (option == "--version")
             options.version = value;
         else if (option == "--exposure")
@@ -69,6 +86,20 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
     return options;
+}
+
+// Follows the commands on standard input until it ends; an unknown line is said and skipped.
+void FollowCommands(SimulatedInstrument& instrument) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (line == "dunkel" || line == "hell") {
+            instrument.SetLightBlocked(line == "dunkel");
+        } else if (line.rfind("filter ", 0) == 0 && Filters.count(line.substr(7))) {
+            instrument.SetFilter(Filters.at(line.substr(7)));
+        } else if (!line.empty()) {
+            std::fprintf(stderr, "kx207-sim: unknown command: %s\n", line.c_str());
+        }
+    }
 }
 
 } // namespace
@@ -88,6 +119,7 @@ int main(int argc, char** argv) {
         instrument.SetAnswerDelay(answerDelay);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
+        std::thread(FollowCommands, std::ref(instrument)).detach();
         int received;
         sigwait(&endSignals, &received);
     } catch (const std::exception& error) {

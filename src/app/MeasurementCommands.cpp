@@ -1,0 +1,165 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/MeasurementCommands.h"
+
+#include "app/MainFrm.h"
+#include "settings/SettingsTable.h"
+#include "ui/Application.h"
+#include "ui/StatusBar.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSlider>
+
+namespace {
+
+const QString AutoOffText = QStringLiteral("Automatik aus für die Aufnahme");
+
+QAction* Choice(QMenu* menu, QActionGroup* group, const QString& caption, bool checked) {
+    QAction* item = menu->addAction(caption);
+    item->setCheckable(true);
+    item->setChecked(checked);
+    group->addAction(item);
+    return item;
+}
+
+} // namespace
+
+TMeasurementCommands::TMeasurementCommands(TMainForm& form)
+    : QObject(&form), form_(form), credit_(form.StatusBar->PanelText(2)) {
+    Messung1 = form.menuBar()->addMenu(QStringLiteral("Messung"));
+    DunkelspektrumAufnehmen = Messung1->addAction(QStringLiteral("Dunkelspektrum aufnehmen"));
+    DunkelspektrumAufnehmen->setToolTip(
+        QStringLiteral("Mittel der nächsten 8 Spektren bei abgedecktem Licht"));
+    DunkelspektrumAbziehen = Messung1->addAction(QStringLiteral("Dunkelspektrum abziehen"));
+    DunkelspektrumAbziehen->setCheckable(true);
+    DunkelspektrumAbziehen->setEnabled(false);
+    Mittelung1 = Messung1->addMenu(QStringLiteral("Mittelung"));
+    auto* counts = new QActionGroup(this);
+    for (size_t i = 0; i < MittelungItems.size(); ++i) {
+        const int count = MeasurementModes::AveragingChoices[i];
+        MittelungItems[i] = Choice(Mittelung1, counts, QString::number(count), count == 1);
+        connect(MittelungItems[i], &QAction::triggered, this,
+                Guarded([this, count] { MittelungClick(count); }));
+    }
+    Messung1->addSeparator();
+    ReferenzspektrumAufnehmen = Messung1->addAction(QStringLiteral("Referenzspektrum aufnehmen"));
+    ReferenzspektrumAufnehmen->setToolTip(
+        QStringLiteral("Mittel der nächsten 8 Spektren durch die leere Küvette"));
+    Messung1->addSeparator();
+    auto* views = new QActionGroup(this);
+    Intensitaet = Choice(Messung1, views, QStringLiteral("Intensität"), true);
+    Transmission = Choice(Messung1, views, QStringLiteral("Transmission"), false);
+    Extinktion = Choice(Messung1, views, QStringLiteral("Extinktion"), false);
+
+    connect(DunkelspektrumAufnehmen, &QAction::triggered, this,
+            Guarded([this] { DunkelspektrumAufnehmenClick(); }));
+    connect(DunkelspektrumAbziehen, &QAction::triggered, this,
+            Guarded([this] { DunkelspektrumAbziehenClick(); }));
+    connect(ReferenzspektrumAufnehmen, &QAction::triggered, this,
+            Guarded([this] { ReferenzspektrumAufnehmenClick(); }));
+    const std::pair<QAction*, MeasurementView> viewItems[] = {{Intensitaet, MeasurementView::Intensity},
+                                                              {Transmission, MeasurementView::Transmission},
+                                                              {Extinktion, MeasurementView::Absorbance}};
+    for (const auto& [item, view] : viewItems)
+        connect(item, &QAction::triggered, this, Guarded([this, view = view] { AnsichtClick(view); }));
+}
+
+void TMeasurementCommands::RestoreDark() {
+    TIniFile& settings = *form_.IniFile;
+    const std::optional<ChannelReadings> readings =
+        ParseStoredReadings(Settings::Read(settings, Settings::DarkSpectrum, std::string()));
+    const int32_t exposure = Settings::Read(settings, Settings::DarkExposure);
+    if (!readings || exposure < 0 || exposure > 100) return;
+    form_.Measurement.SetDark({*readings, exposure});
+    DunkelspektrumAbziehen->setEnabled(true);
+}
+
+void TMeasurementCommands::StartCapture(MeasurementModes::Capture what) {
+    // One exposure for all spectra of the mean: the automatic exposure would move it on the way.
+    if (form_.Auto_CheckBox->isChecked()) {
+        form_.Auto_CheckBox->setChecked(false);
+        // Said beside the progress, where the firmware version stands until the capture ends.
+        versionText_ = form_.StatusBar->PanelText(3);
+        form_.StatusBar->SetPanelText(3, AutoOffText);
+    }
+    form_.Measurement.StartCapture(what);
+    darkPending_ = what == MeasurementModes::Capture::Dark;
+    ShowStatus();
+}
+
+void TMeasurementCommands::DunkelspektrumAufnehmenClick() {
+    StartCapture(MeasurementModes::Capture::Dark);
+}
+
+void TMeasurementCommands::ReferenzspektrumAufnehmenClick() {
+    StartCapture(MeasurementModes::Capture::Reference);
+}
+
+void TMeasurementCommands::DunkelspektrumAbziehenClick() {
+    form_.Measurement.SetDarkSubtraction(DunkelspektrumAbziehen->isChecked());
+    ShowStatus();
+}
+
+void TMeasurementCommands::MittelungClick(int count) {
+    form_.Measurement.SetAveraging(count);
+}
+
+void TMeasurementCommands::AnsichtClick(MeasurementView view) {
+    form_.Measurement.SetView(view);
+    // A reference line's level means something else in another view; clearing it redraws.
+    form_.SetReferenceByClick(Qt::RightButton, 0);
+    ShowStatus();
+}
+
+void TMeasurementCommands::CycleDone() {
+    const MeasurementModes& measurement = form_.Measurement;
+    if (measurement.Capturing() == MeasurementModes::Capture::None) {
+        if (form_.StatusBar->PanelText(3) == AutoOffText) form_.StatusBar->SetPanelText(3, versionText_);
+        if (darkPending_ && measurement.Dark()) {
+            darkPending_ = false;
+            Settings::Write(*form_.IniFile, Settings::DarkSpectrum,
+                            FormatStoredReadings(measurement.Dark()->Readings));
+            Settings::Write(*form_.IniFile, Settings::DarkExposure, measurement.Dark()->Exposure);
+            DunkelspektrumAbziehen->setEnabled(true);
+        }
+    }
+    ShowStatus();
+}
+
+void TMeasurementCommands::ShowStatus() {
+    const QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
+    if (!text.isEmpty())
+        form_.StatusBar->SetPanelText(2, text);
+    else if (form_.Comparison)
+        form_.StatusBar->SetPanelText(2, QStringLiteral("Vergleich: ") + form_.Comparison->Name);
+    else
+        form_.StatusBar->SetPanelText(2, credit_);
+}
+
+int32_t TMeasurementCommands::ExposurePeak() const {
+    if (form_.Measurement.Averaging() == 1) return form_.Spectrum.MaxReading;
+    SpectrumValues single;
+    single.Readings = form_.Measurement.LastSingle();
+    ComputeLevels(single, form_.Calibration, form_.ZeroOffset, form_.CurrentLevelOptions());
+    return single.MaxReading;
+}
+
+void TMeasurementCommands::EvaluateView() {
+    MeasurementModes& measurement = form_.Measurement;
+    measurement.Evaluate(form_.Spectrum.Readings, form_.TrackBar->value());
+    const ChannelValues* values = measurement.ViewValues();
+    if (!values) return;
+    viewLevels_ = LayOnDiagram(*values, measurement.View());
+    for (size_t i = 0; i < viewLabels_.size(); ++i)
+        viewLabels_[i] = QString::fromStdString(viewLevels_.RangeLabels[i]);
+}
+
+void TMeasurementCommands::ShowView(DiagramState& state) const {
+    if (!form_.Measurement.ViewValues()) return;
+    state.Values = viewLevels_.Values;
+    state.NoValue = viewLevels_.NoValue;
+    state.RangeLabels = viewLabels_;
+}

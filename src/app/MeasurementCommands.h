@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "spectrum/DiagramPainter.h"
+#include "spectrum/MeasurementModes.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class QAction;
+class QMenu;
+class TMainForm;
+
+// The menu "Messung": dark spectrum, averaging, reference spectrum and the choice of view, and the
+// status line that tells how they stand. The arithmetic is the main window's MeasurementModes; this
+// wires it to the menu, the status bar and the settings file.
+class TMeasurementCommands : public QObject {
+public:
+    // Adds the menu "Messung" at the end of the main window's menu bar.
+    explicit TMeasurementCommands(TMainForm& form);
+
+    QMenu* Messung1;
+    QAction* DunkelspektrumAufnehmen;
+    QAction* DunkelspektrumAbziehen;
+    QMenu* Mittelung1;
+    std::array<QAction*, MeasurementModes::AveragingChoices.size()> MittelungItems;
+    QAction* ReferenzspektrumAufnehmen;
+    QAction* Intensitaet;
+    QAction* Transmission;
+    QAction* Extinktion;
+
+    // At start: takes the dark spectrum kept in the settings, if there is a sound one.
+    void RestoreDark();
+    // After each measured spectrum: keeps a dark spectrum just taken and brings the status line up to date.
+    void CycleDone();
+    // The peak that automatic exposure regulates on: that of the last single spectrum, even while the
+    // diagram shows a mean.
+    int32_t ExposurePeak() const;
+    // Works out the view's values for the readings shown, once for every diagram of a redraw.
+    void EvaluateView();
+    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits.
+    void ShowView(DiagramState& state) const;
+    // The status line: how the measurement functions stand, else the comparison spectrum's name, else
+    // the credit line.
+    void ShowStatus();
+
+private:
+    void DunkelspektrumAufnehmenClick();
+    void DunkelspektrumAbziehenClick();
+    void MittelungClick(int count);
+    void ReferenzspektrumAufnehmenClick();
+    void AnsichtClick(MeasurementView view);
+    void StartCapture(MeasurementModes::Capture what);
+
+    TMainForm& form_;
+    QString credit_;
+    bool darkPending_ = false;
+    QString versionText_;
+    ViewLevels viewLevels_;
+    std::array<QString, 4> viewLabels_; // the status text that "Automatik aus" stands in for during a capture
+};

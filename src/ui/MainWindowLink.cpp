@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/MainWindowLink.h"
+
+QString MainWindowLink::CursorReadout(int x, int columnsPerChannel) {
+    const MainWindowState& state = SharedState();
+    const MeasurementModes& measurement = state.Measurement;
+    if (const ChannelValues* values = measurement.ViewValues())
+        return QString::fromStdString(
+            ViewReadoutText(*values, measurement.View(), state.Calibration, x, columnsPerChannel));
+    return QString::fromStdString(
+        CursorReadoutText(state.Spectrum, state.Calibration, x, columnsPerChannel, CorrectionChecked()));
+}
+
+int32_t MainWindowLink::DiagramScaleDivisor() {
+    const MainWindowState& state = SharedState();
+    return state.Measurement.ViewValues() ? ViewScaleDivisor : state.Spectrum.ScaleDivisor;
+}
+
+QString MainWindowLink::LevelText(int32_t level) {
+    const MeasurementModes& measurement = SharedState().Measurement;
+    const ChannelValues* values = measurement.ViewValues();
+    if (!values) return QString::number(level);
+    const double fullScale = LayOnDiagram(*values, measurement.View()).FullScale;
+    return QString::fromStdString(
+        ViewValueText(level * fullScale / (DiagramHeight * ViewScaleDivisor), measurement.View()));
+}
