@@ -38,6 +38,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateToolBar(client);
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
+    CreateAnalysisMenu();
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
@@ -251,6 +252,11 @@ DiagramState TMainForm::CurrentDiagramState() const {
     state.LinesShown = LinesShown;
     if (LinesShown && SpektralForm) state.Lines = SpektralForm->LineWavelengths();
     state.ReferenceValue = ReferenceValue;
+    state.PeakLabels = PeaksBeschriften->isChecked();
+    // A saved spectrum compares only with readings in Digits.
+    if (Comparison && !Measurement.ViewValues())
+        state.Comparison = MakeComparisonCurve(Comparison->Readings, Comparison->Calibration, ZeroOffset,
+                                               Korrektur_CheckBox->isChecked());
     MeasurementCommands->ShowView(state);
     return state;
 }

@@ -3,8 +3,10 @@
 
 #include "device/CPort.h"
 #include "device/DeviceRegistry.h"
+#include "files/CsvSpectrumFile.h"
 #include "settings/IniFile.h"
 #include "spectrum/DiagramPainter.h"
+#include "spectrum/DiagramPicture.h"
 #include "spectrum/SpectrumModel.h"
 #include "ui/Form.h"
 #include "ui/MainWindowLink.h"
@@ -14,11 +16,13 @@
 #include <QMessageBox>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
 class QCheckBox;
 class QColorDialog;
+class TPictureFileDialog;
 class TSpectrumFileDialog;
 class QFrame;
 class QGroupBox;
@@ -94,12 +98,22 @@ public:
     void SetReferenceByClick(Qt::MouseButtons buttons, int32_t clickedValue) override;
     // Writes the readout for CursorX into LambdaEdit.
     void ShowCursorReadout();
+    // Menu "Auswertung".
+    void PeaksBeschriftenClick();
+    void VergleichsspektrumLadenClick();
+    void VergleichsspektrumAusblendenClick();
+    void BildSpeichernClick();
+    void TabelleExportierenClick();
 
     // Writes the current spectrum to `fileName`; a failure is shown with the system's reason.
     void SaveSpectrumFile(const QString& fileName);
     // Loads `fileName` into the spectrum, its name and calibration, and redraws. A file that can't
     // be read changes nothing; `explicitLoad` says whether the user is told why.
     void LoadSpectrumFile(const QString& fileName, bool explicitLoad);
+    // Writes the picture of the diagram as PNG; a failure is shown with the system's reason.
+    void SaveDiagramPicture(const QString& fileName, const PictureOptions& options);
+    // Writes the table of the spectrum for a lab report; a failure is shown with the system's reason.
+    void ExportTable(const QString& fileName);
     // The file dialogs, made at their first use; both open in the folder of the last file used.
     TSpectrumFileDialog* OpenDialog();
     TSpectrumFileDialog* SaveDialog();
@@ -127,6 +141,14 @@ public:
     QString OpenDialogInitialDir;
     QString SaveDialogInitialDir;
 
+    // A saved spectrum drawn over the live one, with its own name and wavelengths.
+    struct ComparisonSpectrum {
+        QString Name;
+        std::array<int32_t, ChannelCount> Readings{};
+        WavelengthCalibration Calibration;
+    };
+    std::optional<ComparisonSpectrum> Comparison;
+
     // Menu.
     QMenu* Beenden1;
     QAction* FileOpen;
@@ -139,6 +161,13 @@ public:
     QAction* GroesSpektrogramm1;
     QMenu* Spektrallinien1;
     QAction* Spektrallinieneinblenden;
+    QMenu* Auswertung1;
+    QAction* PeaksBeschriften;
+    QAction* VergleichsspektrumLaden;
+    QAction* VergleichsspektrumAusblenden;
+    QAction* N2;
+    QAction* BildSpeichern;
+    QAction* TabelleExportieren;
 
     // Tool bar.
     QWidget* ToolBar1;
@@ -211,6 +240,7 @@ protected:
 
 private:
     void CreateMenu();
+    void CreateAnalysisMenu();
     void CreateToolBar(QWidget* client);
     void CreateControls(QWidget* client);
     void ConnectHandlers();
@@ -230,12 +260,23 @@ private:
 
     // ".csv" added where needed; both dialogs then start in that file's folder.
     QString TakeDialogFileName(const QString& chosen);
+    // Reads a spectrum file; one that can't be opened gives nothing, and `explicitLoad` says whether
+    // the user is told why.
+    std::optional<SpectrumFileContents> ReadSpectrumFile(const QString& fileName, bool explicitLoad);
+    // The folder the picture and table dialogs open in, and the file chosen there, whose folder is kept.
+    QString ExportFolder() const;
+    QString TakeExportFileName(const QString& chosen);
+    // Warns that `what` could not be written to `fileName`, with the system's reason for `error`.
+    void WarnNotSaved(const QString& what, const QString& fileName, int error);
 
     MainFormContext context_;
     bool settingsRead_ = false;
     TSpectrumFileDialog* openDialog_ = nullptr;
     TSpectrumFileDialog* saveDialog_ = nullptr;
     QColorDialog* colorDialog_ = nullptr;
+    TSpectrumFileDialog* comparisonDialog_ = nullptr;
+    TPictureFileDialog* pictureDialog_ = nullptr;
+    TSpectrumFileDialog* tableDialog_ = nullptr;
 };
 
 // The one instance, set while it exists.

@@ -58,31 +58,40 @@ void TMainForm::OpenDialogSelectionChange(const QString& path) {
     LoadSpectrumFile(TakeDialogFileName(path), false);
 }
 
+void TMainForm::WarnNotSaved(const QString& what, const QString& fileName, int error) {
+    QMessageBox::warning(this, QCoreApplication::applicationName(),
+                         QStringLiteral("%1 konnte nicht in „%2“ gespeichert werden:\n%3")
+                             .arg(what, fileName, SystemReason(error)));
+}
+
 void TMainForm::SaveSpectrumFile(const QString& fileName) {
     try {
         ::SaveSpectrumFile(fileName.toStdString(), SpektrumEdit->text(), Spectrum.Readings, Calibration);
         LastIoResult = 0;
     } catch (const std::system_error& error) {
         LastIoResult = error.code().value();
-        QMessageBox::warning(this, QCoreApplication::applicationName(),
-                             QStringLiteral("Das Spektrum konnte nicht in „%1“ gespeichert werden:\n%2")
-                                 .arg(fileName, SystemReason(LastIoResult)));
+        WarnNotSaved(QStringLiteral("Das Spektrum"), fileName, LastIoResult);
     }
 }
 
-void TMainForm::LoadSpectrumFile(const QString& fileName, bool explicitLoad) {
-    const SpectrumFileContents file = ::LoadSpectrumFile(fileName.toStdString());
+std::optional<SpectrumFileContents> TMainForm::ReadSpectrumFile(const QString& fileName, bool explicitLoad) {
+    SpectrumFileContents file = ::LoadSpectrumFile(fileName.toStdString());
     LastIoResult = file.IoResult;
-    if (!file.Opened()) {
-        // What the user had stays as it was; only a load the user asked for says why nothing came.
-        if (explicitLoad)
-            QMessageBox::warning(this, QCoreApplication::applicationName(),
-                                 QStringLiteral("Die Datei „%1“ konnte nicht geöffnet werden:\n%2")
-                                     .arg(fileName, SystemReason(file.IoResult)));
-        return;
-    }
-    SpektrumEdit->setText(file.Name);
-    ApplySpectrumFile(file, Spectrum.Readings, Calibration);
+    if (file.Opened()) return file;
+    if (explicitLoad)
+        QMessageBox::warning(this, QCoreApplication::applicationName(),
+                             QStringLiteral("Die Datei „%1“ konnte nicht geöffnet werden:\n%2")
+                                 .arg(fileName, SystemReason(file.IoResult)));
+    return std::nullopt;
+}
+
+void TMainForm::LoadSpectrumFile(const QString& fileName, bool explicitLoad) {
+    // What the user had stays as it was when the file can't be opened; only a load the user asked
+    // for says why nothing came.
+    const std::optional<SpectrumFileContents> file = ReadSpectrumFile(fileName, explicitLoad);
+    if (!file) return;
+    SpektrumEdit->setText(file->Name);
+    ApplySpectrumFile(*file, Spectrum.Readings, Calibration);
     SetCalibration(Calibration.LambdaMin, Calibration.LambdaMax);
     DrawSpectrum();
 }

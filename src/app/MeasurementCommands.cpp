@@ -138,7 +138,12 @@ void TMeasurementCommands::KeepDark() {
 
 void TMeasurementCommands::ShowStatus() {
     const QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
-    form_.StatusBar->SetPanelText(2, text.isEmpty() ? credit_ : text);
+    if (!text.isEmpty())
+        form_.StatusBar->SetPanelText(2, text);
+    else if (form_.Comparison)
+        form_.StatusBar->SetPanelText(2, QStringLiteral("Vergleich: ") + form_.Comparison->Name);
+    else
+        form_.StatusBar->SetPanelText(2, credit_);
 }
 
 int32_t TMeasurementCommands::ExposurePeak() const {

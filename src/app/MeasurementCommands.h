@@ -41,6 +41,9 @@ public:
     void EvaluateView();
     // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits.
     void ShowView(DiagramState& state) const;
+    // The status line: how the measurement functions stand, else the comparison spectrum's name, else
+    // the credit line.
+    void ShowStatus();
 
 private:
     void DunkelspektrumAufnehmenClick();
@@ -49,7 +52,6 @@ private:
     void ReferenzspektrumAufnehmenClick();
     void AnsichtClick(MeasurementView view);
     void StartCapture(MeasurementModes::Capture what);
-    void ShowStatus();
     // Writes the dark spectrum and its exposure to the settings file.
     void KeepDark();
 

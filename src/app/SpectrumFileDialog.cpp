@@ -13,8 +13,6 @@
 
 namespace {
 
-const QString AllSpectra = QStringLiteral("*.csv");
-
 // The file list with sizes and dates written as the program's language writes them. The toolkit's
 // own list writes them as the system's language does, even in a German program.
 class TFileDetails : public QIdentityProxyModel {
@@ -38,14 +36,14 @@ private:
 } // namespace
 
 TSpectrumFileDialog::TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter,
-                                         AcceptMode mode)
-    : QFileDialog(parent, title) {
+                                         AcceptMode mode, const QString& suffix)
+    : QFileDialog(parent, title), everyFile_(QStringLiteral("*.") + suffix) {
     setOption(DontUseNativeDialog);
     setAcceptMode(mode);
     // The chosen file need not exist; the load then tells what went wrong.
     setFileMode(AnyFile);
     setNameFilter(filter);
-    if (mode == AcceptSave) setDefaultSuffix(QStringLiteral("csv"));
+    if (mode == AcceptSave) setDefaultSuffix(suffix);
     setProxyModel(new TFileDetails(this));
     nameEdit_ = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     setSidebarUrls({});
@@ -56,7 +54,7 @@ bool TSpectrumFileDialog::Run(const QString& folder) {
     setDirectory(folder);
     // A pattern typed in the last run ends with it, as the chosen filter comes back.
     selectNameFilter(selectedNameFilter());
-    nameEdit_->setText(AllSpectra);
+    nameEdit_->setText(everyFile_);
     // A file still selected from the last run would not preview when clicked again.
     if (auto* files = findChild<QAbstractItemView*>(QStringLiteral("listView")))
         files->selectionModel()->clear();

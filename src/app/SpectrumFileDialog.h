@@ -5,16 +5,17 @@
 
 class QLineEdit;
 
-// The open and save dialogs of spectrum files, with the habits of the classic ones: the name field
-// starts as "*.csv" and no file is selected at every run, a typed wildcard pattern filters the list
-// instead of being taken as a name, there is no places bar, no popup of the name field outlives the
-// dialog, and an open dialog opens beside its owner where the screen has room and refuses a name in a
-// folder that does not exist. A save dialog asks before it replaces a file, with ".csv" already
-// appended to the name.
+// The open and save dialogs of spectrum files (and of pictures and tables, with their own `suffix`), with
+// the habits of the classic ones: the name field starts as "*.csv" and no file is selected at every run,
+// a typed wildcard pattern filters the list instead of being taken as a name, there is no places bar, no
+// popup of the name field outlives the dialog, and an open dialog opens beside its owner where the
+// screen has room and refuses a name in a folder that does not exist. A save dialog asks before it
+// replaces a file, with ".csv" already appended to the name.
 class TSpectrumFileDialog : public QFileDialog {
     Q_OBJECT
 public:
-    TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter, AcceptMode mode);
+    TSpectrumFileDialog(QWidget* parent, const QString& title, const QString& filter, AcceptMode mode,
+                        const QString& suffix = QStringLiteral("csv"));
 
     // Runs the dialog modally in `folder`; true when the user chose a file.
     bool Run(const QString& folder);
@@ -29,4 +30,5 @@ private:
     void ShowOnly(const QString& pattern);
     void PlaceBesideOwner();
     QLineEdit* nameEdit_;
+    QString everyFile_;
 };

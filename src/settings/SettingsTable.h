@@ -59,6 +59,10 @@ inline constexpr TextEntry DataFolder{DataSection, "Datenverzeichnis"};
 // when one is taken, so the file gains them only once the function is used.
 inline constexpr TextEntry DarkSpectrum{MeasurementSection, "Dunkelspektrum"};
 inline constexpr IntegerEntry DarkExposure{MeasurementSection, "Dunkelbelichtung", -1};
+// Written only once a picture or a table has been saved.
+inline constexpr BoolEntry PictureDoubled{MeasurementSection, "Bild doppelt", false};
+inline constexpr BoolEntry PictureWhite{MeasurementSection, "Bild weiss", false};
+inline constexpr TextEntry ExportFolder{MeasurementSection, "Exportverzeichnis"};
 
 inline constexpr BoolEntry BigShown{WindowSection, "Big", false};
 inline constexpr PlaceEntry MainPlace{"Left Main", "Top Main"};

@@ -61,17 +61,22 @@ public:
             }
     }
 
+    // Labels written by the last Run.
+    std::vector<PlacedPeakLabel> PeakLabels;
+
     std::array<QString, 4> Run() {
         ClearAndSetPens();
         for (int j = 0; j < ChannelCount; ++j)
             DrawChannel(j);
         if (state_.Options.Gitter) DrawGrid();
         DrawScaleBand();
+        if (state_.Comparison) DrawComparison(*state_.Comparison);
         image_.SetPenWidth(geometry_.MarkPenWidth);
         if (state_.Options.Min) DrawMark(clGreen, values_.MinChannel);
         if (state_.Options.Max) DrawMark(clRed, values_.MaxChannel);
         if (state_.LinesShown && calibration_.NmPerChannel > 0) DrawSpectralLines();
         if (state_.ReferenceValue > 0) DrawReferenceLine();
+        if (state_.PeakLabels) DrawPeakLabels();
         return state_.RangeLabels ? *state_.RangeLabels : RangeLabelTexts(divisor_);
     }
 
@@ -181,7 +186,9 @@ private:
                     last = middle - 1;
             }
             VerticalLine(image_, x, geometry_.Height, 0);
-            image_.TextOut(x - 16, 1, QString::number(start + 50 * i) + QStringLiteral("nm"));
+            const QString text = QString::number(start + 50 * i) + QStringLiteral("nm");
+            image_.TextOut(x - 16, 1, text);
+            gridTexts_.emplace_back(QPoint(x - 16, 1), image_.TextExtent(text));
         }
     }
 
@@ -233,6 +240,37 @@ private:
         image_.LineTo(geometry_.Width, y);
     }
 
+    // The comparison spectrum as a thin curve, each channel at its own wavelength on this axis.
+    void DrawComparison(const ComparisonCurve& comparison) {
+        if (!(calibration_.NmPerChannel > 0)) return;
+        image_.SetPenWidth(1);
+        image_.SetPenColor(clFuchsia);
+        image_.SetPenMode(TPenMode::Copy);
+        for (int c = 0; c < ChannelCount; ++c) {
+            const double lambda = c * comparison.Calibration.NmPerChannel + comparison.Calibration.LambdaMin;
+            const int x = TruncatedCoordinate((lambda - calibration_.LambdaMin) / calibration_.NmPerChannel *
+                                              geometry_.ColumnsPerChannel);
+            const int y = Coordinate(geometry_.Height - 1 -
+                                     int64_t(geometry_.LevelFactor) * comparison.Levels[c] / divisor_);
+            if (c == 0)
+                image_.MoveTo(x, y);
+            else
+                image_.LineTo(x, y);
+        }
+    }
+
+    // White on the diagram's black, in the font of the grid texts, clear of them and of each other.
+    void DrawPeakLabels() {
+        image_.SetFontSize(geometry_.GridFontSize);
+        image_.SetFontColor(clWhite);
+        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_);
+        PeakLabels = PlacePeakLabels(
+            peaks, geometry_, divisor_, [this](const QString& text) { return image_.TextExtent(text); },
+            gridTexts_);
+        for (const PlacedPeakLabel& label : PeakLabels)
+            image_.TextOut(label.Cell.left(), label.Cell.top(), label.Text);
+    }
+
     const DiagramState& state_;
     const SpectrumValues& values_;
     const WavelengthCalibration& calibration_;
@@ -243,14 +281,26 @@ private:
     const int32_t divisor_;
     std::vector<int32_t> columnWavelengths_;
     std::vector<TColor> columnColours_;
+    std::vector<QRect> gridTexts_;
 };
 
 } // namespace
 
+ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& readings,
+                                    const WavelengthCalibration& calibration, int32_t zeroOffset,
+                                    bool korrektur) {
+    SpectrumValues values;
+    values.Readings = readings;
+    ComputeLevels(values, calibration, zeroOffset, LevelOptions{korrektur, true, 1});
+    return {values.Levels, calibration};
+}
+
 MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,
                                  TCanvas& image2) {
     MainDiagramTexts texts;
-    texts.RangeLabels = DiagramPass(state, MainDiagram, image, spektralImage, &image2).Run();
+    DiagramPass pass(state, MainDiagram, image, spektralImage, &image2);
+    texts.RangeLabels = pass.Run();
+    texts.PeakLabels = std::move(pass.PeakLabels);
     const WavelengthCalibration& calibration = state.Calibration;
     texts.MinPos = PositionText(state.Values.MinChannel * calibration.NmPerChannel + calibration.LambdaMin);
     texts.MaxPos = PositionText(state.Values.MaxChannel * calibration.NmPerChannel + calibration.LambdaMin);
@@ -259,7 +309,9 @@ MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCan
 
 BigDiagramTexts DrawBigDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage) {
     BigDiagramTexts texts;
-    texts.RangeLabels = DiagramPass(state, BigDiagram, image, spektralImage, nullptr).Run();
+    DiagramPass pass(state, BigDiagram, image, spektralImage, nullptr);
+    texts.RangeLabels = pass.Run();
+    texts.PeakLabels = std::move(pass.PeakLabels);
     texts.LambdaMin = QString::number(state.Calibration.LambdaMin) + QStringLiteral("nm");
     texts.LambdaMax = QString::number(state.Calibration.LambdaMax) + QStringLiteral("nm");
     return texts;

@@ -3,6 +3,7 @@
 
 #include "spectrum/Canvas.h"
 #include "spectrum/DiagramGeometry.h"
+#include "spectrum/PeakLabels.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QString>
@@ -11,6 +12,22 @@
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+// The colour of a comparison spectrum's curve, a colour the spectrum itself never has.
+constexpr TColor clFuchsia = 0xFF00FF;
+
+// A saved spectrum drawn over the live one: its levels, computed as the live ones are, and the
+// wavelengths of its own channels.
+struct ComparisonCurve {
+    std::array<int32_t, ChannelCount> Levels{};
+    WavelengthCalibration Calibration;
+};
+
+// The comparison curve of saved `readings` under their own `calibration`: their levels as the live
+// spectrum's are computed, with the same zero offset and sensitivity correction.
+ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& readings,
+                                    const WavelengthCalibration& calibration, int32_t zeroOffset,
+                                    bool korrektur);
 
 // The display check boxes of the main window that change the picture.
 struct DisplayOptions {
@@ -32,6 +49,8 @@ struct DiagramState {
     int32_t ReferenceValue = 0;        // level of the reference line; 0 means none
     std::bitset<ChannelCount> NoValue; // channels without a value, drawn as gaps
     std::optional<std::array<QString, 4>> RangeLabels; // the scale beside the diagram, when not in Digits
+    bool PeakLabels = false; // the wavelengths of the highest peaks written above them
+    std::optional<ComparisonCurve> Comparison;
 };
 
 // Texts of the main window's controls that go with a freshly painted diagram.
@@ -39,6 +58,7 @@ struct MainDiagramTexts {
     std::array<QString, 4> RangeLabels; // top to bottom
     QString MinPos;                     // wavelength of the minimum, e.g. "516nm"
     QString MaxPos;                     // wavelength of the maximum
+    std::vector<PlacedPeakLabel> PeakLabels;
 };
 
 // Texts of the large window's controls that go with a freshly painted diagram.
@@ -46,6 +66,7 @@ struct BigDiagramTexts {
     std::array<QString, 4> RangeLabels; // top to bottom, the same values as the main window's
     QString LambdaMin;                  // wavelength of channel 0, e.g. "360nm"
     QString LambdaMax;                  // wavelength of channel 127
+    std::vector<PlacedPeakLabel> PeakLabels;
 };
 
 // Repaints every pixel of the main diagram (509 × 256), its colour strip (509 × 45) and the miniature

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/PictureFileDialog.h"
 #include "app/Program.h"
 #include "app/SpectrumFileDialog.h"
+#include "bigview/BigDlg.h"
 #include "settings/IniFile.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
 #include "support/Unprivileged.h"
+#include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -140,6 +146,68 @@ TEST_F(FileCommandsTest, SavedSpectrumLoadsBackWithNameAndCalibration) {
     EXPECT_DOUBLE_EQ(MainForm->Calibration.NmPerChannel, 2.0);
     EXPECT_EQ(MainForm->Lambda_max_Label->text(), "654nm");
     EXPECT_EQ(MainForm->Spectrum.MaxReading, 227) << "the load redraws";
+}
+
+TEST_F(FileCommandsTest, APictureShowsTheScreensDiagramAndATableItsNumbersStoringChoicesOnlyOnceUsed) {
+    FillSpectrum(100);
+    MainForm->Spectrum.Readings[60] = 400;
+    MainForm->SpektrumEdit->setText(QStringLiteral("Hg-Lampe"));
+    MainForm->PeaksBeschriften->trigger();
+    const std::string ini = settings.File("KX207.INI");
+    EXPECT_EQ(TempFolder::Read(ini).find("[Messung]"), std::string::npos);
+
+    QString seen;
+    AnswerFileDialog(DataFile("blatt"), [&](QFileDialog* dialog) { seen = NameFieldAndPlaces(dialog); });
+    MainForm->BildSpeichern->trigger();
+    EXPECT_EQ(seen, "*.png");
+    const QImage& screen = MainForm->Image->Picture();
+    const QImage picture(DataFile("blatt.png"));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.copy(screen.rect()).convertToFormat(screen.format()), screen);
+    EXPECT_NE(TempFolder::Read(ini).find("Bild doppelt=0"), std::string::npos);
+
+    AnswerFileDialog(DataFile("doppelt"), [](QFileDialog* dialog) {
+        static_cast<TPictureFileDialog*>(dialog)->SizeBox->setCurrentIndex(1);
+        static_cast<TPictureFileDialog*>(dialog)->BackgroundBox->setCurrentIndex(1);
+    });
+    MainForm->BildSpeichern->trigger();
+    const QImage doubled(DataFile("doppelt.png"));
+    EXPECT_GT(doubled.width(), 1021);
+    EXPECT_EQ(doubled.pixel(1, 100), qRgb(255, 255, 255)) << "white above the bars";
+    EXPECT_NE(TempFolder::Read(ini).find("Bild weiss=1"), std::string::npos);
+
+    AnswerFileDialog(DataFile("protokoll"), [&](QFileDialog* dialog) { seen = NameFieldAndPlaces(dialog); });
+    MainForm->TabelleExportieren->trigger();
+    EXPECT_EQ(seen, "*.csv");
+    const std::string table = TempFolder::Read(data.File("protokoll.csv"));
+    EXPECT_EQ(table.substr(0, 26), "Spektrum: Hg-Lampe;Datum: ");
+    EXPECT_NE(table.find("\r\nKanal;nm;Digits\r\n0;360;100\r\n1;362;101\r\n"), std::string::npos);
+    EXPECT_NE(TempFolder::Read(ini).find("Exportverzeichnis=" + data.Path() + "/\n"), std::string::npos);
+}
+
+TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
+    FillSpectrum(100);
+    MainForm->SpektrumEdit->setText(QStringLiteral("letzte Woche"));
+    MainForm->SaveSpectrumFile(DataFile("woche.csv"));
+    FillSpectrum(0);
+    MainForm->SpektrumEdit->setText(QStringLiteral("heute"));
+    MainForm->GroesSpektrogramm1Click();
+    MainForm->DrawSpectrum();
+    const QImage before = MainForm->Image->Picture();
+    const QString credit = MainForm->StatusBar->PanelText(2);
+    EXPECT_FALSE(MainForm->VergleichsspektrumAusblenden->isEnabled());
+
+    AnswerFileDialog(DataFile("woche.csv"));
+    MainForm->VergleichsspektrumLaden->trigger();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Vergleich: letzte Woche");
+    EXPECT_EQ(MainForm->SpektrumEdit->text(), "heute") << "the live spectrum stays";
+    EXPECT_EQ(MainForm->Image->Picture().pixel(400, 255 - 200), qRgb(255, 0, 255));
+    EXPECT_EQ(BigForm->Image->Picture().pixel(800, 511 - 400), qRgb(255, 0, 255));
+
+    MainForm->VergleichsspektrumAusblenden->trigger();
+    EXPECT_EQ(MainForm->Image->Picture(), before);
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), credit);
+    EXPECT_FALSE(MainForm->VergleichsspektrumAusblenden->isEnabled());
 }
 
 TEST_F(FileCommandsTest, OtherExtensionsStayAndBothDialogsFollowTheLastFile) {

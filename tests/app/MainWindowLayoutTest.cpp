@@ -111,11 +111,12 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
     EXPECT_EQ(f.Messung_Button->toolTip(), "Spektren aufnehmen...");
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    ASSERT_GE(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     EXPECT_EQ(menus[0]->text(), "Datei");
     EXPECT_EQ(menus[1]->text(), "Ansicht");
     EXPECT_EQ(menus[2]->text(), "Spektrallinien");
     EXPECT_EQ(menus[3]->text(), "Messung");
+    EXPECT_EQ(menus[4]->text(), "Auswertung") << "the analysis commands follow the measurement's";
     QStringList items;
     for (QMenu* menu : {f.Beenden1, f.Setup1, f.Spektrallinien1})
         for (QAction* item : menu->actions()) {

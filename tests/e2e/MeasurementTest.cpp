@@ -2,6 +2,7 @@
 // The main window against the simulated instrument on a real pseudo-terminal.
 #include "app/MeasurementCommands.h"
 #include "app/Program.h"
+#include "bigview/BigDlg.h"
 #include "device/CPortCtl.h"
 #include "device/InstrumentProtocol.h"
 #include "kx207-sim/PseudoTerminal.h"
@@ -163,6 +164,50 @@ TEST_F(MeasurementTest, ACycleDecodesTheFrameChannel127First) {
     EXPECT_EQ(MainForm->LED->State(), lsOff);
     EXPECT_TRUE(MainForm->Messung_Timer->Enabled());
     EXPECT_FALSE(MainForm->COMException_Timer->Enabled());
+}
+
+// The labels a diagram pass writes on `picture` from the main window's state, once that picture is
+// the window's own; their wavelengths then.
+template <typename Draw> std::vector<int> LabelledWavelengths(const QImage& onScreen, Draw draw) {
+    QImage picture = NewCanvasImage(onScreen.width(), onScreen.height());
+    QImage strip = NewCanvasImage(onScreen.width(), 45);
+    TCanvas canvas(picture), stripCanvas(strip);
+    std::vector<int> wavelengths;
+    for (const PlacedPeakLabel& label : draw(canvas, stripCanvas))
+        wavelengths.push_back(label.Text.chopped(2).toInt());
+    EXPECT_EQ(picture, onScreen) << "the labels are those on the screen";
+    return wavelengths;
+}
+
+TEST_F(MeasurementTest, PeakLabelsNameTheMercuryLinesInBothDiagrams) {
+    Settings("[TSL1401]\nGain=30\n");
+    Measuring();
+    MainForm->PeaksBeschriften->trigger();
+    MainForm->GroesSpektrogramm1Click();
+    MainForm->Messung_TimerTimer();
+    const DiagramState state = MainForm->CurrentDiagramState();
+    const std::vector<int> main =
+        LabelledWavelengths(MainForm->Image->Picture(), [&](TCanvas& image, TCanvas& strip) {
+            QImage miniature = NewCanvasImage(MiniatureWidth, MiniatureHeight);
+            TCanvas miniatureCanvas(miniature);
+            return DrawMainDiagram(state, image, strip, miniatureCanvas).PeakLabels;
+        });
+    const std::vector<int> big =
+        LabelledWavelengths(BigForm->Image->Picture(), [&](TCanvas& image, TCanvas& strip) {
+            return DrawBigDiagram(state, image, strip).PeakLabels;
+        });
+    EXPECT_EQ(main, big);
+    // The lamp's lines; the pair at 577 and 579 nm is one peak to the instrument.
+    const std::vector<std::vector<double>> lines = {{404.7}, {435.8}, {546.1}, {577.0, 579.1}};
+    ASSERT_EQ(main.size(), lines.size()) << ::testing::PrintToString(main);
+    for (const std::vector<double>& line : lines)
+        EXPECT_TRUE(std::any_of(main.begin(), main.end(),
+                                [&](int labelled) {
+                                    return std::any_of(line.begin(), line.end(), [&](double nm) {
+                                        return std::abs(labelled - nm) <= 2;
+                                    });
+                                }))
+            << line.front() << " nm in " << ::testing::PrintToString(main);
 }
 
 TEST_F(MeasurementTest, ShortAndLateAnswersKeepTheLastSpectrumAndNeverShiftTheNext) {
@@ -409,4 +454,14 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
     QTest::mouseMove(MainForm->Image, QPoint(242, 100));
     EXPECT_TRUE(QRegularExpression("^510nm => [01],\\d\\d$").match(MainForm->LambdaEdit->text()).hasMatch())
         << MainForm->LambdaEdit->text().toStdString();
+
+    // The table for a lab report carries every column taken, with the values the diagram shows.
+    MainForm->ExportTable(QString::fromStdString(settings.File("protokoll.csv")));
+    const std::string table = TempFolder::Read(settings.File("protokoll.csv"));
+    EXPECT_NE(table.find("\r\nKanal;nm;Digits;Dunkel;Referenz;Transmission %;Extinktion\r\n"),
+              std::string::npos);
+    const QString extinction =
+        QString::number(*MainForm->Measurement.Absorbance()[64], 'f', 3).replace('.', ',');
+    EXPECT_NE(table.find(";" + extinction.toStdString() + "\r\n65;"), std::string::npos)
+        << extinction.toStdString();
 }

@@ -36,6 +36,15 @@ TEST_F(BigDiagram, LevelsStandTwiceAsHighAsInTheMainDiagram) {
     EXPECT_EQ(main[0].Pixel(100, 155), clYellow);
 }
 
+TEST_F(BigDiagram, PeakLabelsInTheLargerFontAboveTheTops) {
+    Measure({{75, 200}}, 1);
+    state.PeakLabels = true;
+    const std::vector<PlacedPeakLabel> labels = Draw().PeakLabels;
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0].Cell.bottom(), 511 - 400 - 2);
+    EXPECT_TRUE(ShowsGridText(image, labels[0].Cell.left(), labels[0].Cell.top(), "546nm", 12, clWhite));
+}
+
 TEST_F(BigDiagram, BarsInEighthSteps) {
     Measure({{5, 100}, {6, 104}});
     state.Options.Balkendiagramm = true;

@@ -50,12 +50,13 @@ protected:
                canvas.Pixel(x - 1, middle) == clBlack && canvas.Pixel(x + 1, middle) == clBlack;
     }
 
-    // Whether the cell of `text` at (x, y) holds exactly what the canvas writes there in gray on black.
-    static bool ShowsGridText(const TCanvas& canvas, int x, int y, const QString& text, int points) {
+    // Whether the cell of `text` at (x, y) holds exactly what the canvas writes there in `color` on black.
+    static bool ShowsGridText(const TCanvas& canvas, int x, int y, const QString& text, int points,
+                              TColor color = clGray) {
         QImage picture = NewCanvasImage(canvas.Width(), canvas.Height());
         TCanvas expected(picture);
         expected.SetBrushColor(clBlack);
-        expected.SetFontColor(clGray);
+        expected.SetFontColor(color);
         expected.SetFontSize(points);
         expected.TextOut(x, y, text);
         const QSize cell = expected.TextExtent(text);

@@ -40,6 +40,39 @@ TEST_F(MainDiagram, GridLinesEvery50nmWithTheirWavelengths) {
     EXPECT_TRUE(ColumnIs(image, 1, 1, 63, clYellow));
 }
 
+TEST_F(MainDiagram, PeakLabelsAboveTheTopsClearOfEachOtherAndOfTheGridTexts) {
+    Measure({{120, 250}, {75, 200}, {81, 190}, {30, 150}}, 1);
+    state.PeakLabels = true;
+    std::vector<PlacedPeakLabel> labels = Draw().PeakLabels;
+    ASSERT_EQ(labels.size(), 3u) << "561 nm would meet the label of 546 nm";
+    EXPECT_EQ(labels[0].Text, "658nm");
+    EXPECT_EQ(labels[0].Cell.topLeft(), QPoint(480 - 2 - labels[0].Cell.width(), 5)) << "no room above";
+    EXPECT_EQ(labels[1].Text, "546nm");
+    EXPECT_EQ(labels[1].Cell.bottom(), 255 - 200 - 2);
+    EXPECT_EQ(labels[1].Cell.left(), 300 - labels[1].Cell.width() / 2);
+    EXPECT_EQ(labels[2].Text, "434nm");
+    for (const PlacedPeakLabel& label : labels)
+        EXPECT_TRUE(ShowsGridText(image, label.Cell.left(), label.Cell.top(), label.Text, 8, clWhite));
+
+    Measure({{16, 235}}, 1);
+    state.Options.Gitter = true;
+    labels = Draw().PeakLabels;
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0].Cell.topLeft(), QPoint(67, 20)) << "beside the top, below the grid text";
+    EXPECT_TRUE(ShowsGridText(image, 48, 1, QStringLiteral("400nm"), 8));
+}
+
+TEST_F(MainDiagram, AComparisonSpectrumStandsAtItsOwnWavelengths) {
+    Measure({}, 1);
+    state.Comparison = ComparisonCurve{};
+    state.Comparison->Calibration.SetRange(400, 654); // 2 nm per channel: channel 50 at 500 nm
+    state.Comparison->Levels[50] = 100;
+    Draw();
+    EXPECT_EQ(image.Pixel(225, 155), clFuchsia);
+    EXPECT_EQ(image.Pixel(100, 255), clFuchsia);
+    EXPECT_EQ(image.Pixel(63, 255), clYellow) << "the comparison starts at 400 nm";
+}
+
 TEST_F(MainDiagram, SpectralLinesMarkDiagramScaleBandAndMiniature) {
     Measure({});
     state.LinesShown = true;

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "spectrum/SpectrumModel.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// A column of values per channel, where it was taken.
+using ChannelColumn = std::optional<std::array<double, ChannelCount>>;
+
+// What a table for a lab report holds.
+struct LabTable {
+    QString Name;         // the spectrum's name
+    QString Moment;       // date and time, as the caller writes them
+    int32_t Exposure = 0; // 0 to 100
+    WavelengthCalibration Calibration;
+    std::array<int32_t, ChannelCount> Readings{};
+    ChannelColumn Dark;                // "Dunkel"
+    ChannelColumn Reference;           // "Referenz"
+    ChannelColumn TransmissionPercent; // "Transmission %"
+    ChannelColumn Extinction;          // "Extinktion"
+};
+
+// The table as a German spreadsheet reads it: a header line with name, date, exposure and calibration,
+// the column heads "Kanal;nm;Digits" and those of the columns taken, and one line per channel; cells
+// separated by ";", decimal commas, Windows-1252, every line ending in CR LF. A value that is no finite
+// number (a transmission against a dark reference) leaves its cell empty.
+std::string LabTableBytes(const LabTable& table);
+
+// Writes the table to `path`, replacing the file atomically. Throws std::system_error carrying errno
+// when it can't be written; an existing file is then left as it was.
+void SaveLabTable(const std::string& path, const LabTable& table);
