@@ -95,7 +95,9 @@ void TSpectrumFileDialog::done(int result) {
 
 void TSpectrumFileDialog::PlaceBesideOwner() {
     // The open dialog previews every file clicked in the main diagram, which it must not cover: to the
-    // right of the main window, else to its left; only where neither has room, centred over it.
+    // right of the main window, else to its left; only where neither has room, centred over it. A
+    // dialog without an owner covers nothing and stays where the system puts it.
+    if (!parentWidget()) return;
     const QWidget& owner = *parentWidget();
     const QRect main = owner.frameGeometry();
     const QRect screen = owner.screen()->availableGeometry();
