@@ -6,7 +6,8 @@
 # Usage: tests/windows/e2e_test.sh <test.exe> <folder with the Qt and MinGW libraries and plug-ins> [--plugged]
 #        (--plugged: the test never asks for the unplugging)
 # The simulator and the Wine preload come from the Linux build in KX207_HOST_BUILD (default build/test),
-# where just these two are built.
+# which scripts/windows brings up to date before CTest starts: the tests run two at a time, and two of
+# them configuring one build folder at once break each other's links.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 test=$(realpath "$1")
@@ -16,10 +17,9 @@ host=${KX207_HOST_BUILD:-$root/build/test}
 simulator=$host/tools/kx207-sim/kx207-sim
 preload=$host/tests/windows/libkx207-wine-pty.so
 
-# Configured anew, since a build folder older than the preload has no target for it; both are brought up
-# to date, which costs nothing when they are.
-cmake -S "$root" -B "$host" -DCMAKE_BUILD_TYPE=RelWithDebInfo ${CCACHE_DIR:+-DCMAKE_CXX_COMPILER_LAUNCHER=ccache} >/dev/null
-cmake --build "$host" -j2 --target kx207-sim kx207-wine-pty >/dev/null
+for tool in "$simulator" "$preload"; do
+    [ -e "$tool" ] || { echo "e2e_test.sh: $tool is missing: build it first (scripts/windows test does)" >&2; exit 1; }
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/kx207-wine-e2e.XXXXXX")
 xvfb= sim=
