@@ -254,9 +254,11 @@ DiagramState TMainForm::CurrentDiagramState() const {
     state.ReferenceValue = ReferenceValue;
     state.PeakLabels = PeaksBeschriften->isChecked();
     // A saved spectrum compares only with readings in Digits.
-    if (Comparison && !Measurement.ViewValues())
+    if (Comparison && !Measurement.ViewValues()) {
         state.Comparison = MakeComparisonCurve(Comparison->Readings, Comparison->Calibration, ZeroOffset,
                                                Korrektur_CheckBox->isChecked());
+        state.Comparison->Name = Comparison->Name;
+    }
     MeasurementCommands->ShowView(state);
     return state;
 }

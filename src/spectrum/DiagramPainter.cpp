@@ -76,6 +76,8 @@ public:
         if (state_.Options.Max) DrawMark(clRed, values_.MaxChannel);
         if (state_.LinesShown && calibration_.NmPerChannel > 0) DrawSpectralLines();
         if (state_.ReferenceValue > 0) DrawReferenceLine();
+        if (state_.Comparison && !state_.Comparison->Name.isEmpty())
+            DrawComparisonName(state_.Comparison->Name);
         if (state_.PeakLabels) DrawPeakLabels();
         return state_.RangeLabels ? *state_.RangeLabels : RangeLabelTexts(divisor_);
     }
@@ -259,11 +261,26 @@ private:
         }
     }
 
+    // The comparison's name, whole, at the right edge below the row of the grid texts; the peak labels
+    // keep clear of it.
+    void DrawComparisonName(const QString& name) {
+        image_.SetFontSize(geometry_.GridFontSize);
+        image_.SetFontColor(clFuchsia);
+        image_.SetBrushColor(clBlack);
+        const QString text = QStringLiteral("Vergleich: ") + name;
+        const QSize size = image_.TextExtent(text);
+        const QPoint at(std::max(geometry_.Width - size.width() - 2, 0), size.height() + 2);
+        image_.TextOut(at.x(), at.y(), text);
+        gridTexts_.emplace_back(at, size);
+    }
+
     // White on the diagram's black, in the font of the grid texts, clear of them and of each other.
     void DrawPeakLabels() {
         image_.SetFontSize(geometry_.GridFontSize);
         image_.SetFontColor(clWhite);
-        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_);
+        // A scale of its own marks a transmission or absorbance, whose peaks are bands.
+        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_,
+                                                  {state_.NoValue, state_.RangeLabels.has_value()});
         PeakLabels = PlacePeakLabels(
             peaks, geometry_, divisor_, [this](const QString& text) { return image_.TextExtent(text); },
             gridTexts_);
@@ -292,7 +309,7 @@ ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& rea
     SpectrumValues values;
     values.Readings = readings;
     ComputeLevels(values, calibration, zeroOffset, LevelOptions{korrektur, true, 1});
-    return {values.Levels, calibration};
+    return {values.Levels, calibration, QString()};
 }
 
 MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,

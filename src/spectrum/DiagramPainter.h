@@ -17,10 +17,11 @@
 constexpr TColor clFuchsia = 0xFF00FF;
 
 // A saved spectrum drawn over the live one: its levels, computed as the live ones are, and the
-// wavelengths of its own channels.
+// wavelengths of its own channels; its name, where it has one, is written in its colour at the top right.
 struct ComparisonCurve {
     std::array<int32_t, ChannelCount> Levels{};
     WavelengthCalibration Calibration;
+    QString Name;
 };
 
 // The comparison curve of saved `readings` under their own `calibration`: their levels as the live

@@ -464,4 +464,15 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
         QString::number(*MainForm->Measurement.Absorbance()[64], 'f', 3).replace('.', ',');
     EXPECT_NE(table.find(";" + extinction.toStdString() + "\r\n65;"), std::string::npos)
         << extinction.toStdString();
+    // A student reproduces the transmission from the other columns by the formula the header states.
+    EXPECT_NE(table.find(";Transmission % = 100 * (Digits - Dunkel) / (Referenz - Dunkel);"),
+              std::string::npos);
+    const qsizetype row = table.find("\r\n64;") + 2;
+    const QStringList cells =
+        QString::fromStdString(table.substr(row, table.find("\r\n", row) - row)).replace(',', '.').split(';');
+    ASSERT_EQ(cells.size(), 7);
+    EXPECT_NEAR(100 * (cells[2].toDouble() - cells[3].toDouble()) /
+                    (cells[4].toDouble() - cells[3].toDouble()),
+                cells[5].toDouble(), 0.05)
+        << cells.join(';').toStdString();
 }
