@@ -26,6 +26,7 @@ public:
     QMenu* Mittelung1;
     std::array<QAction*, MeasurementModes::AveragingChoices.size()> MittelungItems;
     QAction* ReferenzspektrumAufnehmen;
+    QAction* ReferenzspektrumVerwerfen;
     QAction* Intensitaet;
     QAction* Transmission;
     QAction* Extinktion;
@@ -50,6 +51,14 @@ private:
     void DunkelspektrumAbziehenClick();
     void MittelungClick(int count);
     void ReferenzspektrumAufnehmenClick();
+    void ReferenzspektrumVerwerfenClick();
+    bool Measuring() const;
+    // Captures are offered only while the instrument measures; otherwise the status says what to do.
+    void OfferCaptures();
+    // Says beside the version while "Automatik" leaves the fixed exposure alone.
+    void ShowAutomatic();
+    // Stopped, a changed setting applies from the next measurement on: the status says so.
+    void SayWhenItApplies();
     void AnsichtClick(MeasurementView view);
     void StartCapture(MeasurementModes::Capture what);
     // Writes the dark spectrum and its exposure to the settings file.
@@ -58,7 +67,7 @@ private:
     TMainForm& form_;
     QString credit_;
     bool darkPending_ = false;
-    QString versionText_;
+    QString versionText_; // the status text that "Automatik ruht" stands in for
     ViewLevels viewLevels_;
-    std::array<QString, 4> viewLabels_; // the status text that "Automatik aus" stands in for during a capture
+    std::array<QString, 4> viewLabels_;
 };

@@ -5,8 +5,8 @@ QString MainWindowLink::CursorReadout(int x, int columnsPerChannel) {
     const MainWindowState& state = SharedState();
     const MeasurementModes& measurement = state.Measurement;
     if (const ChannelValues* values = measurement.ViewValues())
-        return QString::fromStdString(
-            ViewReadoutText(*values, measurement.View(), state.Calibration, x, columnsPerChannel));
+        return QString::fromStdString(ViewReadoutText(*values, measurement.Verdicts(), measurement.View(),
+                                                      state.Calibration, x, columnsPerChannel));
     return QString::fromStdString(
         CursorReadoutText(state.Spectrum, state.Calibration, x, columnsPerChannel, CorrectionChecked()));
 }
