@@ -53,6 +53,8 @@ TMeasurementCommands::TMeasurementCommands(TMainForm& form)
         QStringLiteral("Mittel der nächsten 8 Spektren durch die leere Küvette"));
     ReferenzspektrumVerwerfen = Messung1->addAction(QStringLiteral("Referenzspektrum verwerfen"));
     ReferenzspektrumVerwerfen->setEnabled(false);
+    BelichtungWiederherstellen = Messung1->addAction(QStringLiteral("Belichtung wiederherstellen"));
+    BelichtungWiederherstellen->setEnabled(false);
     Messung1->addSeparator();
     auto* views = new QActionGroup(this);
     Intensitaet = Choice(Messung1, views, QStringLiteral("Intensität"), true);
@@ -67,6 +69,8 @@ TMeasurementCommands::TMeasurementCommands(TMainForm& form)
             Guarded([this] { ReferenzspektrumAufnehmenClick(); }));
     connect(ReferenzspektrumVerwerfen, &QAction::triggered, this,
             Guarded([this] { ReferenzspektrumVerwerfenClick(); }));
+    connect(BelichtungWiederherstellen, &QAction::triggered, this,
+            Guarded([this] { BelichtungWiederherstellenClick(); }));
     connect(Messung1, &QMenu::aboutToShow, this, Guarded([this] { OfferCaptures(); }));
     const std::pair<QAction*, MeasurementView> viewItems[] = {{Intensitaet, MeasurementView::Intensity},
                                                               {Transmission, MeasurementView::Transmission},
@@ -180,6 +184,7 @@ void TMeasurementCommands::KeepDark() {
 }
 
 void TMeasurementCommands::ShowStatus() {
+    OfferRestore();
     const QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
     if (!text.isEmpty())
         form_.StatusBar->SetPanelText(2, text);
@@ -200,16 +205,53 @@ int32_t TMeasurementCommands::ExposurePeak() const {
 void TMeasurementCommands::EvaluateView() {
     MeasurementModes& measurement = form_.Measurement;
     measurement.Evaluate();
-    const ChannelValues* values = measurement.ViewValues();
-    if (!values) return;
-    viewLevels_ = LayOnDiagram(*values, measurement.View());
+    if (!measurement.ViewValues()) return;
     for (size_t i = 0; i < viewLabels_.size(); ++i)
-        viewLabels_[i] = QString::fromStdString(viewLevels_.RangeLabels[i]);
+        viewLabels_[i] = QString::fromStdString(measurement.Levels().RangeLabels[i]);
 }
 
 void TMeasurementCommands::ShowView(DiagramState& state) const {
-    if (!form_.Measurement.ViewValues()) return;
-    state.Values = viewLevels_.Values;
-    state.NoValue = viewLevels_.NoValue;
+    const MeasurementModes& measurement = form_.Measurement;
+    if (measurement.InUse() || form_.PeaksBeschriften->isChecked())
+        state.Saturated = measurement.ShownSaturated();
+    if (!measurement.ViewValues()) return;
+    const ViewLevels& levels = measurement.Levels();
+    state.Values = levels.Values;
+    state.NoValue = levels.NoValue;
     state.RangeLabels = viewLabels_;
+    state.NoExtremes = !levels.AnyValue;
+    state.Notice = QString::fromStdString(measurement.ViewNotice());
+}
+
+void TMeasurementCommands::ShowExtremes() {
+    const MeasurementModes& measurement = form_.Measurement;
+    QString highest = QString::number(form_.Spectrum.MaxReading);
+    QString lowest = QString::number(form_.Spectrum.MinReading);
+    if (const ChannelValues* values = measurement.ViewValues()) {
+        const ViewLevels& levels = measurement.Levels();
+        const auto text = [&](int32_t channel) {
+            return QString::fromStdString(ViewValueText(
+                levels.AnyValue ? (*values)[size_t(channel)] : std::nullopt, measurement.View()));
+        };
+        highest = text(levels.Values.MaxChannel);
+        lowest = text(levels.Values.MinChannel);
+    }
+    form_.StatusBar->SetPanelText(0, QStringLiteral("Max: ") + highest);
+    form_.StatusBar->SetPanelText(1, QStringLiteral("Min: ") + lowest);
+}
+
+void TMeasurementCommands::OfferRestore() {
+    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
+    const bool differs = reference && reference->Exposure != form_.TrackBar->value();
+    BelichtungWiederherstellen->setEnabled(differs);
+    BelichtungWiederherstellen->setText(
+        differs ? QStringLiteral("Belichtung %1 wiederherstellen").arg(reference->Exposure)
+                : QStringLiteral("Belichtung wiederherstellen"));
+}
+
+void TMeasurementCommands::BelichtungWiederherstellenClick() {
+    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
+    // Moving the slider sends the exposure to the instrument.
+    if (reference) form_.TrackBar->setValue(reference->Exposure);
+    ShowStatus();
 }

@@ -27,6 +27,7 @@ public:
     std::array<QAction*, MeasurementModes::AveragingChoices.size()> MittelungItems;
     QAction* ReferenzspektrumAufnehmen;
     QAction* ReferenzspektrumVerwerfen;
+    QAction* BelichtungWiederherstellen; // "Belichtung N wiederherstellen": back to the reference's
     QAction* Intensitaet;
     QAction* Transmission;
     QAction* Extinktion;
@@ -40,8 +41,11 @@ public:
     int32_t ExposurePeak() const;
     // Works out the view's values for the readings shown, once for every diagram of a redraw.
     void EvaluateView();
-    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits.
+    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits,
+    // with the notice inside the diagram; marks saturated channels while a measurement function is in use.
     void ShowView(DiagramState& state) const;
+    // The status panels "Max:" and "Min:", in Digits or in the view's unit over channels with a value.
+    void ShowExtremes();
     // The status line: how the measurement functions stand, else the comparison spectrum's name, else
     // the credit line.
     void ShowStatus();
@@ -52,6 +56,9 @@ private:
     void MittelungClick(int count);
     void ReferenzspektrumAufnehmenClick();
     void ReferenzspektrumVerwerfenClick();
+    void BelichtungWiederherstellenClick();
+    // Offers the way back to the reference's exposure while the slider stands elsewhere.
+    void OfferRestore();
     bool Measuring() const;
     // Captures are offered only while the instrument measures; otherwise the status says what to do.
     void OfferCaptures();
@@ -68,6 +75,5 @@ private:
     QString credit_;
     bool darkPending_ = false;
     QString versionText_; // the status text that "Automatik ruht" stands in for
-    ViewLevels viewLevels_;
     std::array<QString, 4> viewLabels_;
 };

@@ -143,6 +143,8 @@ void MeasurementModes::FeedCapture(const ChannelReadings& measured, int32_t expo
         refusal_ = std::string(what == Capture::Dark ? "Dunkelspektrum" : "Referenzspektrum") +
                    " übersteuert bei " + BandText(saturated, calibration) +
                    " – Belichtung verringern und neu aufnehmen";
+        // Nothing was taken: "Automatik" may look for a sound exposure again unless a reference holds it.
+        exposureFixed_ = reference_.has_value();
         return;
     }
     StoredSpectrum taken;
@@ -187,7 +189,8 @@ void MeasurementModes::Evaluate() {
     verdicts_.fill(ChannelVerdict::NoReference);
     // A reference taken at another exposure would scale every transmission by the exposures' ratio; a
     // spectrum from a file has no known exposure at all.
-    if (!reference_ || !conditions_.Measured || reference_->Exposure != conditions_.Exposure) return;
+    if (!reference_ || !conditions_.Measured || reference_->Exposure != conditions_.Exposure)
+        return Lay(levels_.FullScale);
     const bool dark = conditions_.DarkSubtracted;
     for (int c = 0; c < ChannelCount; ++c) {
         const double blank = std::max(reference_->Mean[c] - (dark ? dark_->Mean[c] : 0.0), 0.0);
@@ -222,6 +225,17 @@ void MeasurementModes::Evaluate() {
         transmission_[c] = 100 * t;
         absorbance_[c] = -std::log10(t);
     }
+    Lay(levels_.FullScale);
+}
+
+void MeasurementModes::SetView(MeasurementView view) {
+    view_ = view;
+    Lay(0);
+}
+
+void MeasurementModes::Lay(double previousFullScale) {
+    if (const ChannelValues* values = ViewValues())
+        levels_ = LayOnDiagram(*values, verdicts_, view_, previousFullScale);
 }
 
 const ChannelValues* MeasurementModes::ViewValues() const {
@@ -244,6 +258,7 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
         return std::string(capture_ == Capture::Dark ? "Dunkelspektrum " : "Referenzspektrum ") +
                std::to_string(captured_.Count()) + " von " + std::to_string(CaptureCount);
     if (!refusal_.empty()) return refusal_;
+    if (InUse() && !SaturationText().empty()) return "Spektrum " + SaturationText();
     if (averaging_ > 1 && conditions_.Measured && conditions_.Averaged < averaging_)
         return "Mittelung " + std::to_string(conditions_.Averaged) + " von " + std::to_string(averaging_);
     const bool view = view_ != MeasurementView::Intensity;
@@ -252,10 +267,7 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
     if (view && reference_->Exposure != exposure) return at("Referenz nur", reference_->Exposure);
     if (darkSubtraction_ && dark_ && dark_->Exposure != exposure)
         return at("Dunkelabzug nur", dark_->Exposure);
-    if (view && std::none_of(verdicts_.begin(), verdicts_.end(), [](ChannelVerdict v) {
-            return v == ChannelVerdict::Value || v == ChannelVerdict::Bound;
-        }))
-        return "Referenz zu schwach: kein Kanal mit Wert";
+    if (view && !AnyChannelWithValue()) return "Referenz zu schwach: kein Kanal mit Wert";
     if (reference_ && (view || lastTaken_ == Capture::Reference))
         return at("Referenzspektrum", reference_->Exposure) +
                (view && !conditions_.DarkSubtracted ? ", ohne Dunkelabzug" : "");
@@ -264,12 +276,38 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
     return {};
 }
 
+std::string MeasurementModes::ViewNotice() const {
+    if (view_ == MeasurementView::Intensity) return {};
+    if (!conditions_.Measured) return "Spektrum aus Datei: ohne Belichtung keine Transmission";
+    if (!reference_) return "Kein Referenzspektrum\nMessung → Referenzspektrum aufnehmen";
+    const std::string referenceExposure = std::to_string(reference_->Exposure);
+    if (reference_->Exposure != conditions_.Exposure)
+        return "Gemessen bei Belichtung " + std::to_string(conditions_.Exposure) + ", Referenz bei " +
+               referenceExposure + "\nMessung → Belichtung " + referenceExposure + " wiederherstellen";
+    if (!AnyChannelWithValue())
+        return "Kein Kanal mit genug Licht\nBelichtung ändern und Referenz neu aufnehmen";
+    if (!conditions_.DarkSubtracted) return "ohne Dunkelabzug";
+    return {};
+}
+
+bool MeasurementModes::AnyChannelWithValue() const {
+    return std::any_of(verdicts_.begin(), verdicts_.end(), [](ChannelVerdict v) {
+        return v == ChannelVerdict::Value || v == ChannelVerdict::Bound;
+    });
+}
+
+bool MeasurementModes::InUse() const {
+    return darkSubtraction_ || averaging_ > 1 || reference_ || view_ != MeasurementView::Intensity ||
+           capture_ != Capture::None;
+}
+
 std::string MeasurementModes::SaturationText() const {
     if (!conditions_.Measured || shownSaturated_.none()) return {};
     return "übersteuert bei " + BandText(shownSaturated_, calibration_);
 }
 
-ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view) {
+ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,
+                        double previousFullScale) {
     const bool percent = view == MeasurementView::Transmission;
     // The scale keeps its usual span, also for the noise of a blank a little above 100 %, and grows
     // in steps of a fifth of it where the data reach further.
@@ -280,11 +318,14 @@ ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view) {
         if (value) largest = std::max(largest, *value);
     ViewLevels result;
     result.FullScale = largest <= 1.05 * span ? span : step * std::ceil(largest / step);
+    // It shrinks only once the data have left the top step and a half, so noise at a step's edge
+    // doesn't make it jump from frame to frame.
+    if (result.FullScale < previousFullScale && largest > previousFullScale - 1.5 * step)
+        result.FullScale = previousFullScale;
     const double full = result.FullScale;
     result.RangeLabels = {ScaleText(full), ScaleText(full / 4 * 3), ScaleText(full / 2), ScaleText(full / 4)};
 
     SpectrumValues& levels = result.Values;
-    bool first = true;
     for (int c = 0; c < ChannelCount; ++c) {
         if (!values[c]) {
             result.NoValue.set(size_t(c));
@@ -292,16 +333,17 @@ ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view) {
         }
         const int32_t level = std::max(RoundHalfEven(*values[c] / full * ViewLevelsFullScale), 0);
         levels.Levels[c] = level;
-        // The marks name channels with a value; among equal values the lowest channel wins.
-        if (first || level > levels.MaxReading) {
+        // The marks name channels with a value, not bounds; among equal values the lowest channel wins.
+        if (verdicts[c] != ChannelVerdict::Value) continue;
+        if (!result.AnyValue || level > levels.MaxReading) {
             levels.MaxReading = level;
             levels.MaxChannel = c;
         }
-        if (first || level < levels.MinReading) {
-            first = false;
+        if (!result.AnyValue || level < levels.MinReading) {
             levels.MinReading = level;
             levels.MinChannel = c;
         }
+        result.AnyValue = true;
     }
     levels.ScaleDivisor = ViewScaleDivisor;
     return result;

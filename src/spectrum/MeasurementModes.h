@@ -27,6 +27,18 @@ enum class ChannelVerdict : uint8_t {
 };
 using ChannelVerdicts = std::array<ChannelVerdict, ChannelCount>;
 
+// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
+constexpr int32_t ViewScaleDivisor = 4;
+
+// A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
+struct ViewLevels {
+    SpectrumValues Values; // Levels (never below 0), extremes over channels with a value, ScaleDivisor
+    std::bitset<ChannelCount> NoValue;      // channels drawn as gaps
+    std::array<std::string, 4> RangeLabels; // the scale beside the diagram, top to bottom, e.g. "100", "75"
+    double FullScale = 0;                   // the value at the diagram's top edge, in the view's unit
+    bool AnyValue = false;                  // whether any channel has a value (not just a bound)
+};
+
 // A dark or reference spectrum: the mean of several measured ones at one exposure.
 struct StoredSpectrum {
     ChannelReadings Readings{}; // the mean in whole Digits, as kept in the settings and exported
@@ -110,7 +122,7 @@ public:
     bool ExposureFixed() const { return exposureFixed_; }
 
     MeasurementView View() const { return view_; }
-    void SetView(MeasurementView view) { view_ = view; }
+    void SetView(MeasurementView view);
 
     // Recomputes the per-channel values below for the shown spectrum under the conditions it was
     // measured with. Call before reading Transmission(), Absorbance(), Verdicts() or ReferenceLessDark().
@@ -127,12 +139,19 @@ public:
     const ChannelValues& ReferenceLessDark() const { return referenceLessDark_; }
     // The values of the current view: Transmission() or Absorbance(); nullptr for the intensity.
     const ChannelValues* ViewValues() const;
+    // The current view's values laid onto the diagram, its scale kept from frame to frame.
+    const ViewLevels& Levels() const { return levels_; }
 
     // One line for the status bar on the state of the measurement functions at `exposure`: a refused
     // capture, a capture's progress, the averaging's fill, why a dark or reference spectrum does not
     // apply, or which one is in use (e.g. "Dunkelspektrum bei Belichtung 35"); empty when there is
     // nothing to say.
     std::string StatusText(int32_t exposure) const;
+    // What a transmission or absorbance diagram says inside itself: why it shows no values and the way
+    // back (e.g. "Messung → Belichtung 50 wiederherstellen"), or "ohne Dunkelabzug"; empty otherwise.
+    std::string ViewNotice() const;
+    // Whether any of the measurement functions is in use; with none the diagrams draw as without them.
+    bool InUse() const;
     // Where the shown spectrum is saturated, e.g. "übersteuert bei 440–460 nm"; empty when nowhere.
     std::string SaturationText() const;
 
@@ -140,6 +159,9 @@ private:
     void FeedCapture(const ChannelReadings& measured, int32_t exposure,
                      const WavelengthCalibration& calibration);
     bool SampleChanged(const ChannelReadings& values) const;
+    void Lay(double previousFullScale);
+    // Whether Evaluate left any channel a value or a bound.
+    bool AnyChannelWithValue() const;
 
     std::optional<StoredSpectrum> dark_;
     std::optional<StoredSpectrum> reference_;
@@ -171,22 +193,15 @@ private:
     ChannelValues absorbance_{};
     ChannelVerdicts verdicts_{};
     ChannelValues referenceLessDark_{};
-};
-
-// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
-constexpr int32_t ViewScaleDivisor = 4;
-
-// A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
-struct ViewLevels {
-    SpectrumValues Values; // Levels (never below 0), extremes over channels with a value, ScaleDivisor
-    std::bitset<ChannelCount> NoValue;      // channels drawn as gaps
-    std::array<std::string, 4> RangeLabels; // the scale beside the diagram, top to bottom, e.g. "100", "75"
-    double FullScale = 0;                   // the value at the diagram's top edge, in the view's unit
+    ViewLevels levels_;
 };
 
 // Lays `values` of `view` (Transmission in %, 0 … 100 or up to the data; Absorbance, 0 … 2 or up to
 // the data) onto the diagram: the same 256 rows as the Digits scale, a channel with no value a gap.
-ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view);
+// Marks and extremes take only channels with a value, not bounds. Where `previousFullScale` is larger
+// than the data need, the scale stays there until the data have clearly left its top.
+ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,
+                        double previousFullScale = 0);
 
 // A value of `view` as the readout writes it, decimal comma: "43,2 %", "0,37"; a bound "< 0,8 %",
 // "> 2,10"; "übersteuert" for a saturated channel, "—" for any other without a value.

@@ -20,7 +20,7 @@ QString MainWindowLink::LevelText(int32_t level) {
     const MeasurementModes& measurement = SharedState().Measurement;
     const ChannelValues* values = measurement.ViewValues();
     if (!values) return QString::number(level);
-    const double fullScale = LayOnDiagram(*values, measurement.View()).FullScale;
+    const double fullScale = measurement.Levels().FullScale;
     return QString::fromStdString(
         ViewValueText(level * fullScale / (DiagramHeight * ViewScaleDivisor), measurement.View()));
 }

@@ -211,7 +211,8 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     values[0] = 50.0;
     values[2] = 130.0;
     values[3] = -4.0;
-    ViewLevels transmission = LayOnDiagram(values, MeasurementView::Transmission);
+    ChannelVerdicts verdicts{};
+    ViewLevels transmission = LayOnDiagram(values, verdicts, MeasurementView::Transmission);
     EXPECT_EQ(transmission.FullScale, 140.0) << "the scale grows in steps of 20 % up to the data";
     EXPECT_EQ(transmission.RangeLabels, (std::array<std::string, 4>{"140", "105", "70", "35"}));
     EXPECT_EQ(transmission.Values.Levels[0], 366);
@@ -221,14 +222,25 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     EXPECT_EQ(transmission.Values.MaxChannel, 2);
     EXPECT_EQ(transmission.Values.MinChannel, 3);
 
+    EXPECT_TRUE(transmission.AnyValue);
+    verdicts[3] = ChannelVerdict::Bound;
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).Values.MinChannel, 0)
+        << "a bound is no extreme";
+    values[2] = 135.0;
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission, 160).FullScale, 160.0)
+        << "held while the data stay near the top";
     values[2] = 104.9;
-    EXPECT_EQ(LayOnDiagram(values, MeasurementView::Transmission).FullScale, 100.0) << "a blank's noise";
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).FullScale, 100.0)
+        << "a blank's noise";
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission, 140).FullScale, 100.0)
+        << "shrinks once the data have left the top";
+    EXPECT_FALSE(LayOnDiagram(ChannelValues{}, verdicts, MeasurementView::Transmission).AnyValue);
     values = {};
     values[1] = 0.37;
-    ViewLevels absorbance = LayOnDiagram(values, MeasurementView::Absorbance);
+    verdicts = {};
+    ViewLevels absorbance = LayOnDiagram(values, verdicts, MeasurementView::Absorbance);
     EXPECT_EQ(absorbance.RangeLabels, (std::array<std::string, 4>{"2", "1,5", "1", "0,5"}));
     EXPECT_EQ(absorbance.Values.MinChannel, 1) << "the marks skip channels without a value";
-    const ChannelVerdicts verdicts{};
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 4, 4),
               "362nm => 0,37");
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 0, 4),
