@@ -19,7 +19,7 @@ constexpr size_t MaxPeakCount = 8;
 
 // The peaks of `levels`, highest first (the lower channel first among equals), at most MaxPeakCount.
 // A peak is a local maximum (a flat top counts once) inside the range — a rise that ends at channel 0
-// or 127 may go on beyond it and is none — that stands out from the lower of the valleys on either
+// or 127 may go on beyond it and is none — that stands out from the higher of the valleys on either
 // side, before higher ground, by at least 5 % of `fullScale`, and lies at least 5 channels from every
 // higher peak. Its top is the vertex of the parabola through the three channels around it (the middle
 // of a flat top), its wavelength that position under `calibration`, rounded half to even.
