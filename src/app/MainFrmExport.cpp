@@ -91,8 +91,9 @@ void TMainForm::ExportTable(const QString& fileName) {
     if (Measurement.Dark()) table.Dark = Column(Measurement.Dark()->Readings);
     if (Measurement.Reference()) {
         table.Reference = Column(Measurement.Reference()->Readings);
-        table.TransmissionPercent = Column(Measurement.Transmission());
-        table.Extinction = Column(Measurement.Absorbance());
+        // A bound is no number for a table: its cell stays empty.
+        table.TransmissionPercent = Column(OnlyValues(Measurement.Transmission(), Measurement.Verdicts()));
+        table.Extinction = Column(OnlyValues(Measurement.Absorbance(), Measurement.Verdicts()));
     }
     try {
         SaveLabTable(fileName.toStdString(), table);

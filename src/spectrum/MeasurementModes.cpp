@@ -11,9 +11,6 @@
 namespace {
 
 constexpr int32_t ViewLevelsFullScale = DiagramHeight * ViewScaleDivisor;
-// The noise of a single spectrum where none was measured (a dark spectrum from the settings) and the
-// least assumed anywhere: the converter's own scatter, in Digits.
-constexpr double ReadNoiseDigits = 2.0;
 // Standard deviations a stated precision covers, so that nearly every channel of a spectrum keeps it.
 constexpr double Coverage = 3.0;
 // A single spectrum that differs from the mean by more than this, in Digits or as a share of the mean,
@@ -192,6 +189,7 @@ void MeasurementModes::Evaluate() {
     if (!reference_ || !conditions_.Measured || reference_->Exposure != conditions_.Exposure)
         return Lay(levels_.FullScale);
     const bool dark = conditions_.DarkSubtracted;
+    const NoiseModel noise = FitNoise(reference_->Mean, reference_->Spread);
     for (int c = 0; c < ChannelCount; ++c) {
         const double blank = std::max(reference_->Mean[c] - (dark ? dark_->Mean[c] : 0.0), 0.0);
         referenceLessDark_[c] = blank;
@@ -199,15 +197,15 @@ void MeasurementModes::Evaluate() {
             verdicts_[c] = ChannelVerdict::Saturated;
             continue;
         }
-        // The standard deviation of T: the noise of sample, reference and dark means over R − D; the
-        // sample's single spectra scatter at most as the reference's do.
-        const double one = std::max(reference_->Spread[c], ReadNoiseDigits);
-        const double oneDark = dark ? std::max(dark_->Spread[c], ReadNoiseDigits) : 0.0;
-        const double darkCount = dark && dark_->Count > 0 ? dark_->Count : 1.0;
+        // The standard deviation of T: the noise of the sample, reference and dark means over R − D.
         const double t = blank > 0 ? shownMean_[c] / blank : 0.0;
-        const double variance = one * one / std::max(conditions_.Averaged, 1) +
-                                t * t * one * one / std::max(reference_->Count, 1) +
-                                (1 - t) * (1 - t) * oneDark * oneDark / darkCount;
+        const double sample = noise.At(shownMean_[c] + (dark ? dark_->Mean[c] : 0.0));
+        const double reference = noise.At(reference_->Mean[c]);
+        const double darkNoise = dark ? noise.At(dark_->Mean[c]) : 0.0;
+        const double variance =
+            sample * sample / std::max(conditions_.Averaged, 1) +
+            t * t * reference * reference / std::max(reference_->Count, 1) +
+            (1 - t) * (1 - t) * darkNoise * darkNoise / std::max(dark ? dark_->Count : 1, 1);
         const double uncertainty = 100 * Coverage * std::sqrt(variance);
         // Where the reference's light itself can't keep the precision, the channel has no value.
         if (blank <= 0 || uncertainty > PrecisionPercent * blank) {
@@ -346,6 +344,13 @@ ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verd
         result.AnyValue = true;
     }
     levels.ScaleDivisor = ViewScaleDivisor;
+    return result;
+}
+
+ChannelValues OnlyValues(const ChannelValues& values, const ChannelVerdicts& verdicts) {
+    ChannelValues result{};
+    for (int c = 0; c < ChannelCount; ++c)
+        if (verdicts[c] == ChannelVerdict::Value) result[c] = values[c];
     return result;
 }
 

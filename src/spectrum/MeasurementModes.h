@@ -203,6 +203,9 @@ private:
 ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,
                         double previousFullScale = 0);
 
+// `values` where `verdicts` give a value; no value at bounds and gaps.
+ChannelValues OnlyValues(const ChannelValues& values, const ChannelVerdicts& verdicts);
+
 // A value of `view` as the readout writes it, decimal comma: "43,2 %", "0,37"; a bound "< 0,8 %",
 // "> 2,10"; "übersteuert" for a saturated channel, "—" for any other without a value.
 std::string ViewValueText(const std::optional<double>& value, MeasurementView view,

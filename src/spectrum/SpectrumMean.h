@@ -3,6 +3,7 @@
 
 #include "spectrum/SpectrumModel.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -50,3 +51,16 @@ private:
     std::array<int64_t, ChannelCount> sum_{};
     std::array<int64_t, ChannelCount> sumOfSquares_{};
 };
+
+// The noise of one measured spectrum as the sensor shows it: a floor in Digits plus a share of the
+// reading, as a lamp's flicker grows with its light.
+struct NoiseModel {
+    double Floor = 2.0; // Digits; also the least assumed, the converter's own scatter
+    double Share = 0.0;
+    // The standard deviation of a single reading of `digits`.
+    double At(double digits) const { return Floor + Share * std::max(digits, 0.0); }
+};
+
+// The noise model that fits the spread of single spectra against their means over all channels
+// (least squares), never below the default floor; the default where nothing was spread.
+NoiseModel FitNoise(const ChannelMeans& mean, const ChannelMeans& spread);
