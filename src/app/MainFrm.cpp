@@ -266,8 +266,7 @@ DiagramState TMainForm::CurrentDiagramState() const {
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
     MeasurementCommands->EvaluateView();
-    StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
-    StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
+    MeasurementCommands->ShowExtremes();
     const MainDiagramTexts texts =
         DrawMainDiagram(CurrentDiagramState(), Image->Canvas(), Spektral_Image->Canvas(), Image2->Canvas());
     QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};

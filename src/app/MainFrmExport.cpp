@@ -15,16 +15,12 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSlider>
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <system_error>
 
 namespace {
-
-ChannelColumn Column(const ChannelReadings& readings) {
-    std::array<double, ChannelCount> column{};
-    std::copy(readings.begin(), readings.end(), column.begin());
-    return column;
-}
 
 // A channel without a value stays an empty cell.
 ChannelColumn Column(const ChannelValues& values) {
@@ -52,14 +48,37 @@ QString AxisTitle(MeasurementView view) {
     return QStringLiteral("Digits");
 }
 
-// Why the table may leave a transmission cell empty.
-QString EmptyTransmissionReason(int32_t referenceExposure, int32_t exposure, bool darkSubtracted) {
-    if (referenceExposure != exposure)
-        return QStringLiteral("Referenz bei Belichtung %1, Spektrum bei Belichtung %2")
-            .arg(referenceExposure)
-            .arg(exposure);
-    return (darkSubtracted ? QStringLiteral("Referenz - Dunkel") : QStringLiteral("Referenz")) +
-           QStringLiteral(" unter 10 Digits oder unter 5 % des hellsten Kanals");
+// How a dark or reference spectrum was taken, as the table's header says it.
+CaptureNote Note(const StoredSpectrum& spectrum) {
+    CaptureNote note{spectrum.Exposure, spectrum.Count, QString()};
+    if (spectrum.Taken != std::chrono::system_clock::time_point{})
+        note.Moment =
+            QDateTime::fromSecsSinceEpoch(
+                std::chrono::duration_cast<std::chrono::seconds>(spectrum.Taken.time_since_epoch()).count())
+                .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    return note;
+}
+
+// Why the table leaves transmission cells empty: each reason that occurs, with the number of its channels.
+QString EmptyTransmissionReasons(const ChannelVerdicts& verdicts, const SpectrumConditions& shown,
+                                 const StoredSpectrum& reference) {
+    const QString noReference = !shown.Measured ? QStringLiteral("Spektrum aus einer Datei, ohne Belichtung")
+                                : reference.Exposure != shown.Exposure
+                                    ? QStringLiteral("Referenz bei Belichtung %1, Spektrum bei Belichtung %2")
+                                          .arg(reference.Exposure)
+                                          .arg(shown.Exposure)
+                                    : QStringLiteral("keine Referenz zu diesem Spektrum");
+    const std::pair<ChannelVerdict, QString> reasons[] = {
+        {ChannelVerdict::NoReference, noReference},
+        {ChannelVerdict::Saturated, QStringLiteral("übersteuert")},
+        {ChannelVerdict::TooDark, QStringLiteral("zu wenig Licht in der Referenz für ±2 % T")},
+        {ChannelVerdict::Bound, QStringLiteral("zu wenig Licht in der Probe für ±2 % T")}};
+    QStringList said;
+    for (const auto& [verdict, reason] : reasons) {
+        const auto count = std::count(verdicts.begin(), verdicts.end(), verdict);
+        if (count > 0) said << QStringLiteral("%1 (%2 Kanäle)").arg(reason).arg(count);
+    }
+    return said.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -134,28 +153,30 @@ bool TMainForm::ExportTable(const QString& fileName) {
     LabTable table;
     table.Name = SpektrumEdit->text();
     table.Moment = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
-    const int32_t exposure = TrackBar->value();
-    table.Exposure = exposure;
     table.Calibration = Calibration;
-    table.Averaging = Measurement.Averaging();
-    table.DarkSubtracted = Measurement.DarkInForce(exposure);
-    // The shown spectrum carries the dark spectrum subtracted; the table gives it as measured, so that the
-    // formula in its header leads from the columns to the transmission.
+    // A measured spectrum comes with the conditions it was measured under and its unrounded mean; the
+    // table gives it as measured, dark spectrum not subtracted, so that the formula in its header leads
+    // from the columns to the transmission. One from a file is its whole Digits.
+    const SpectrumConditions& shown = Measurement.Conditions();
     const std::optional<StoredSpectrum>& dark = Measurement.Dark();
+    table.Exposure = shown.Measured ? shown.Exposure : TrackBar->value();
+    table.Averaging = shown.Measured ? shown.Averaged : 1;
+    table.DarkSubtracted = shown.Measured && shown.DarkSubtracted && dark;
     for (int c = 0; c < ChannelCount; ++c)
-        table.Readings[c] = Spectrum.Readings[c] + (table.DarkSubtracted ? dark->Readings[c] : 0);
-    // The columns of the measurement functions, where their spectra were taken; the values as the last
-    // redraw worked them out.
+        table.Readings[c] = !shown.Measured
+                                ? Spectrum.Readings[c]
+                                : Measurement.ShownMean()[c] + (table.DarkSubtracted ? dark->Mean[c] : 0);
     if (dark) {
-        table.Dark = Column(dark->Readings);
-        table.DarkNote = CaptureNote{dark->Exposure, MeasurementModes::CaptureCount, QString()};
+        table.Dark = dark->Mean;
+        table.DarkNote = Note(*dark);
     }
     if (const std::optional<StoredSpectrum>& reference = Measurement.Reference()) {
-        table.Reference = Column(reference->Readings);
-        table.ReferenceNote = CaptureNote{reference->Exposure, MeasurementModes::CaptureCount, QString()};
-        table.TransmissionPercent = Column(Measurement.Transmission());
-        table.Extinction = Column(Measurement.Absorbance());
-        table.EmptyReason = EmptyTransmissionReason(reference->Exposure, exposure, table.DarkSubtracted);
+        table.Reference = reference->Mean;
+        table.ReferenceNote = Note(*reference);
+        // A bound is no number for a table: its cell stays empty, and the header says why.
+        table.TransmissionPercent = Column(OnlyValues(Measurement.Transmission(), Measurement.Verdicts()));
+        table.Extinction = Column(OnlyValues(Measurement.Absorbance(), Measurement.Verdicts()));
+        table.EmptyReason = EmptyTransmissionReasons(Measurement.Verdicts(), shown, *reference);
     }
     try {
         SaveLabTable(fileName.toStdString(), table);

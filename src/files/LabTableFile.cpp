@@ -43,7 +43,9 @@ struct OptionalColumn {
 QString NoteCell(const QString& what, const CaptureNote& note) {
     QString text = QStringLiteral("%1: Belichtung %2").arg(what).arg(note.Exposure);
     if (!note.Moment.isEmpty()) text += QStringLiteral(", ") + note.Moment;
-    return Cell(text + QStringLiteral(", Mittel aus %1").arg(note.Count));
+    // One kept in the settings from an earlier run no longer knows how it was averaged.
+    return Cell(text + (note.Count > 0 ? QStringLiteral(", Mittel aus %1").arg(note.Count)
+                                       : QStringLiteral(", aus den Einstellungen")));
 }
 
 // The cells on how the measurement columns came about; none for a plain spectrum.

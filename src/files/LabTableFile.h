@@ -15,7 +15,7 @@ using ChannelColumn = std::optional<std::array<double, ChannelCount>>;
 // How a dark or reference spectrum was taken.
 struct CaptureNote {
     int32_t Exposure = 0;
-    int Count = 1;  // spectra averaged into it
+    int Count = 1;  // spectra averaged into it; 0 for one kept in the settings from an earlier run
     QString Moment; // when it was taken, as the caller writes it; empty when not known
 };
 

@@ -52,6 +52,9 @@ struct DiagramState {
     std::optional<std::array<QString, 4>> RangeLabels; // the scale beside the diagram, when not in Digits
     bool PeakLabels = false; // the wavelengths of the highest peaks written above them
     std::optional<ComparisonCurve> Comparison;
+    std::bitset<ChannelCount> Saturated; // channels at full scale, marked red along the diagram's top
+    bool NoExtremes = false;             // no channel has a value: no marks, "—" for their wavelengths
+    QString Notice; // lines written inside the diagram: why it shows no values, and the way back
 };
 
 // Texts of the main window's controls that go with a freshly painted diagram.

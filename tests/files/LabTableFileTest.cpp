@@ -61,8 +61,9 @@ TEST(LabTableFile, TheHeaderSaysHowDarkAndReferenceWereTakenAndHowTheColumnsGive
 
     table.ReferenceNote.reset();
     table.TransmissionPercent.reset();
+    table.DarkNote = CaptureNote{35, 0, QString()};
     EXPECT_EQ(SplitCrlf(LabTableBytes(table))[0],
-              head + ";Dunkel nicht abgezogen: Belichtung 35, 19:12:05, Mittel aus 8;Digits: Mittel aus 16")
+              head + ";Dunkel nicht abgezogen: Belichtung 35, aus den Einstellungen;Digits: Mittel aus 16")
         << "no formula without a transmission";
 }
 
