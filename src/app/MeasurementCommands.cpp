@@ -214,13 +214,13 @@ void TMeasurementCommands::ShowView(DiagramState& state) const {
     const MeasurementModes& measurement = form_.Measurement;
     if (measurement.InUse() || form_.PeaksBeschriften->isChecked())
         state.Saturated = measurement.ShownSaturated();
+    state.Notice = QString::fromStdString(measurement.ViewNotice());
     if (!measurement.ViewValues()) return;
     const ViewLevels& levels = measurement.Levels();
     state.Values = levels.Values;
     state.NoValue = levels.NoValue;
     state.RangeLabels = viewLabels_;
     state.NoExtremes = !levels.AnyValue;
-    state.Notice = QString::fromStdString(measurement.ViewNotice());
 }
 
 void TMeasurementCommands::ShowExtremes() {

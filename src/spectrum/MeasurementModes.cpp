@@ -69,6 +69,8 @@ ChannelReadings MeasurementModes::Process(const ChannelReadings& measured, int32
                                           const WavelengthCalibration& calibration) {
     ClearUpperVectorState();
     calibration_ = calibration;
+    // A refusal asked for another exposure; once it is there, it has said its piece.
+    if (!refusal_.empty() && exposure != captureExposure_) refusal_.clear();
     FeedCapture(measured, exposure, calibration);
     const bool dark = DarkInForce(exposure);
     const auto darkTaken = dark ? dark_->Taken : std::chrono::system_clock::time_point{};
@@ -255,7 +257,8 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
     if (capture_ != Capture::None)
         return std::string(capture_ == Capture::Dark ? "Dunkelspektrum " : "Referenzspektrum ") +
                std::to_string(captured_.Count()) + " von " + std::to_string(CaptureCount);
-    if (!refusal_.empty()) return refusal_;
+    // The whole refusal stands inside the diagram; the status line has room for its gist.
+    if (!refusal_.empty()) return refusal_.substr(0, refusal_.find(" bei "));
     if (InUse() && !SaturationText().empty()) return "Spektrum " + SaturationText();
     if (averaging_ > 1 && conditions_.Measured && conditions_.Averaged < averaging_)
         return "Mittelung " + std::to_string(conditions_.Averaged) + " von " + std::to_string(averaging_);
@@ -275,6 +278,8 @@ std::string MeasurementModes::StatusText(int32_t exposure) const {
 }
 
 std::string MeasurementModes::ViewNotice() const {
+    if (!refusal_.empty())
+        return refusal_.substr(0, refusal_.find(" – ")) + "\n" + refusal_.substr(refusal_.find(" – ") + 5);
     if (view_ == MeasurementView::Intensity) return {};
     if (!conditions_.Measured) return "Spektrum aus Datei: ohne Belichtung keine Transmission";
     if (!reference_) return "Kein Referenzspektrum\nMessung → Referenzspektrum aufnehmen";
@@ -301,7 +306,16 @@ bool MeasurementModes::InUse() const {
 
 std::string MeasurementModes::SaturationText() const {
     if (!conditions_.Measured || shownSaturated_.none()) return {};
-    return "übersteuert bei " + BandText(shownSaturated_, calibration_);
+    // One span from the first to the last saturated channel keeps the text short for the status line.
+    size_t first = 0, last = ChannelCount - 1;
+    while (!shownSaturated_[first])
+        ++first;
+    while (!shownSaturated_[last])
+        --last;
+    ChannelFlags span;
+    for (size_t c = first; c <= last; ++c)
+        span.set(c);
+    return "übersteuert bei " + BandText(span, calibration_);
 }
 
 ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,

@@ -167,6 +167,30 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     EXPECT_TRUE(modes.ExposureFixed()) << "from the capture's request on";
 }
 
+TEST(MeasurementModesTest, ANewDarkRestartsTheMeanAndTheNoiseFitsAllChannels) {
+    MeasurementModes modes;
+    modes.SetDark({Flat(12), 20});
+    modes.SetDarkSubtraction(true);
+    modes.SetAveraging(4);
+    modes.StartCapture(MeasurementModes::Capture::Dark);
+    for (int i = 0; i < 7; ++i)
+        modes.Process(Flat(13), 20, Calibration);
+    EXPECT_EQ(modes.Conditions().Averaged, 4);
+    modes.Process(Flat(13), 20, Calibration);
+    EXPECT_EQ(modes.Conditions().Averaged, 1) << "old and new dark never mix";
+    EXPECT_EQ(modes.StatusText(20), "Mittelung 1 von 4");
+
+    ChannelMeans mean{}, spread{};
+    for (int c = 0; c < ChannelCount; ++c) {
+        mean[c] = 10.0 * c;
+        spread[c] = 3 + 0.01 * mean[c];
+    }
+    const NoiseModel noise = FitNoise(mean, spread);
+    EXPECT_NEAR(noise.Floor, 3.0, 1e-9);
+    EXPECT_NEAR(noise.Share, 0.01, 1e-12);
+    EXPECT_EQ(FitNoise(mean, ChannelMeans{}).Floor, 2.0) << "never below the converter's scatter";
+}
+
 TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) {
     MeasurementModes modes;
     ChannelReadings lamp = Flat(500);
@@ -177,7 +201,9 @@ TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) 
     EXPECT_FALSE(modes.Reference()) << "one saturated spectrum spoils the mean";
     EXPECT_EQ(modes.Refusal(),
               "Referenzspektrum übersteuert bei 422–427 nm – Belichtung verringern und neu aufnehmen");
-    EXPECT_EQ(modes.StatusText(20), modes.Refusal());
+    EXPECT_EQ(modes.StatusText(20), "Referenzspektrum übersteuert");
+    EXPECT_EQ(modes.ViewNotice(),
+              "Referenzspektrum übersteuert bei 422–427 nm\nBelichtung verringern und neu aufnehmen");
     EXPECT_FALSE(modes.ExposureFixed()) << "nothing taken: the exposure may be sought anew";
 
     modes.StartCapture(MeasurementModes::Capture::Dark);
@@ -199,6 +225,10 @@ TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) 
     modes.Evaluate();
     EXPECT_EQ(modes.SaturationText(), "übersteuert bei 422–427 nm");
     EXPECT_EQ(modes.StatusText(20), "Spektrum übersteuert bei 422–427 nm");
+    lamp[40] = 1023;
+    modes.Process(lamp, 20, Calibration);
+    EXPECT_EQ(modes.SaturationText(), "übersteuert bei 422–459 nm")
+        << "one span, short enough for the status";
     EXPECT_EQ(modes.ViewNotice(), "ohne Dunkelabzug");
     EXPECT_EQ(ViewReadoutText(modes.Transmission(), modes.Verdicts(), MeasurementView::Transmission,
                               Calibration, 26 * 4, 4),
