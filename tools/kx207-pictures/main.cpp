@@ -71,9 +71,10 @@ std::vector<Step> EmissionSteps(const QString& output) {
          [] { MainForm->SpektrumEdit->setText(QStringLiteral("Quecksilberdampflampe")); }, Settled, 1500,
          MainWindow},
         MenuPicture(QStringLiteral("menue-hilfe.png"), MainForm->HelpCommands->Hilfe1),
+        // The line window chooses its first file as it is shown; Hg is chosen once it is up.
+        {QString(), [] { MainForm->Spektrallinieneinblenden->trigger(); }},
         {QStringLiteral("spektrallinien.png"),
          [] {
-             MainForm->Spektrallinieneinblenden->trigger();
              const QList<QListWidgetItem*> mercury =
                  SpektralForm->ListView->findItems(QStringLiteral("Hg"), Qt::MatchExactly);
              if (!mercury.isEmpty()) SpektralForm->ListView->setCurrentItem(mercury.constFirst());
@@ -82,10 +83,15 @@ std::vector<Step> EmissionSteps(const QString& output) {
          [] {
              return PictureScript::Around({MainForm, SpektralForm});
          }},
-        {QStringLiteral("einstellungen.png"), [] { MainForm->Einstellungen->trigger(); }, [] { return true; },
-         1000,
+        {QStringLiteral("einstellungen.png"),
          [] {
-             return PictureScript::Around({MainForm, SetupForm});
+             MainForm->Einstellungen->trigger();
+             // Below the line window, as a teacher would put it to see both.
+             SetupForm->move(SpektralForm->x(), SpektralForm->frameGeometry().bottom() + 12);
+         },
+         [] { return true; }, 1000,
+         [] {
+             return PictureScript::Around({MainForm, SpektralForm, SetupForm});
          },
          [] {
              SetupForm->Cancel_ButtonClick();
