@@ -2,6 +2,7 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutDlg.h"
+#include "app/HelpCommands.h"
 #include "app/MeasurementCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
@@ -39,6 +40,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
     CreateAnalysisMenu();
+    HelpCommands = new THelpCommands(*this);
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");

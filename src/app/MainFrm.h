@@ -34,6 +34,7 @@ class QSlider;
 class QSpinBox;
 class QToolButton;
 class TComLed;
+class THelpCommands;
 class TImageView;
 class TLabeledEdit;
 class TMeasurementCommands;
@@ -230,6 +231,8 @@ public:
 
     // The menu "Messung" with the dark spectrum, averaging, reference and views.
     TMeasurementCommands* MeasurementCommands;
+    // The menu "Hilfe" with the handbook, the last menu.
+    THelpCommands* HelpCommands;
 
     // Timers.
     TTimer* Messung_Timer;

@@ -49,6 +49,9 @@ expected=(./usr/bin/kx207 ./usr/bin/kx207-launcher ./usr/lib/udev/rules.d/60-kx2
 for size in 16 32 48 64 128 256; do expected+=("./usr/share/icons/hicolor/${size}x$size/apps/kx207.png"); done
 for sample in "$source"/dat/*.dat; do expected+=("./usr/share/kx207/dat/${sample##*/}"); done
 for sample in "$source"/spectra/*.csv; do expected+=("./usr/share/kx207/Spektren/${sample##*/}"); done
+for page in "$source"/docs/handbuch/*.{html,css} "$source"/docs/handbuch/bilder/*.png; do
+    expected+=("./usr/share/kx207/handbuch/${page#"$source"/docs/handbuch/}")
+done
 dpkg-deb -c "$deb" >"$scratch/contents"
 diff <(printf '%s\n' "${expected[@]}" | sort) <(awk '$1 !~ /^d/ {print $6}' "$scratch/contents" | sort) ||
     fail "the package's files differ from the expected ones (< expected, > packaged)"

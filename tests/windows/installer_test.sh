@@ -67,6 +67,9 @@ check "the zip holds the toolkit's German translation, of the Qt it ships" \
 for sample in dat/*.dat spectra/*.csv; do
     check "the zip holds $sample" cmp -s "$sample" "$folder/${sample/#spectra/Spektren}"
 done
+for page in docs/handbuch/*.html docs/handbuch/*.css docs/handbuch/bilder/*.png; do
+    check "the zip holds $page" cmp -s "$page" "$folder/Handbuch/${page#docs/handbuch/}"
+done
 while IFS= read -r -d '' program; do
     for library in $(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p' | grep -v '^api-ms-win-'); do
         [ -n "$(find "$folder" "$drive/windows/system32" -maxdepth 1 -iname "$library" -print -quit)" ] ||

@@ -1,0 +1,200 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// kx207-pictures: makes the handbook's pictures from the program itself, measuring the simulated
+// instrument in-process, so that a change to a window shows up as a changed picture. Run under an X
+// display, in a folder that holds the line library "dat"; scripts/screenshot handbuch does both.
+// Usage: kx207-pictures emission|absorption|unplugged <output folder>
+#include "PictureScript.h"
+
+#include "app/HelpCommands.h"
+#include "app/MainFrm.h"
+#include "app/MeasurementCommands.h"
+#include "app/Program.h"
+#include "calibration/Setup.h"
+#include "kx207-sim/SimulatedInstrument.h"
+#include "lines/SpektralDlg.h"
+#include "ui/Application.h"
+#include "ui/Artwork.h"
+#include "ui/LabeledEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+using Step = PictureScript::Step;
+
+QRect MainWindow() {
+    return PictureScript::Around({MainForm});
+}
+
+// Opens `menu` below its title in the menu bar, as a click would.
+void OpenMenu(QMenu* menu) {
+    const QRect title = MainForm->menuBar()->actionGeometry(menu->menuAction());
+    menu->popup(MainForm->menuBar()->mapToGlobal(title.bottomLeft()));
+}
+
+// The main window with `menu` open over it.
+Step MenuPicture(const QString& picture, QMenu* menu) {
+    return {picture,
+            [menu] { OpenMenu(menu); },
+            [] { return true; },
+            700,
+            [menu] {
+                return PictureScript::Around({MainForm, menu});
+            },
+            [menu] { menu->close(); }};
+}
+
+// Automatic exposure has brought the highest reading into its band.
+bool Settled() {
+    const int peak = MainForm->MeasurementCommands->ExposurePeak();
+    return MainForm->Messung_Timer->Enabled() && peak >= 400 && peak <= 600;
+}
+
+bool CaptureDone() {
+    return MainForm->Measurement.Capturing() == MeasurementModes::Capture::None;
+}
+
+std::vector<Step> EmissionSteps(const QString& output) {
+    return {
+        {QStringLiteral("hauptfenster.png"),
+         [] { MainForm->SpektrumEdit->setText(QStringLiteral("Quecksilberdampflampe")); }, Settled, 1500,
+         MainWindow},
+        MenuPicture(QStringLiteral("menue-hilfe.png"), MainForm->HelpCommands->Hilfe1),
+        // The line window chooses its first file as it is shown; Hg is chosen once it is up.
+        {QString(), [] { MainForm->Spektrallinieneinblenden->trigger(); }},
+        {QStringLiteral("spektrallinien.png"),
+         [] {
+             const QList<QListWidgetItem*> mercury =
+                 SpektralForm->ListView->findItems(QStringLiteral("Hg"), Qt::MatchExactly);
+             if (!mercury.isEmpty()) SpektralForm->ListView->setCurrentItem(mercury.constFirst());
+         },
+         [] { return SpektralForm->ListBox->count() > 0; }, 1500,
+         [] {
+             return PictureScript::Around({MainForm, SpektralForm});
+         }},
+        {QStringLiteral("einstellungen.png"),
+         [] {
+             MainForm->Einstellungen->trigger();
+             // Below the line window, as a teacher would put it to see both.
+             SetupForm->move(SpektralForm->x(), SpektralForm->frameGeometry().bottom() + 12);
+         },
+         [] { return true; }, 1000,
+         [] {
+             return PictureScript::Around({MainForm, SpektralForm, SetupForm});
+         },
+         [] {
+             SetupForm->Cancel_ButtonClick();
+             SpektralForm->hide();
+         }},
+        {QStringLiteral("peaks.png"), [] { MainForm->PeaksBeschriften->trigger(); }, [] { return true; },
+         2500, MainWindow},
+        {QStringLiteral("bild-speichern.png"), [] { MainForm->BildSpeichern->trigger(); },
+         [] { return true; }, 1000, [] { return PictureScript::Around({QApplication::activeModalWidget()}); },
+         [] { QApplication::activeModalWidget()->close(); }},
+        // The picture for a worksheet exactly as the program saves it; its caption keeps one moment,
+        // so that only a change of the program changes it.
+        {QString(),
+         [output] {
+             MainForm->SaveDiagramPicture(QDir(output).filePath(QStringLiteral("arbeitsblatt.png")),
+                                          {false, true,
+                                           PictureCaption(MainForm->SpektrumEdit->text(),
+                                                          QDateTime(QDate(2026, 12, 7), QTime(10, 15)))});
+         }},
+    };
+}
+
+std::vector<Step> AbsorptionSteps(SimulatedInstrument& instrument) {
+    SimulatedInstrument* lamp = &instrument;
+    TMeasurementCommands* commands = MainForm->MeasurementCommands;
+    return {
+        {QStringLiteral("absorption-leerwert.png"),
+         [] { MainForm->SpektrumEdit->setText(QStringLiteral("Weiße LED, Küvette mit Wasser")); }, Settled,
+         1500, MainWindow},
+        MenuPicture(QStringLiteral("menue-messung.png"), commands->Messung1),
+        {QStringLiteral("absorption-referenz.png"),
+         [commands] { commands->ReferenzspektrumAufnehmen->trigger(); }, CaptureDone, 1500, MainWindow},
+        {QStringLiteral("absorption-dunkel.png"),
+         [lamp, commands] {
+             lamp->SetLightBlocked(true);
+             commands->DunkelspektrumAufnehmen->trigger();
+         },
+         CaptureDone, 1500, MainWindow},
+        {QStringLiteral("absorption-probe.png"),
+         [lamp, commands] {
+             lamp->SetLightBlocked(false);
+             lamp->SetFilter(Filter::RedDye);
+             commands->DunkelspektrumAbziehen->trigger();
+             commands->MittelungItems.back()->trigger();
+             MainForm->SpektrumEdit->setText(QStringLiteral("Rote Farbstofflösung"));
+         },
+         [] { return true; }, 20000, MainWindow},
+        {QStringLiteral("absorption-transmission.png"), [commands] { commands->Transmission->trigger(); },
+         [] { return true; }, 2500, MainWindow},
+        {QStringLiteral("absorption-extinktion.png"), [commands] { commands->Extinktion->trigger(); },
+         [] { return true; }, 2500, MainWindow},
+    };
+}
+
+std::vector<Step> UnpluggedSteps() {
+    return {{QStringLiteral("kein-spektrometer.png"), [] {}, [] { return true; }, 2000, MainWindow}};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const char* scenes[] = {"emission", "absorption", "unplugged"};
+    if (argc != 3 || std::none_of(std::begin(scenes), std::end(scenes),
+                                  [&](const char* scene) { return std::strcmp(argv[1], scene) == 0; })) {
+        std::fputs("usage: kx207-pictures emission|absorption|unplugged <output folder>\n", stderr);
+        return 2;
+    }
+    const std::string scene = argv[1];
+    const QString output = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+
+    InstrumentOptions options;
+    if (scene == "absorption") {
+        options.lamp = Lamp::Led;
+        options.darkCurrent = 30;
+    }
+    SimulatedInstrument instrument(options);
+
+    // A settings file of its own, with the windows where the pictures want them and Automatik on.
+    QTemporaryDir settings;
+    {
+        QFile file(QDir(settings.path()).filePath(QStringLiteral("KX207.INI")));
+        if (!file.open(QIODevice::WriteOnly)) return 1;
+        file.write("[TSL1401]\nAuto-Belichtung=1\nGain=40\n"
+                   "[Fenster]\nLeft Main=0\nTop Main=0\nLeft Spektrallinien=560\nTop Spektrallinien=0\n");
+    }
+    MainFormContext context;
+    context.SettingsFolder = settings.path().toStdString();
+    if (scene == "unplugged")
+        context.CreateRegistry = [] { return std::make_unique<TFixedPortRegistry>(std::nullopt); };
+    else
+        context.CreateRegistry = [&instrument] {
+            return std::make_unique<TFixedPortRegistry>(instrument.PortPath());
+        };
+
+    TApplication application(argc, argv);
+    QGuiApplication::setWindowIcon(Artwork::WindowIcon());
+    CreateWindows(context);
+    const std::vector<Step> steps = scene == "emission"     ? EmissionSteps(output)
+                                    : scene == "absorption" ? AbsorptionSteps(instrument)
+                                                            : UnpluggedSteps();
+    PictureScript script(output, steps);
+    script.Start();
+    TApplication::exec();
+    DestroyWindows();
+    return script.Result();
+}
