@@ -32,6 +32,7 @@ struct Case {
     int32_t Shown;
     std::optional<double> Transmission;
     std::optional<double> Absorbance;
+    int32_t ReferenceElsewhere = 1000; // reference less dark at the other channels
 };
 
 const Case Cases[] = {
@@ -51,6 +52,8 @@ const Case Cases[] = {
     {"reference below 5 % of its peak", {}, false, 49, 20, 1, {{10, 20}}, 10, {}, {}},
     {"reference at 5 % of its peak", {}, false, 50, 20, 1, {{10, 20}}, 10, 20.0, 0.69897},
     {"reference of another exposure", {}, false, 1000, 30, 1, {{432, 20}}, 432, {}, {}},
+    {"dim reference below its floor", {}, false, 9, 20, 1, {{5, 20}}, 5, {}, {}, 150},
+    {"dim reference at its floor", {}, false, 10, 20, 1, {{5, 20}}, 5, 50.0, 0.30103, 150},
 };
 
 TEST(MeasurementModesTest, ReadingsTransmissionAndAbsorbanceAtChannelZero) {
@@ -60,7 +63,7 @@ TEST(MeasurementModesTest, ReadingsTransmissionAndAbsorbanceAtChannelZero) {
         if (c.Dark) modes.SetDark({Flat(*c.Dark), 20});
         modes.SetDarkSubtraction(c.Subtract);
         if (c.Reference0) {
-            ChannelReadings reference = Flat(1000);
+            ChannelReadings reference = Flat(c.ReferenceElsewhere);
             reference[0] = *c.Reference0 + (c.Dark ? *c.Dark : 0);
             modes.StartCapture(MeasurementModes::Capture::Reference);
             for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
@@ -102,6 +105,25 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     EXPECT_EQ(modes.StatusText(25), "Dunkelabzug nur bei Belichtung 20");
     modes.SetView(MeasurementView::Transmission);
     EXPECT_EQ(modes.StatusText(20), "Kein Referenzspektrum");
+
+    modes.SetView(MeasurementView::Intensity);
+    modes.StartCapture(MeasurementModes::Capture::Reference);
+    for (int i = 0; i < 8; ++i)
+        modes.Process(Flat(500), 20, Calibration);
+    EXPECT_EQ(modes.StatusText(20), "Referenzspektrum bei Belichtung 20") << "the newest capture is named";
+}
+
+TEST(MeasurementModesTest, TheMeanStartsAfreshAtAnotherCalibrationOrCount) {
+    MeasurementModes modes;
+    modes.SetAveraging(4);
+    WavelengthCalibration calibration = Calibration;
+    modes.Process(Flat(100), 20, calibration);
+    calibration.LambdaMin += 10;
+    EXPECT_EQ(modes.Process(Flat(8), 20, calibration)[0], 8);
+    calibration.LambdaMax += 10;
+    EXPECT_EQ(modes.Process(Flat(4), 20, calibration)[0], 4);
+    modes.SetAveraging(2);
+    EXPECT_EQ(modes.Process(Flat(2), 20, calibration)[0], 2);
 }
 
 TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
@@ -123,9 +145,11 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     EXPECT_EQ(LayOnDiagram(values, MeasurementView::Transmission).FullScale, 100.0) << "a blank's noise";
     values = {};
     values[1] = 0.37;
+    values[6] = 0.37;
     ViewLevels absorbance = LayOnDiagram(values, MeasurementView::Absorbance);
     EXPECT_EQ(absorbance.RangeLabels, (std::array<std::string, 4>{"2", "1,5", "1", "0,5"}));
     EXPECT_EQ(absorbance.Values.MinChannel, 1) << "the marks skip channels without a value";
+    EXPECT_EQ(absorbance.Values.MaxChannel, 1) << "among equal values the lowest channel";
     EXPECT_EQ(ViewReadoutText(values, MeasurementView::Absorbance, Calibration, 4, 4), "362nm => 0,37");
     EXPECT_EQ(ViewReadoutText(values, MeasurementView::Absorbance, Calibration, 0, 4), "360nm => —");
     EXPECT_EQ(ViewValueText(43.25, MeasurementView::Transmission), "43,2 %");
