@@ -369,7 +369,9 @@ TEST_F(MeasurementTest, AnUnpluggedInstrumentEndsTheProgramThroughTheWatchdog) {
     ASSERT_GE(watcher.Texts.size(), 2);
     EXPECT_EQ(watcher.Texts.last(), "Kommunikationsfehler");
     EXPECT_GE(ended, 6000) << "the first cycle 1 s after measuring began, the watchdog 5 s after that";
-    EXPECT_LT(ended, 12000);
+    // Starting the windows alone may take seconds with both cores busy; a watchdog of twice its time
+    // would end past 16 s.
+    EXPECT_LT(ended, 15000);
     DestroyWindows();
     created = false;
     EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadInteger("TSL1401", "Gain", 0), 42);
