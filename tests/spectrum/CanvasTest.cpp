@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <set>
@@ -153,7 +154,8 @@ TEST(CanvasText, ScaledScreenGetsEveryStepAtItsResolution) {
     canvas.SetPenColor(clRed);
     canvas.MoveTo(20, 0);
     canvas.LineTo(20, 19);
-    canvas.LineTo(20, 19); // back to where it stands: nothing
+    canvas.MoveTo(5, 10);
+    canvas.LineTo(5, 10); // back to where it stands: nothing
     ASSERT_NE(canvas.Screen(), nullptr);
     EXPECT_EQ(canvas.Screen()->Image(), image.scaled(80, 40));
     canvas.MoveTo(0, 19);
@@ -188,6 +190,19 @@ TEST(CanvasText, ScaledScreensShowTheTextsInsideTheirCells) {
                 if (screen.pixel(x, y) != qRgb(0, 0, 0)) ++(inside.contains(x, y) ? inked : outside);
         EXPECT_GT(inked, 20 * scale * scale);
         EXPECT_EQ(outside, 0);
+        // The letters stand where and as tall as on the 100 % picture, in picture pixels.
+        const auto inkRows = [](const QImage& picture) {
+            int top = picture.height(), bottom = -1;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    if (picture.pixel(x, y) != qRgb(0, 0, 0))
+                        top = std::min(top, y), bottom = std::max(bottom, y);
+            return std::pair<double, double>(top, bottom + 1);
+        };
+        const auto [top, bottom] = inkRows(image);
+        const auto [screenTop, screenBottom] = inkRows(screen);
+        EXPECT_NEAR(screenTop / scale, top, 1.5);
+        EXPECT_NEAR(screenBottom / scale, bottom, 1.5);
         const int tall = QFontMetrics(CanvasFont(8, scale)).tightBoundingRect(QStringLiteral("H")).height();
         EXPECT_NEAR(tall / scale, capital, 0.5);
     }
