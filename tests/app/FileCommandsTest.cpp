@@ -329,13 +329,17 @@ TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasR
     const QRect screen = MainForm->screen()->availableGeometry();
     const int width = MainForm->frameGeometry().width();
     MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
-    // Room only on the right of the main window, only on its left, on neither side (then centred over it).
-    for (const int x : {screen.left() - 100, screen.right() + 101 - width, screen.center().x() - width / 2}) {
+    const int dialogWidth = MainForm->OpenDialog()->width();
+    // Room only on the right of the main window, only on its left, on neither side (then centred over it),
+    // just enough on the right.
+    for (const int x : {screen.left() - 100, screen.right() + 101 - width, screen.center().x() - width / 2,
+                        screen.right() + 1 - width - dialogWidth}) {
         MainForm->move(x, screen.top() + 40);
         const QRect main = MainForm->frameGeometry();
         QRect dialog;
         AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
         MainForm->FileOpenClick();
+        if (main.right() + dialog.width() <= screen.right()) EXPECT_EQ(dialog.left(), main.right() + 1) << x;
         if (main.left() - dialog.width() >= screen.left() || main.right() + dialog.width() <= screen.right())
             EXPECT_FALSE(dialog.intersects(main)) << x;
         else
