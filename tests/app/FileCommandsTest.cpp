@@ -329,7 +329,10 @@ TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasR
     const QRect screen = MainForm->screen()->availableGeometry();
     const int width = MainForm->frameGeometry().width();
     MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
-    const int dialogWidth = MainForm->OpenDialog()->width();
+    QRect shown;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) { shown = dialog->frameGeometry(); });
+    MainForm->FileOpenClick();
+    const int dialogWidth = shown.width();
     // Room only on the right of the main window, only on its left, on neither side (then centred over it),
     // just enough on the right.
     for (const int x : {screen.left() - 100, screen.right() + 101 - width, screen.center().x() - width / 2,
