@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/MeasurementCommands.h"
 #include "app/PictureFileDialog.h"
 #include "app/Program.h"
 #include "app/SpectrumFileDialog.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -178,10 +180,16 @@ TEST_F(FileCommandsTest, APictureShowsTheScreensDiagramAndATableItsNumbersStorin
     EXPECT_NE(TempFolder::Read(ini).find("Bild weiss=1"), std::string::npos);
 
     AnswerFileDialog(DataFile("protokoll"), [&](QFileDialog* dialog) { seen = NameFieldAndPlaces(dialog); });
+    const auto minute = [] {
+        return QDateTime::currentDateTime().toString("dd.MM.yyyy hh:mm").toStdString();
+    };
+    const std::string before = minute();
     MainForm->TabelleExportieren->trigger();
     EXPECT_EQ(seen, "*.csv");
     const std::string table = TempFolder::Read(data.File("protokoll.csv"));
     EXPECT_EQ(table.substr(0, 26), "Spektrum: Hg-Lampe;Datum: ");
+    const std::string moment = table.substr(26, 17);
+    EXPECT_TRUE(moment == before + ";" || moment == minute() + ";") << moment;
     EXPECT_NE(table.find("\r\nKanal;nm;Digits\r\n0;360;100\r\n1;362;101\r\n"), std::string::npos);
     EXPECT_NE(TempFolder::Read(ini).find("Exportverzeichnis=" + data.Path() + "/\n"), std::string::npos);
 }
@@ -224,6 +232,30 @@ TEST_F(FileCommandsTest, ExportsAreWrittenWhereTheSettingsFileRefusesTheirChoice
     MainForm->IniFile = std::make_unique<TIniFile>("KX207.INI", settings.Path());
 }
 
+TEST_F(FileCommandsTest, ThePictureDialogOffersTheKeptSizeAndBackgroundOnRowsOfTheirOwn) {
+    for (const bool doubled : {true, false}) {
+        MainForm->IniFile->WriteBool("Messung", "Bild doppelt", doubled);
+        MainForm->IniFile->WriteBool("Messung", "Bild weiss", !doubled);
+        int size = -1, background = -1;
+        std::vector<QRect> rows;
+        AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+            auto* picture = static_cast<TPictureFileDialog*>(dialog);
+            size = picture->SizeBox->currentIndex();
+            background = picture->BackgroundBox->currentIndex();
+            for (QWidget* row :
+                 {dialog->findChild<QWidget*>(QStringLiteral("fileTypeCombo")),
+                  static_cast<QWidget*>(picture->SizeBox), static_cast<QWidget*>(picture->BackgroundBox)})
+                rows.emplace_back(row->mapTo(dialog, QPoint()), row->size());
+        });
+        MainForm->BildSpeichern->trigger();
+        EXPECT_EQ(size, doubled ? 1 : 0);
+        EXPECT_EQ(background, doubled ? 0 : 1);
+        ASSERT_EQ(rows.size(), 3u);
+        EXPECT_LT(rows[0].bottom(), rows[1].top()) << "the size below the type";
+        EXPECT_LT(rows[1].bottom(), rows[2].top()) << "the background below the size";
+    }
+}
+
 TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
     FillSpectrum(100);
     MainForm->SpektrumEdit->setText(QStringLiteral("letzte Woche"));
@@ -243,6 +275,23 @@ TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
     EXPECT_EQ(MainForm->Image->Picture().pixel(400, 255 - 200), qRgb(255, 0, 255));
     EXPECT_EQ(BigForm->Image->Picture().pixel(800, 511 - 400), qRgb(255, 0, 255));
 
+    // The views of transmission and absorbance have no comparison curve.
+    const auto magenta = [] {
+        const QImage& picture = MainForm->Image->Picture();
+        int count = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                count += picture.pixel(x, y) == qRgb(255, 0, 255);
+        return count;
+    };
+    for (QAction* view :
+         {MainForm->MeasurementCommands->Transmission, MainForm->MeasurementCommands->Extinktion}) {
+        view->trigger();
+        EXPECT_EQ(magenta(), 0) << view->text().toStdString();
+    }
+    MainForm->MeasurementCommands->Intensitaet->trigger();
+    EXPECT_GT(magenta(), 0);
+
     MainForm->VergleichsspektrumAusblenden->trigger();
     EXPECT_EQ(MainForm->Image->Picture(), before);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), credit);
@@ -257,6 +306,13 @@ TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
     EXPECT_TRUE(refusal.contains("keine Spektrumdatei")) << refusal.toStdString();
     EXPECT_FALSE(MainForm->Comparison.has_value());
     EXPECT_EQ(MainForm->Image->Picture(), before);
+
+    // A comparison file without a name is named after the file, without its extension.
+    MainForm->SpektrumEdit->setText(QString());
+    MainForm->SaveSpectrumFile(DataFile("ohne.name.csv"));
+    AnswerFileDialog(DataFile("ohne.name.csv"));
+    MainForm->VergleichsspektrumLaden->trigger();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Vergleich: ohne.name");
 }
 
 TEST_F(FileCommandsTest, OtherExtensionsStayAndBothDialogsFollowTheLastFile) {
@@ -322,18 +378,31 @@ TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasR
     const QRect screen = MainForm->screen()->availableGeometry();
     const int width = MainForm->frameGeometry().width();
     MainForm->OpenDialog()->resize(MainForm->OpenDialog()->minimumSizeHint());
-    // Room only on the right of the main window, only on its left, on neither side (then centred over it).
-    for (const int x : {screen.left() - 100, screen.right() + 101 - width, screen.center().x() - width / 2}) {
+    QRect shown;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) { shown = dialog->frameGeometry(); });
+    MainForm->FileOpenClick();
+    const int dialogWidth = shown.width();
+    // Room only on the right of the main window, only on its left, on neither side (then centred over it),
+    // just enough on the right.
+    for (const int x : {screen.left() - 100, screen.right() + 101 - width, screen.center().x() - width / 2,
+                        screen.right() + 1 - width - dialogWidth}) {
         MainForm->move(x, screen.top() + 40);
         const QRect main = MainForm->frameGeometry();
         QRect dialog;
         AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
         MainForm->FileOpenClick();
+        if (main.right() + dialog.width() <= screen.right()) EXPECT_EQ(dialog.left(), main.right() + 1) << x;
         if (main.left() - dialog.width() >= screen.left() || main.right() + dialog.width() <= screen.right())
             EXPECT_FALSE(dialog.intersects(main)) << x;
         else
             EXPECT_NEAR(dialog.center().x(), main.center().x(), 2) << x;
     }
+    // A main window low on the screen: the dialog rises to stay wholly on it.
+    MainForm->move(screen.left() - 100, screen.bottom() - 100);
+    QRect dialog;
+    AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
+    MainForm->FileOpenClick();
+    EXPECT_TRUE(screen.contains(dialog)) << dialog.top() << " to " << dialog.bottom();
 }
 
 TEST_F(FileCommandsTest, AFileThatCannotBeOpenedChangesNothingAndIsReportedOnlyWhenChosen) {
@@ -447,11 +516,17 @@ TEST_F(FileCommandsTest, TheOpenDialogRefusesANameInAMissingFolder) {
 TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFolderAndStaysStored) {
     // A folder the user sees but may not look into, like another user's home.
     const QString otherHome = DataFile("fremd");
+    const QString listOnly = DataFile("nur-lesbar"); // its names can be read, but it can't be entered
     std::filesystem::create_directory(otherHome.toStdString());
+    std::filesystem::create_directory(listOnly.toStdString());
     Unprivileged::Give(data.Path());
     std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::none);
+    std::filesystem::permissions(listOnly.toStdString(), std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::group_read |
+                                                             std::filesystem::perms::others_read);
     Unprivileged::Run([&] {
         EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(otherHome, "/start").toStdString(), "/start");
+        EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(listOnly, "/start").toStdString(), "/start");
         EXPECT_EQ(TSpectrumFileDialog::FolderToOpen(DataFile(""), "/start").toStdString(), data.File(""));
     });
     std::filesystem::permissions(otherHome.toStdString(), std::filesystem::perms::owner_all);

@@ -202,12 +202,18 @@ TEST_F(MainFormTest, AKeptDarkSpectrumComesBackWithEveryMeasurementFunctionOff) 
     EXPECT_TRUE(MainForm->MeasurementCommands->Intensitaet->isChecked());
     EXPECT_EQ(MainForm->Measurement.Averaging(), 1);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "KX207 · Lehrmittel-Spektroskopie");
+    MainForm->MeasurementCommands->DunkelspektrumAbziehen->trigger();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelabzug nur bei Belichtung 35") << "told at once";
     Stop();
 
-    Settings("[Messung]\nDunkelspektrum=" + dark + ",9\nDunkelbelichtung=35\n");
-    Start();
-    EXPECT_FALSE(MainForm->Measurement.Dark()) << "129 values are no dark spectrum";
-    EXPECT_FALSE(MainForm->MeasurementCommands->DunkelspektrumAbziehen->isEnabled());
+    for (const std::string& damaged :
+         {"Dunkelspektrum=" + dark + ",9\nDunkelbelichtung=35\n", "Dunkelspektrum=" + dark + "\n"}) {
+        Settings("[Messung]\n" + damaged);
+        Start();
+        EXPECT_FALSE(MainForm->Measurement.Dark()) << "129 values, or none taken at a known exposure";
+        EXPECT_FALSE(MainForm->MeasurementCommands->DunkelspektrumAbziehen->isEnabled());
+        Stop();
+    }
 }
 
 std::string RunAndQuitBy(const std::function<void()>& quit, const std::string& folder) {

@@ -121,6 +121,20 @@ TEST_F(ReadoutTest, ClicksSetAndClearTheReferenceInBothWindows) {
     EXPECT_EQ(MainForm->ReferenceValue, 256) << "clearing runs first, then the left button sets";
 }
 
+TEST_F(ReadoutTest, AClickInAViewNamesTheReferenceInTheViewsUnit) {
+    MeasurementModes& measurement = MainForm->Measurement;
+    ChannelReadings blank, half;
+    blank.fill(1000);
+    half.fill(500);
+    measurement.StartCapture(MeasurementModes::Capture::Reference);
+    for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
+        measurement.Process(blank, 0, MainForm->Calibration);
+    measurement.SetView(MeasurementView::Transmission);
+    measurement.Evaluate(half, 0);
+    MainForm->ImageMouseDown(Qt::LeftButton, 30, 64);
+    EXPECT_EQ(MainForm->RefEdit->text(), "Referenzwert: 75,0 %") << "the row three quarters up a 100 % scale";
+}
+
 TEST_F(ReadoutTest, SnapshotPutsTheDiagramOnTheClipboard) {
     MainForm->Spectrum.Readings[10] = 200;
     MainForm->DrawSpectrum();

@@ -15,9 +15,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <termios.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 namespace {
@@ -176,7 +178,16 @@ TEST(ComPort, SettingChangesApplyWhileOpen) {
     line = terminal.LineSettings();
     EXPECT_TRUE(line.c_cflag & CRTSCTS);
     EXPECT_FALSE(line.c_iflag & IXOFF);
-    // (Parity and fewer data bits are not checked here: recent kernels refuse them on pseudo-terminals.)
+    // Recent kernels drop the parity switch and fewer data bits on pseudo-terminals; the kind of parity
+    // stays.
+    const std::tuple<TParityBits, bool, bool> parities[] = {
+        {prOdd, true, false}, {prMark, true, true}, {prSpace, false, true}, {prEven, false, false}};
+    for (const auto& [bits, odd, stuck] : parities) {
+        port.Parity().SetBits(bits);
+        line = terminal.LineSettings();
+        EXPECT_EQ(bool(line.c_cflag & PARODD), odd) << bits;
+        EXPECT_EQ(bool(line.c_cflag & CMSPAR), stuck) << bits;
+    }
 }
 
 TEST(ComPort, SettingChangesWhileClosedWaitForTheOpen) {
@@ -429,9 +440,20 @@ TEST(ComPort, LinksHearOpenCloseAndWrites) {
     std::string written;
     link.OnConn = [&](TCustomComPort&, bool open) { states.push_back(open); };
     link.OnTxBuf = [&](TCustomComPort&, const char* bytes, long count) { written.append(bytes, count); };
+    // A transmission lamp: lit while a write goes out, off once the line has sent every byte.
+    bool sending = false;
+    int emptied = 0, handled = 0;
+    link.OnTx = [&](TCustomComPort&, bool busy) { sending = busy; };
+    link.OnTxEmpty = [&](TCustomComPort&) { ++emptied; };
+    port.OnTxEmpty = [&](TCustomComPort&) { ++handled; };
     port.RegisterLink(&link);
     OpenLikeProgram(port, terminal.SlavePath());
     port.SendBytes("hi", 2);
+    EXPECT_TRUE(WaitUntil([&] {
+        QCoreApplication::processEvents();
+        return handled > 0 && emptied > 0;
+    }));
+    EXPECT_FALSE(sending);
     port.SetConnected(false);
     EXPECT_EQ(states, (std::vector<bool>{true, false}));
     EXPECT_EQ(written, "hi");
@@ -489,6 +511,17 @@ TEST(ComPort, DestroyingAnOpenPortClosesIt) {
     EXPECT_TRUE(again.Connected());
     // The thread's end emptied the queues.
     EXPECT_EQ(again.ReceiveQueueCount(), 0);
+    again.SetConnected(false);
+
+    {
+        TComPort throwing;
+        OpenLikeProgram(throwing, terminal.SlavePath());
+        throwing.OnBeforeClose = [](TCustomComPort&) { throw std::runtime_error("beim Schließen"); };
+    }
+    EXPECT_EQ(ThreadCount(), before);
+    TComPort after;
+    OpenLikeProgram(after, terminal.SlavePath());
+    EXPECT_TRUE(after.Connected()) << "a port gone while its close handler threw frees the device";
 }
 
 TEST(ComPort, LoadingRecordsConnectedAndOpensAtItsEnd) {

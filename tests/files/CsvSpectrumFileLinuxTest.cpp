@@ -2,6 +2,7 @@
 // Spectrum files on Linux: pipes and devices, links, the longest names, and the rights of ordinary users.
 #include "CsvSpectrumFileFixture.h"
 
+#include "files/SystemReason.h"
 #include "support/Unprivileged.h"
 
 #include <cerrno>
@@ -60,6 +61,7 @@ TEST_F(CsvSpectrumFile, AnOrdinaryUsersSaveFollowsThePermissionsOfFileAndFolder)
         EXPECT_EQ(LoadSpectrumFile(inClosedFolder).Name, QStringLiteral("neu"));
         EXPECT_EQ(SaveError(closedFolder + "/neue.csv"), EACCES);
         EXPECT_EQ(SaveError(readOnly), EACCES);
+        EXPECT_EQ(SystemReason(SaveError(closedFolder + "/neue.csv")), QStringLiteral("Keine Berechtigung."));
         EXPECT_EQ(TempFolder::Read(readOnly), "old content");
     });
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closedFolder), {}), 1);

@@ -14,6 +14,10 @@ TEST(LabTableFile, HeaderColumnHeadsAndOneLinePerChannelWithTheColumnsTaken) {
     EXPECT_EQ(lines[1], "Kanal;nm;Digits");
     EXPECT_EQ(lines[2], "0;380;0");
     EXPECT_EQ(lines[129], "127;700;603");
+    table.Name = QStringLiteral("Übung \"4\"");
+    EXPECT_EQ(SplitCrlf(LabTableBytes(table))[0].substr(0, 29), "\"Spektrum: \xDC"
+                                                                "bung \"\"4\"\"\";Datum")
+        << "quotes alone are doubled inside quotes too";
 
     table.Extinction = std::array<double, ChannelCount>{};
     (*table.Extinction)[5] = 1.23456;

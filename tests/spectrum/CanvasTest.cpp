@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <set>
 #include <utility>
 
@@ -146,10 +148,14 @@ TEST(CanvasText, ScaledScreenGetsEveryStepAtItsResolution) {
     canvas.SetPenWidth(2);
     canvas.MoveTo(12, 15);
     canvas.LineTo(30, 15);
+    canvas.MoveTo(12, 20); // just below the picture: its upper row shows
+    canvas.LineTo(30, 20);
     canvas.SetPenMode(TPenMode::Merge);
     canvas.SetPenColor(clRed);
     canvas.MoveTo(20, 0);
     canvas.LineTo(20, 19);
+    canvas.MoveTo(5, 10);
+    canvas.LineTo(5, 10); // back to where it stands: nothing
     ASSERT_NE(canvas.Screen(), nullptr);
     EXPECT_EQ(canvas.Screen()->Image(), image.scaled(80, 40));
     canvas.MoveTo(0, 19);
@@ -157,6 +163,49 @@ TEST(CanvasText, ScaledScreenGetsEveryStepAtItsResolution) {
     EXPECT_NE(canvas.Screen()->Image(), image.scaled(80, 40));
     canvas.SetScreenScale(1);
     EXPECT_EQ(canvas.Screen(), nullptr);
+}
+
+// At 125 to 200 % the texts are written anew in the screen's face: inked, inside their cells only,
+// and where the design font gives way to the stand-in, its letters as tall as at 100 %.
+TEST(CanvasText, ScaledScreensShowTheTextsInsideTheirCells) {
+    const QString text = QStringLiteral("400nm");
+    const int capital = QFontMetrics(CanvasFont(8, 1)).tightBoundingRect(QStringLiteral("H")).height();
+    for (const qreal scale : {1.25, 1.5, 1.75, 2.0}) {
+        SCOPED_TRACE(scale);
+        QImage image = NewCanvasImage(60, 20);
+        image.fill(Qt::black);
+        TCanvas canvas(image);
+        canvas.SetScreenScale(scale);
+        canvas.SetBrushColor(clBlack);
+        canvas.SetFontColor(clGray);
+        const QSize cell = canvas.TextExtent(text);
+        canvas.TextOut(5, 3, text);
+        const QImage& screen = canvas.Screen()->Image();
+        const auto edge = [scale](int at) { return int(std::nearbyint(at * scale)); };
+        const QRect inside(QPoint(edge(5), edge(3)),
+                           QPoint(edge(5 + cell.width()) - 1, edge(3 + cell.height()) - 1));
+        int inked = 0, outside = 0;
+        for (int y = 0; y < screen.height(); ++y)
+            for (int x = 0; x < screen.width(); ++x)
+                if (screen.pixel(x, y) != qRgb(0, 0, 0)) ++(inside.contains(x, y) ? inked : outside);
+        EXPECT_GT(inked, 20 * scale * scale);
+        EXPECT_EQ(outside, 0);
+        // The letters stand where and as tall as on the 100 % picture, in picture pixels.
+        const auto inkRows = [](const QImage& picture) {
+            int top = picture.height(), bottom = -1;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    if (picture.pixel(x, y) != qRgb(0, 0, 0))
+                        top = std::min(top, y), bottom = std::max(bottom, y);
+            return std::pair<double, double>(top, bottom + 1);
+        };
+        const auto [top, bottom] = inkRows(image);
+        const auto [screenTop, screenBottom] = inkRows(screen);
+        EXPECT_NEAR(screenTop / scale, top, 1.5);
+        EXPECT_NEAR(screenBottom / scale, bottom, 1.5);
+        const int tall = QFontMetrics(CanvasFont(8, scale)).tightBoundingRect(QStringLiteral("H")).height();
+        EXPECT_NEAR(tall / scale, capital, 0.5);
+    }
 }
 
 // The design font's own ligatures would draw "HTML:" as "H™L:", in the diagrams and in the captions.

@@ -62,6 +62,15 @@ TEST_F(MainDiagram, PeakLabelsAboveTheTopsClearOfEachOtherAndOfTheGridTexts) {
     ASSERT_EQ(labels.size(), 1u);
     EXPECT_EQ(labels[0].Cell.topLeft(), QPoint(67, 20)) << "beside the top, below the grid text";
     EXPECT_TRUE(ShowsGridText(image, 48, 1, QStringLiteral("400nm"), 8));
+
+    Measure({{3, 200}}, 1);
+    labels = Draw().PeakLabels;
+    ASSERT_EQ(labels.size(), 1u);
+    EXPECT_EQ(labels[0].Cell.topLeft(), QPoint(0, 255 - 200 - 1 - labels[0].Cell.height()))
+        << "above the top near the edge, moved inside";
+
+    Measure({{30, 40}, {100, 800}}, 4);
+    EXPECT_EQ(Draw().PeakLabels.size(), 1u) << "a bump under 5 % of the larger scale";
 }
 
 TEST_F(MainDiagram, AComparisonSpectrumStandsAtItsOwnWavelengths) {
@@ -146,6 +155,31 @@ TEST_F(MainDiagram, SpectralLinesMarkDiagramScaleBandAndMiniature) {
     Draw();
     EXPECT_TRUE(ColumnIs(image, 0, 1, 255, clWhite));
     EXPECT_TRUE(ColumnIs(image, 508, 1, 255, clWhite));
+}
+
+TEST_F(MainDiagram, APictureOnWhiteHasBlackTextsEachScaleValueBesideItsGridRow) {
+    Measure({{60, 200}}, 1);
+    state.Options.Gitter = true;
+    const QImage picture = DiagramPicture(state, PictureOptions{false, true, QStringLiteral("Probe")});
+    const QRgb white = qRgb(255, 255, 255), black = qRgb(0, 0, 0);
+    EXPECT_EQ(picture.pixel(450, 100), white);
+    EXPECT_NE(picture.pixel(64, 200), white) << "a grid line";
+    // The rows of the scale column that hold ink, as runs of rows.
+    std::vector<std::pair<int, int>> runs;
+    for (int y = 0; y < 256; ++y) {
+        bool inked = false;
+        for (int x = 512; x < picture.width(); ++x) {
+            inked |= picture.pixel(x, y) == black;
+            EXPECT_TRUE(picture.pixel(x, y) == black || picture.pixel(x, y) == white) << x << "," << y;
+        }
+        if (inked && (runs.empty() || runs.back().second < y - 1)) runs.emplace_back(y, y);
+        if (inked) runs.back().second = y;
+    }
+    ASSERT_EQ(runs.size(), 5u);
+    EXPECT_LE(runs[0].first, 3);
+    for (int i = 1; i < 4; ++i)
+        EXPECT_NEAR((runs[i].first + runs[i].second) / 2.0, 64 * i, 3) << i;
+    EXPECT_GE(runs[4].second, 252);
 }
 
 TEST_F(MainDiagram, BarsFollowTheLevelsBetweenChannels) {

@@ -165,6 +165,12 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     modes.SetView(MeasurementView::Transmission);
     EXPECT_EQ(modes.StatusText(20), "Kein Referenzspektrum");
     EXPECT_TRUE(modes.ExposureFixed()) << "from the capture's request on";
+
+    modes.SetView(MeasurementView::Intensity);
+    modes.StartCapture(MeasurementModes::Capture::Reference);
+    for (int i = 0; i < 8; ++i)
+        modes.Process(Flat(500), 20, Calibration);
+    EXPECT_EQ(modes.StatusText(20), "Referenzspektrum bei Belichtung 20") << "the newest capture is named";
 }
 
 TEST(MeasurementModesTest, ANewDarkRestartsTheMeanAndTheNoiseFitsAllChannels) {
@@ -245,6 +251,18 @@ TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) 
     EXPECT_EQ(modes.StatusText(20), "Spektrum aus Datei: keine Transmission");
 }
 
+TEST(MeasurementModesTest, TheMeanStartsAfreshAtAnotherCalibrationOrCount) {
+    MeasurementModes modes;
+    modes.SetAveraging(4);
+    WavelengthCalibration calibration = Calibration;
+    modes.Process(Flat(100), 20, calibration);
+    calibration.LambdaMin += 10;
+    EXPECT_EQ(modes.Process(Flat(8), 20, calibration)[0], 8);
+    calibration.LambdaMax += 10;
+    EXPECT_EQ(modes.Process(Flat(4), 20, calibration)[0], 4);
+    modes.SetAveraging(2);
+    EXPECT_EQ(modes.Process(Flat(2), 20, calibration)[0], 2);
+
 TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     ChannelValues values{};
     values[0] = 50.0;
@@ -276,10 +294,12 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     EXPECT_FALSE(LayOnDiagram(ChannelValues{}, verdicts, MeasurementView::Transmission).AnyValue);
     values = {};
     values[1] = 0.37;
+    values[6] = 0.37;
     verdicts = {};
     ViewLevels absorbance = LayOnDiagram(values, verdicts, MeasurementView::Absorbance);
     EXPECT_EQ(absorbance.RangeLabels, (std::array<std::string, 4>{"2", "1,5", "1", "0,5"}));
     EXPECT_EQ(absorbance.Values.MinChannel, 1) << "the marks skip channels without a value";
+    EXPECT_EQ(absorbance.Values.MaxChannel, 1) << "among equal values the lowest channel";
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 4, 4),
               "362nm => 0,37");
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 0, 4),

@@ -43,6 +43,7 @@ TEST(PeakFinder, FindsTheTopsOfATableOfShapes) {
         {"one channel in from the edge", {{0, 100}, {1, 200}, {2, 100}}, 0, 256, {362}},
         {"noise below 5 % of full scale", {{10, 12}, {20, 12}, {30, 12}, {31, 6}, {32, 12}}, 5, 256, {}},
         {"5 % of the full scale, just reached", {{10, 13}}, 0, 256, {385}},
+        {"exactly 5 % of the full scale", {{10, 64}}, 0, 1280, {385}},
         {"5 % of a larger full scale, missed", {{10, 13}, {60, 400}}, 0, 512, {509}},
         {"a shoulder on a large peak",
          {{60, 200}, {61, 150}, {62, 120}, {63, 110}, {64, 112}},
