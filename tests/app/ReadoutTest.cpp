@@ -130,7 +130,8 @@ TEST_F(ReadoutTest, AClickInAViewNamesTheReferenceInTheViewsUnit) {
     for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
         measurement.Process(blank, 0, MainForm->Calibration);
     measurement.SetView(MeasurementView::Transmission);
-    measurement.Evaluate(half, 0);
+    measurement.Process(half, 0, MainForm->Calibration);
+    measurement.Evaluate();
     MainForm->ImageMouseDown(Qt::LeftButton, 30, 64);
     EXPECT_EQ(MainForm->RefEdit->text(), "Referenzwert: 75,0 %") << "the row three quarters up a 100 % scale";
 }

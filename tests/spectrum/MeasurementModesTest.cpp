@@ -262,6 +262,7 @@ TEST(MeasurementModesTest, TheMeanStartsAfreshAtAnotherCalibrationOrCount) {
     EXPECT_EQ(modes.Process(Flat(4), 20, calibration)[0], 4);
     modes.SetAveraging(2);
     EXPECT_EQ(modes.Process(Flat(2), 20, calibration)[0], 2);
+}
 
 TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     ChannelValues values{};
