@@ -268,14 +268,14 @@ private:
     // Reads a spectrum file; one that can't be opened gives nothing, and `explicitLoad` says whether
     // the user is told why.
     std::optional<SpectrumFileContents> ReadSpectrumFile(const QString& fileName, bool explicitLoad);
-    // What the picture and table dialogs remember: read from the settings at their first use, then kept
-    // for the run, also where the settings file refuses it.
+    // What the picture and table dialogs remember: read from the settings at each use; where the settings
+    // file refused the last choices, those are kept for the run instead.
     struct ExportChoices {
         QString Folder;
         bool Doubled = false;
         bool White = false;
     };
-    ExportChoices& RememberedExport();
+    ExportChoices RememberedExport() const;
     // Keeps `choices` once a file was written with them.
     void RememberExport(const ExportChoices& choices);
     // Warns that `what` could not be written to `fileName`, with the system's reason for `error`.

@@ -83,25 +83,24 @@ QString EmptyTransmissionReasons(const ChannelVerdicts& verdicts, const Spectrum
 
 } // namespace
 
-TMainForm::ExportChoices& TMainForm::RememberedExport() {
-    if (!exportChoices_)
-        exportChoices_ =
-            ExportChoices{QString::fromStdString(Settings::Read(*IniFile, Settings::ExportFolder,
-                                                                SaveDialogInitialDir.toStdString())),
-                          Settings::Read(*IniFile, Settings::PictureDoubled),
-                          Settings::Read(*IniFile, Settings::PictureWhite)};
-    return *exportChoices_;
+TMainForm::ExportChoices TMainForm::RememberedExport() const {
+    if (exportChoices_) return *exportChoices_;
+    return ExportChoices{QString::fromStdString(Settings::Read(*IniFile, Settings::ExportFolder,
+                                                               SaveDialogInitialDir.toStdString())),
+                         Settings::Read(*IniFile, Settings::PictureDoubled),
+                         Settings::Read(*IniFile, Settings::PictureWhite)};
 }
 
 void TMainForm::RememberExport(const ExportChoices& choices) {
-    exportChoices_ = choices;
     try {
         Settings::Write(*IniFile, Settings::ExportFolder, choices.Folder.toStdString());
         Settings::Write(*IniFile, Settings::PictureDoubled, choices.Doubled);
         Settings::Write(*IniFile, Settings::PictureWhite, choices.White);
+        exportChoices_.reset();
     } catch (const EIniFileException&) {
-        // The file is written; that the settings file refuses what is remembered was said at the start
-        // and is said again at the end, when the run's settings are lost with it.
+        // The file is written; the choices stay for this run. That the settings file refuses them was
+        // said at the start and is said again at the end, when the run's settings are lost with it.
+        exportChoices_ = choices;
     }
 }
 

@@ -203,7 +203,7 @@ TEST_F(MainFormTest, AKeptDarkSpectrumComesBackWithEveryMeasurementFunctionOff) 
     EXPECT_EQ(MainForm->Measurement.Averaging(), 1);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "KX207 · Lehrmittel-Spektroskopie");
     MainForm->MeasurementCommands->DunkelspektrumAbziehen->trigger();
-    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelabzug nur bei Belichtung 35") << "told at once";
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Gilt ab der nächsten Messung") << "told at once";
     Stop();
 
     for (const std::string& damaged :
