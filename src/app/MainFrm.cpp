@@ -256,9 +256,11 @@ DiagramState TMainForm::CurrentDiagramState() const {
     state.ReferenceValue = ReferenceValue;
     state.PeakLabels = PeaksBeschriften->isChecked();
     // A saved spectrum compares only with readings in Digits.
-    if (Comparison && !Measurement.ViewValues())
+    if (Comparison && !Measurement.ViewValues()) {
         state.Comparison = MakeComparisonCurve(Comparison->Readings, Comparison->Calibration, ZeroOffset,
                                                Korrektur_CheckBox->isChecked());
+        state.Comparison->Name = Comparison->Name;
+    }
     MeasurementCommands->ShowView(state);
     return state;
 }
@@ -266,8 +268,7 @@ DiagramState TMainForm::CurrentDiagramState() const {
 void TMainForm::DrawSpectrum() {
     ComputeLevels(Spectrum, Calibration, ZeroOffset, CurrentLevelOptions());
     MeasurementCommands->EvaluateView();
-    StatusBar->SetPanelText(0, QStringLiteral("Max: ") + QString::number(Spectrum.MaxReading));
-    StatusBar->SetPanelText(1, QStringLiteral("Min: ") + QString::number(Spectrum.MinReading));
+    MeasurementCommands->ShowExtremes();
     const MainDiagramTexts texts =
         DrawMainDiagram(CurrentDiagramState(), Image->Canvas(), Spektral_Image->Canvas(), Image2->Canvas());
     QLabel* const rangeLabels[] = {Range_Label1, Range_Label2, Range_Label3, Range_Label4};

@@ -111,10 +111,12 @@ public:
     // Loads `fileName` into the spectrum, its name and calibration, and redraws. A file that can't
     // be read changes nothing; `explicitLoad` says whether the user is told why.
     void LoadSpectrumFile(const QString& fileName, bool explicitLoad);
-    // Writes the picture of the diagram as PNG; a failure is shown with the system's reason.
-    void SaveDiagramPicture(const QString& fileName, const PictureOptions& options);
+    // Writes the picture of the diagram as PNG; a failure is shown with the system's reason. True once
+    // written.
+    bool SaveDiagramPicture(const QString& fileName, const PictureOptions& options);
     // Writes the table of the spectrum for a lab report; a failure is shown with the system's reason.
-    void ExportTable(const QString& fileName);
+    // True once written.
+    bool ExportTable(const QString& fileName);
     // The file dialogs, made at their first use; both open in the folder of the last file used.
     TSpectrumFileDialog* OpenDialog();
     TSpectrumFileDialog* SaveDialog();
@@ -266,9 +268,16 @@ private:
     // Reads a spectrum file; one that can't be opened gives nothing, and `explicitLoad` says whether
     // the user is told why.
     std::optional<SpectrumFileContents> ReadSpectrumFile(const QString& fileName, bool explicitLoad);
-    // The folder the picture and table dialogs open in, and the file chosen there, whose folder is kept.
-    QString ExportFolder() const;
-    QString TakeExportFileName(const QString& chosen);
+    // What the picture and table dialogs remember: read from the settings at their first use, then kept
+    // for the run, also where the settings file refuses it.
+    struct ExportChoices {
+        QString Folder;
+        bool Doubled = false;
+        bool White = false;
+    };
+    ExportChoices& RememberedExport();
+    // Keeps `choices` once a file was written with them.
+    void RememberExport(const ExportChoices& choices);
     // Warns that `what` could not be written to `fileName`, with the system's reason for `error`.
     void WarnNotSaved(const QString& what, const QString& fileName, int error);
 
@@ -280,6 +289,7 @@ private:
     TSpectrumFileDialog* comparisonDialog_ = nullptr;
     TPictureFileDialog* pictureDialog_ = nullptr;
     TSpectrumFileDialog* tableDialog_ = nullptr;
+    std::optional<ExportChoices> exportChoices_;
 };
 
 // The one instance, set while it exists.

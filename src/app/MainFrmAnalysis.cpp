@@ -5,12 +5,14 @@
 
 #include "app/MeasurementCommands.h"
 #include "app/SpectrumFileDialog.h"
+#include "files/SystemReason.h"
 #include "ui/Application.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 
 namespace {
 
@@ -58,11 +60,16 @@ void TMainForm::VergleichsspektrumLadenClick() {
                                     QStringLiteral("CSV-Dateien (*.csv)"), QFileDialog::AcceptOpen);
     if (!comparisonDialog_->Run(OpenDialogInitialDir)) return;
     const QString fileName = TakeDialogFileName(comparisonDialog_->selectedFiles().constFirst());
-    const std::optional<SpectrumFileContents> file = ReadSpectrumFile(fileName, true);
-    if (!file) return;
-    // Channels and ends the file lacks are those of an empty spectrum on the axis in use.
-    ComparisonSpectrum comparison{file->Name, {}, Calibration};
-    ApplySpectrumFile(*file, comparison.Readings, comparison.Calibration);
+    const ComparisonFile file = LoadComparisonFile(fileName.toStdString());
+    LastIoResult = file.IoResult;
+    if (!file.Usable()) {
+        QMessageBox::warning(
+            this, QCoreApplication::applicationName(),
+            QStringLiteral("Die Datei „%1“ wird nicht zum Vergleich geladen:\n%2")
+                .arg(fileName, file.IoResult != 0 ? SystemReason(file.IoResult) : file.Refusal));
+        return;
+    }
+    ComparisonSpectrum comparison{file.Name, file.Readings, file.Calibration};
     if (comparison.Name.trimmed().isEmpty()) comparison.Name = QFileInfo(fileName).completeBaseName();
     Comparison = comparison;
     MeasurementCommands->ShowStatus();

@@ -5,7 +5,9 @@
 #include "app/PictureFileDialog.h"
 #include "files/AtomicFile.h"
 #include "files/LabTableFile.h"
+#include "settings/IniFile.h"
 #include "settings/SettingsTable.h"
+#include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
 
 #include <QBuffer>
@@ -13,16 +15,12 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QSlider>
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <system_error>
 
 namespace {
-
-ChannelColumn Column(const ChannelReadings& readings) {
-    std::array<double, ChannelCount> column{};
-    std::copy(readings.begin(), readings.end(), column.begin());
-    return column;
-}
 
 // A channel without a value stays an empty cell.
 ChannelColumn Column(const ChannelValues& values) {
@@ -32,71 +30,159 @@ ChannelColumn Column(const ChannelValues& values) {
     return column;
 }
 
-} // namespace
-
-QString TMainForm::ExportFolder() const {
-    return QString::fromStdString(
-        Settings::Read(*IniFile, Settings::ExportFolder, SaveDialogInitialDir.toStdString()));
+// The folder of a chosen file, as the dialogs open it next time.
+QString FolderOf(const QString& fileName) {
+    return QFileInfo(fileName).absolutePath() + u'/';
 }
 
-QString TMainForm::TakeExportFileName(const QString& chosen) {
-    Settings::Write(*IniFile, Settings::ExportFolder,
-                    (QFileInfo(chosen).absolutePath() + u'/').toStdString());
-    return chosen;
+// The title of the picture's value axis, with its unit.
+QString AxisTitle(MeasurementView view) {
+    switch (view) {
+    case MeasurementView::Transmission:
+        return QStringLiteral("Transmission in %");
+    case MeasurementView::Absorbance:
+        return QStringLiteral("Extinktion");
+    case MeasurementView::Intensity:
+        break;
+    }
+    return QStringLiteral("Digits");
+}
+
+// How a dark or reference spectrum was taken, as the table's header says it.
+CaptureNote Note(const StoredSpectrum& spectrum) {
+    CaptureNote note{spectrum.Exposure, spectrum.Count, QString()};
+    if (spectrum.Taken != std::chrono::system_clock::time_point{})
+        note.Moment =
+            QDateTime::fromSecsSinceEpoch(
+                std::chrono::duration_cast<std::chrono::seconds>(spectrum.Taken.time_since_epoch()).count())
+                .toString(QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    return note;
+}
+
+// Why the table leaves transmission cells empty: each reason that occurs, with the number of its channels.
+QString EmptyTransmissionReasons(const ChannelVerdicts& verdicts, const SpectrumConditions& shown,
+                                 const StoredSpectrum& reference) {
+    const QString noReference = !shown.Measured ? QStringLiteral("Spektrum aus einer Datei, ohne Belichtung")
+                                : reference.Exposure != shown.Exposure
+                                    ? QStringLiteral("Referenz bei Belichtung %1, Spektrum bei Belichtung %2")
+                                          .arg(reference.Exposure)
+                                          .arg(shown.Exposure)
+                                    : QStringLiteral("keine Referenz zu diesem Spektrum");
+    const std::pair<ChannelVerdict, QString> reasons[] = {
+        {ChannelVerdict::NoReference, noReference},
+        {ChannelVerdict::Saturated, QStringLiteral("übersteuert")},
+        {ChannelVerdict::TooDark, QStringLiteral("zu wenig Licht in der Referenz für ±2 % T")},
+        {ChannelVerdict::Bound, QStringLiteral("zu wenig Licht in der Probe für ±2 % T")}};
+    QStringList said;
+    for (const auto& [verdict, reason] : reasons) {
+        const auto count = std::count(verdicts.begin(), verdicts.end(), verdict);
+        if (count > 0) said << QStringLiteral("%1 (%2 Kanäle)").arg(reason).arg(count);
+    }
+    return said.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+TMainForm::ExportChoices& TMainForm::RememberedExport() {
+    if (!exportChoices_)
+        exportChoices_ =
+            ExportChoices{QString::fromStdString(Settings::Read(*IniFile, Settings::ExportFolder,
+                                                                SaveDialogInitialDir.toStdString())),
+                          Settings::Read(*IniFile, Settings::PictureDoubled),
+                          Settings::Read(*IniFile, Settings::PictureWhite)};
+    return *exportChoices_;
+}
+
+void TMainForm::RememberExport(const ExportChoices& choices) {
+    exportChoices_ = choices;
+    try {
+        Settings::Write(*IniFile, Settings::ExportFolder, choices.Folder.toStdString());
+        Settings::Write(*IniFile, Settings::PictureDoubled, choices.Doubled);
+        Settings::Write(*IniFile, Settings::PictureWhite, choices.White);
+    } catch (const EIniFileException&) {
+        // The file is written; that the settings file refuses what is remembered was said at the start
+        // and is said again at the end, when the run's settings are lost with it.
+    }
 }
 
 void TMainForm::BildSpeichernClick() {
     if (!pictureDialog_) pictureDialog_ = new TPictureFileDialog(this);
-    pictureDialog_->SizeBox->setCurrentIndex(Settings::Read(*IniFile, Settings::PictureDoubled) ? 1 : 0);
-    pictureDialog_->BackgroundBox->setCurrentIndex(Settings::Read(*IniFile, Settings::PictureWhite) ? 1 : 0);
-    if (!pictureDialog_->Run(ExportFolder())) return;
-    const QString fileName = TakeExportFileName(pictureDialog_->selectedFiles().constFirst());
-    const PictureOptions options{pictureDialog_->SizeBox->currentIndex() == 1,
-                                 pictureDialog_->BackgroundBox->currentIndex() == 1,
-                                 PictureCaption(SpektrumEdit->text(), QDateTime::currentDateTime())};
-    Settings::Write(*IniFile, Settings::PictureDoubled, options.Double);
-    Settings::Write(*IniFile, Settings::PictureWhite, options.WhiteBackground);
-    SaveDiagramPicture(fileName, options);
+    ExportChoices choices = RememberedExport();
+    pictureDialog_->SizeBox->setCurrentIndex(choices.Doubled ? 1 : 0);
+    pictureDialog_->BackgroundBox->setCurrentIndex(choices.White ? 1 : 0);
+    if (!pictureDialog_->Run(choices.Folder)) return;
+    const QString fileName = pictureDialog_->selectedFiles().constFirst();
+    choices = {FolderOf(fileName), pictureDialog_->SizeBox->currentIndex() == 1,
+               pictureDialog_->BackgroundBox->currentIndex() == 1};
+    PictureOptions options;
+    options.Double = choices.Doubled;
+    options.WhiteBackground = choices.White;
+    options.Caption = PictureCaption(SpektrumEdit->text(), QDateTime::currentDateTime());
+    // As large as the screen shows the diagram: a scaled screen draws it finer.
+    options.Scale = options.Double ? 1 : Image->devicePixelRatioF();
+    options.AxisTitle = AxisTitle(Measurement.View());
+    if (SaveDiagramPicture(fileName, options)) RememberExport(choices);
 }
 
 void TMainForm::TabelleExportierenClick() {
     if (!tableDialog_)
         tableDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Tabelle exportieren"),
                                                QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
-    if (!tableDialog_->Run(ExportFolder())) return;
-    ExportTable(TakeExportFileName(tableDialog_->selectedFiles().constFirst()));
+    ExportChoices choices = RememberedExport();
+    if (!tableDialog_->Run(choices.Folder)) return;
+    const QString fileName = tableDialog_->selectedFiles().constFirst();
+    choices.Folder = FolderOf(fileName);
+    if (ExportTable(fileName)) RememberExport(choices);
 }
 
-void TMainForm::SaveDiagramPicture(const QString& fileName, const PictureOptions& options) {
+bool TMainForm::SaveDiagramPicture(const QString& fileName, const PictureOptions& options) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     DiagramPicture(CurrentDiagramState(), options).save(&buffer, "PNG");
     try {
         WriteFileAtomically(fileName.toStdString(), png.toStdString());
+        return true;
     } catch (const std::system_error& error) {
         WarnNotSaved(QStringLiteral("Das Bild"), fileName, error.code().value());
+        return false;
     }
 }
 
-void TMainForm::ExportTable(const QString& fileName) {
+bool TMainForm::ExportTable(const QString& fileName) {
     LabTable table;
     table.Name = SpektrumEdit->text();
     table.Moment = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm"));
-    table.Exposure = TrackBar->value();
     table.Calibration = Calibration;
-    table.Readings = Spectrum.Readings;
-    // The columns of the measurement functions, where their spectra were taken; the values as the last
-    // redraw worked them out.
-    if (Measurement.Dark()) table.Dark = Column(Measurement.Dark()->Readings);
-    if (Measurement.Reference()) {
-        table.Reference = Column(Measurement.Reference()->Readings);
-        table.TransmissionPercent = Column(Measurement.Transmission());
-        table.Extinction = Column(Measurement.Absorbance());
+    // A measured spectrum comes with the conditions it was measured under and its unrounded mean; the
+    // table gives it as measured, dark spectrum not subtracted, so that the formula in its header leads
+    // from the columns to the transmission. One from a file is its whole Digits.
+    const SpectrumConditions& shown = Measurement.Conditions();
+    const std::optional<StoredSpectrum>& dark = Measurement.Dark();
+    table.Exposure = shown.Measured ? shown.Exposure : TrackBar->value();
+    table.Averaging = shown.Measured ? shown.Averaged : 1;
+    table.DarkSubtracted = shown.Measured && shown.DarkSubtracted && dark;
+    for (int c = 0; c < ChannelCount; ++c)
+        table.Readings[c] = !shown.Measured
+                                ? Spectrum.Readings[c]
+                                : Measurement.ShownMean()[c] + (table.DarkSubtracted ? dark->Mean[c] : 0);
+    if (dark) {
+        table.Dark = dark->Mean;
+        table.DarkNote = Note(*dark);
+    }
+    if (const std::optional<StoredSpectrum>& reference = Measurement.Reference()) {
+        table.Reference = reference->Mean;
+        table.ReferenceNote = Note(*reference);
+        // A bound is no number for a table: its cell stays empty, and the header says why.
+        table.TransmissionPercent = Column(OnlyValues(Measurement.Transmission(), Measurement.Verdicts()));
+        table.Extinction = Column(OnlyValues(Measurement.Absorbance(), Measurement.Verdicts()));
+        table.EmptyReason = EmptyTransmissionReasons(Measurement.Verdicts(), shown, *reference);
     }
     try {
         SaveLabTable(fileName.toStdString(), table);
+        return true;
     } catch (const std::system_error& error) {
         WarnNotSaved(QStringLiteral("Die Tabelle"), fileName, error.code().value());
+        return false;
     }
 }

@@ -92,6 +92,7 @@ void TMainForm::LoadSpectrumFile(const QString& fileName, bool explicitLoad) {
     if (!file) return;
     SpektrumEdit->setText(file->Name);
     ApplySpectrumFile(*file, Spectrum.Readings, Calibration);
+    Measurement.HoldFileSpectrum();
     SetCalibration(Calibration.LambdaMin, Calibration.LambdaMax);
     DrawSpectrum();
 }

@@ -99,7 +99,8 @@ void TMainForm::Messung_TimerTimer() {
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
             MeasurementCommands->CycleDone();
-            if (Auto_CheckBox->isChecked()) AdjustExposure();
+            // The dark and reference spectra hold only at the exposure they were taken at.
+            if (Auto_CheckBox->isChecked() && !Measurement.ExposureFixed()) AdjustExposure();
         }
         LED->SetState(lsOff);
     }

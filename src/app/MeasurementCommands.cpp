@@ -13,10 +13,12 @@
 #include <QMenuBar>
 #include <QSlider>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
-const QString AutoOffText = QStringLiteral("Automatik aus für die Aufnahme");
+// Said where the firmware version stands while "Automatik" must leave the exposure alone.
+const QString AutoRestsText = QStringLiteral("Automatik ruht: Belichtung fest");
 
 QAction* Choice(QMenu* menu, QActionGroup* group, const QString& caption, bool checked) {
     QAction* item = menu->addAction(caption);
@@ -49,6 +51,10 @@ TMeasurementCommands::TMeasurementCommands(TMainForm& form)
     ReferenzspektrumAufnehmen = Messung1->addAction(QStringLiteral("Referenzspektrum aufnehmen"));
     ReferenzspektrumAufnehmen->setToolTip(
         QStringLiteral("Mittel der nächsten 8 Spektren durch die leere Küvette"));
+    ReferenzspektrumVerwerfen = Messung1->addAction(QStringLiteral("Referenzspektrum verwerfen"));
+    ReferenzspektrumVerwerfen->setEnabled(false);
+    BelichtungWiederherstellen = Messung1->addAction(QStringLiteral("Belichtung wiederherstellen"));
+    BelichtungWiederherstellen->setEnabled(false);
     Messung1->addSeparator();
     auto* views = new QActionGroup(this);
     Intensitaet = Choice(Messung1, views, QStringLiteral("Intensität"), true);
@@ -61,6 +67,11 @@ TMeasurementCommands::TMeasurementCommands(TMainForm& form)
             Guarded([this] { DunkelspektrumAbziehenClick(); }));
     connect(ReferenzspektrumAufnehmen, &QAction::triggered, this,
             Guarded([this] { ReferenzspektrumAufnehmenClick(); }));
+    connect(ReferenzspektrumVerwerfen, &QAction::triggered, this,
+            Guarded([this] { ReferenzspektrumVerwerfenClick(); }));
+    connect(BelichtungWiederherstellen, &QAction::triggered, this,
+            Guarded([this] { BelichtungWiederherstellenClick(); }));
+    connect(Messung1, &QMenu::aboutToShow, this, Guarded([this] { OfferCaptures(); }));
     const std::pair<QAction*, MeasurementView> viewItems[] = {{Intensitaet, MeasurementView::Intensity},
                                                               {Transmission, MeasurementView::Transmission},
                                                               {Extinktion, MeasurementView::Absorbance}};
@@ -78,17 +89,35 @@ void TMeasurementCommands::RestoreDark() {
     DunkelspektrumAbziehen->setEnabled(true);
 }
 
+bool TMeasurementCommands::Measuring() const {
+    return form_.Messung_Timer->Enabled();
+}
+
+void TMeasurementCommands::OfferCaptures() {
+    // A capture takes the next measured spectra: without a running measurement it would never end.
+    DunkelspektrumAufnehmen->setEnabled(Measuring());
+    ReferenzspektrumAufnehmen->setEnabled(Measuring());
+    if (!Measuring()) form_.StatusBar->SetPanelText(2, QStringLiteral("Erst Start drücken, dann aufnehmen"));
+}
+
 void TMeasurementCommands::StartCapture(MeasurementModes::Capture what) {
-    // One exposure for all spectra of the mean: the automatic exposure would move it on the way.
-    if (form_.Auto_CheckBox->isChecked()) {
-        form_.Auto_CheckBox->setChecked(false);
-        // Said beside the progress, where the firmware version stands until the capture ends.
-        versionText_ = form_.StatusBar->PanelText(3);
-        form_.StatusBar->SetPanelText(3, AutoOffText);
-    }
+    if (!Measuring()) return OfferCaptures();
     form_.Measurement.StartCapture(what);
     darkPending_ = what == MeasurementModes::Capture::Dark;
+    ShowAutomatic();
     ShowStatus();
+}
+
+void TMeasurementCommands::ShowAutomatic() {
+    // "Automatik" stays as the user set it and takes over again once the reference is discarded.
+    const bool rests = form_.Measurement.ExposureFixed() && form_.Auto_CheckBox->isChecked();
+    const bool said = form_.StatusBar->PanelText(3) == AutoRestsText;
+    if (rests && !said) {
+        versionText_ = form_.StatusBar->PanelText(3);
+        form_.StatusBar->SetPanelText(3, AutoRestsText);
+    } else if (!rests && said) {
+        form_.StatusBar->SetPanelText(3, versionText_);
+    }
 }
 
 void TMeasurementCommands::DunkelspektrumAufnehmenClick() {
@@ -99,34 +128,52 @@ void TMeasurementCommands::ReferenzspektrumAufnehmenClick() {
     StartCapture(MeasurementModes::Capture::Reference);
 }
 
+void TMeasurementCommands::ReferenzspektrumVerwerfenClick() {
+    form_.Measurement.DiscardReference();
+    ReferenzspektrumVerwerfen->setEnabled(false);
+    ShowAutomatic();
+    form_.DrawSpectrum();
+    ShowStatus();
+}
+
 void TMeasurementCommands::DunkelspektrumAbziehenClick() {
     form_.Measurement.SetDarkSubtraction(DunkelspektrumAbziehen->isChecked());
     ShowStatus();
+    SayWhenItApplies();
 }
 
 void TMeasurementCommands::MittelungClick(int count) {
     form_.Measurement.SetAveraging(count);
+    SayWhenItApplies();
+}
+
+void TMeasurementCommands::SayWhenItApplies() {
+    // The held spectrum keeps what it was measured with; the views stay true to it.
+    if (!Measuring()) form_.StatusBar->SetPanelText(2, QStringLiteral("Gilt ab der nächsten Messung"));
 }
 
 void TMeasurementCommands::AnsichtClick(MeasurementView view) {
     form_.Measurement.SetView(view);
-    // A reference line's level means something else in another view; clearing it redraws.
-    form_.SetReferenceByClick(Qt::RightButton, 0);
+    // The reference line stays where it is; its field names the level in the new view's unit.
+    if (form_.ReferenceValue != 0)
+        form_.SetReferenceByClick(Qt::LeftButton, form_.ReferenceValue);
+    else
+        form_.DrawSpectrum();
     ShowStatus();
 }
 
 void TMeasurementCommands::CycleDone() {
     const MeasurementModes& measurement = form_.Measurement;
     if (measurement.Capturing() == MeasurementModes::Capture::None) {
-        if (form_.StatusBar->PanelText(3) == AutoOffText) form_.StatusBar->SetPanelText(3, versionText_);
-        if (darkPending_ && measurement.Dark()) {
-            darkPending_ = false;
+        ReferenzspektrumVerwerfen->setEnabled(measurement.Reference().has_value());
+        if (std::exchange(darkPending_, false) && measurement.Refusal().empty()) {
             DunkelspektrumAbziehen->setEnabled(true);
             // Kept after the cycle: a settings file that refuses the write is told in a message and
             // must not end the cycle, which the watchdog would take for a lost instrument.
             QTimer::singleShot(0, this, Guarded([this] { KeepDark(); }));
         }
     }
+    ShowAutomatic();
     ShowStatus();
 }
 
@@ -137,6 +184,7 @@ void TMeasurementCommands::KeepDark() {
 }
 
 void TMeasurementCommands::ShowStatus() {
+    OfferRestore();
     const QString text = QString::fromStdString(form_.Measurement.StatusText(form_.TrackBar->value()));
     if (!text.isEmpty())
         form_.StatusBar->SetPanelText(2, text);
@@ -156,17 +204,54 @@ int32_t TMeasurementCommands::ExposurePeak() const {
 
 void TMeasurementCommands::EvaluateView() {
     MeasurementModes& measurement = form_.Measurement;
-    measurement.Evaluate(form_.Spectrum.Readings, form_.TrackBar->value());
-    const ChannelValues* values = measurement.ViewValues();
-    if (!values) return;
-    viewLevels_ = LayOnDiagram(*values, measurement.View());
+    measurement.Evaluate();
+    if (!measurement.ViewValues()) return;
     for (size_t i = 0; i < viewLabels_.size(); ++i)
-        viewLabels_[i] = QString::fromStdString(viewLevels_.RangeLabels[i]);
+        viewLabels_[i] = QString::fromStdString(measurement.Levels().RangeLabels[i]);
 }
 
 void TMeasurementCommands::ShowView(DiagramState& state) const {
-    if (!form_.Measurement.ViewValues()) return;
-    state.Values = viewLevels_.Values;
-    state.NoValue = viewLevels_.NoValue;
+    const MeasurementModes& measurement = form_.Measurement;
+    if (measurement.InUse() || form_.PeaksBeschriften->isChecked())
+        state.Saturated = measurement.ShownSaturated();
+    state.Notice = QString::fromStdString(measurement.ViewNotice());
+    if (!measurement.ViewValues()) return;
+    const ViewLevels& levels = measurement.Levels();
+    state.Values = levels.Values;
+    state.NoValue = levels.NoValue;
     state.RangeLabels = viewLabels_;
+    state.NoExtremes = !levels.AnyValue;
+}
+
+void TMeasurementCommands::ShowExtremes() {
+    const MeasurementModes& measurement = form_.Measurement;
+    QString highest = QString::number(form_.Spectrum.MaxReading);
+    QString lowest = QString::number(form_.Spectrum.MinReading);
+    if (const ChannelValues* values = measurement.ViewValues()) {
+        const ViewLevels& levels = measurement.Levels();
+        const auto text = [&](int32_t channel) {
+            return QString::fromStdString(ViewValueText(
+                levels.AnyValue ? (*values)[size_t(channel)] : std::nullopt, measurement.View()));
+        };
+        highest = text(levels.Values.MaxChannel);
+        lowest = text(levels.Values.MinChannel);
+    }
+    form_.StatusBar->SetPanelText(0, QStringLiteral("Max: ") + highest);
+    form_.StatusBar->SetPanelText(1, QStringLiteral("Min: ") + lowest);
+}
+
+void TMeasurementCommands::OfferRestore() {
+    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
+    const bool differs = reference && reference->Exposure != form_.TrackBar->value();
+    BelichtungWiederherstellen->setEnabled(differs);
+    BelichtungWiederherstellen->setText(
+        differs ? QStringLiteral("Belichtung %1 wiederherstellen").arg(reference->Exposure)
+                : QStringLiteral("Belichtung wiederherstellen"));
+}
+
+void TMeasurementCommands::BelichtungWiederherstellenClick() {
+    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
+    // Moving the slider sends the exposure to the instrument.
+    if (reference) form_.TrackBar->setValue(reference->Exposure);
+    ShowStatus();
 }

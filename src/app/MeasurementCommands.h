@@ -26,6 +26,8 @@ public:
     QMenu* Mittelung1;
     std::array<QAction*, MeasurementModes::AveragingChoices.size()> MittelungItems;
     QAction* ReferenzspektrumAufnehmen;
+    QAction* ReferenzspektrumVerwerfen;
+    QAction* BelichtungWiederherstellen; // "Belichtung N wiederherstellen": back to the reference's
     QAction* Intensitaet;
     QAction* Transmission;
     QAction* Extinktion;
@@ -39,8 +41,11 @@ public:
     int32_t ExposurePeak() const;
     // Works out the view's values for the readings shown, once for every diagram of a redraw.
     void EvaluateView();
-    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits.
+    // Lays the view's transmission or absorbance, as last worked out, onto `state` in place of the Digits,
+    // with the notice inside the diagram; marks saturated channels while a measurement function is in use.
     void ShowView(DiagramState& state) const;
+    // The status panels "Max:" and "Min:", in Digits or in the view's unit over channels with a value.
+    void ShowExtremes();
     // The status line: how the measurement functions stand, else the comparison spectrum's name, else
     // the credit line.
     void ShowStatus();
@@ -50,6 +55,17 @@ private:
     void DunkelspektrumAbziehenClick();
     void MittelungClick(int count);
     void ReferenzspektrumAufnehmenClick();
+    void ReferenzspektrumVerwerfenClick();
+    void BelichtungWiederherstellenClick();
+    // Offers the way back to the reference's exposure while the slider stands elsewhere.
+    void OfferRestore();
+    bool Measuring() const;
+    // Captures are offered only while the instrument measures; otherwise the status says what to do.
+    void OfferCaptures();
+    // Says beside the version while "Automatik" leaves the fixed exposure alone.
+    void ShowAutomatic();
+    // Stopped, a changed setting applies from the next measurement on: the status says so.
+    void SayWhenItApplies();
     void AnsichtClick(MeasurementView view);
     void StartCapture(MeasurementModes::Capture what);
     // Writes the dark spectrum and its exposure to the settings file.
@@ -58,7 +74,6 @@ private:
     TMainForm& form_;
     QString credit_;
     bool darkPending_ = false;
-    QString versionText_;
-    ViewLevels viewLevels_;
-    std::array<QString, 4> viewLabels_; // the status text that "Automatik aus" stands in for during a capture
+    QString versionText_; // the status text that "Automatik ruht" stands in for
+    std::array<QString, 4> viewLabels_;
 };

@@ -26,8 +26,8 @@ QComboBox* ChoiceRow(QFileDialog& dialog, const QString& caption, const QStringL
 TPictureFileDialog::TPictureFileDialog(QWidget* parent)
     : TSpectrumFileDialog(parent, QStringLiteral("Bild speichern"), QStringLiteral("PNG-Bilder (*.png)"),
                           AcceptSave, QStringLiteral("png")) {
-    SizeBox = ChoiceRow(*this, QStringLiteral("Größe:"),
+    SizeBox = ChoiceRow(*this, QStringLiteral("&Größe:"),
                         {QStringLiteral("wie auf dem Bildschirm"), QStringLiteral("doppelt so groß")});
     BackgroundBox =
-        ChoiceRow(*this, QStringLiteral("Hintergrund:"), {QStringLiteral("schwarz"), QStringLiteral("weiß")});
+        ChoiceRow(*this, QStringLiteral("&Hintergrund:"), {QStringLiteral("schwarz"), QStringLiteral("weiß")});
 }

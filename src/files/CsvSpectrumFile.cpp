@@ -7,6 +7,8 @@
 
 #include <QStringView>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -107,6 +109,67 @@ SpectrumFileContents SpectrumFromLines(const QStringList& lines) {
     return contents;
 }
 
+// Whether `line` is the column header of a spectrum file, as written or as a spreadsheet saves it again.
+bool SpectrumColumnHeader(QString line) {
+    line.replace(u',', u';');
+    while (line.endsWith(u';'))
+        line.chop(1);
+    return line == QStringLiteral("Kanal;nm;Digits");
+}
+
+// More lines than any spectrum of the instrument has; a longer file is read no further.
+constexpr qsizetype ComparisonLineLimit = 4096;
+
+ComparisonFile ComparisonFromLines(const QStringList& lines) {
+    ComparisonFile comparison;
+    const QString title = TitleCell(lines.value(0));
+    const qsizetype headerLine = title.startsWith(u"Kanal") ? 0 : 1;
+    // A table for a lab report names its date and calibration beside the name, and its columns may be
+    // a spectrum's alone.
+    if (!SpectrumColumnHeader(lines.value(headerLine)) || title.contains(QStringLiteral(";Kalibrierung: "))) {
+        comparison.Refusal = QStringLiteral("Die Datei ist keine Spektrumdatei: Ihre Spalten sind nicht "
+                                            "„Kanal;nm;Digits“.");
+        return comparison;
+    }
+    if (headerLine == 1) comparison.Name = title.mid(TitlePrefix().size());
+    std::vector<std::pair<double, double>> points; // wavelength, reading
+    for (qsizetype i = headerLine + 1; i < lines.size() && !lines[i].isEmpty(); ++i) {
+        QString line = lines[i];
+        line.replace(u';', u',');
+        const QStringView wavelengthField = AfterFirstSeparator(line);
+        const double wavelength = LeadingNumber(wavelengthField);
+        if (!points.empty() && !(wavelength > points.back().first)) {
+            comparison.Refusal = QStringLiteral("Die Wellenlängen der Datei steigen nicht an.");
+            return comparison;
+        }
+        points.emplace_back(wavelength, LeadingNumber(AfterFirstSeparator(wavelengthField)));
+    }
+    if (points.size() < 2) {
+        comparison.Refusal = QStringLiteral("Die Datei enthält keine Messwerte.");
+        return comparison;
+    }
+    comparison.Calibration.SetRange(int32_t(points.front().first), int32_t(points.back().first));
+    if (points.size() == size_t(ChannelCount)) {
+        for (int c = 0; c < ChannelCount; ++c)
+            comparison.Readings[c] = int32_t(points[size_t(c)].second);
+        return comparison;
+    }
+    // Each channel's reading lies on the straight line between the file's two wavelengths around it.
+    const double first = points.front().first;
+    const double step = (points.back().first - first) / (ChannelCount - 1);
+    size_t next = 1;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const double lambda = first + c * step;
+        while (next + 1 < points.size() && points[next].first < lambda)
+            ++next;
+        const auto& [fromLambda, fromReading] = points[next - 1];
+        const auto& [toLambda, toReading] = points[next];
+        const double share = std::clamp((lambda - fromLambda) / (toLambda - fromLambda), 0.0, 1.0);
+        comparison.Readings[c] = RoundHalfEven(fromReading + share * (toReading - fromReading));
+    }
+    return comparison;
+}
+
 } // namespace
 
 void SaveSpectrumFile(const std::string& path, const QString& title,
@@ -131,6 +194,20 @@ SpectrumFileContents LoadSpectrumFile(const std::string& path) {
 
 SpectrumFileContents ParseSpectrumFile(std::string_view bytes) {
     return SpectrumFromLines(SplitTextLines(bytes, FileLineCount));
+}
+
+ComparisonFile LoadComparisonFile(const std::string& path) {
+    const TextFileLines file = ReadTextFileLines(path, ComparisonLineLimit);
+    if (file.Error != 0) {
+        ComparisonFile failed;
+        failed.IoResult = file.Error;
+        return failed;
+    }
+    return ComparisonFromLines(file.Lines);
+}
+
+ComparisonFile ParseComparisonFile(std::string_view bytes) {
+    return ComparisonFromLines(SplitTextLines(bytes, ComparisonLineLimit));
 }
 
 void ApplySpectrumFile(const SpectrumFileContents& file, std::array<int32_t, ChannelCount>& readings,

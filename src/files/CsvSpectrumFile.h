@@ -44,5 +44,28 @@ SpectrumFileContents ParseSpectrumFile(std::string_view bytes);
 void ApplySpectrumFile(const SpectrumFileContents& file, std::array<int32_t, ChannelCount>& readings,
                        WavelengthCalibration& calibration);
 
+// A saved spectrum to compare with the live one.
+struct ComparisonFile {
+    // 0, or the errno that kept the file from being opened or read.
+    int32_t IoResult = 0;
+    // Why the file holds no spectrum (a table for a lab report, a text of another kind); empty when it does.
+    QString Refusal;
+    QString Name; // empty when the file names none
+    // The readings on the channels of Calibration, which spans the file's own first to last wavelength.
+    std::array<int32_t, ChannelCount> Readings{};
+    WavelengthCalibration Calibration;
+
+    bool Usable() const { return IoResult == 0 && Refusal.isEmpty(); }
+};
+
+// Reads a spectrum file to compare with. Its lines "channel;nm;reading" follow the column header
+// "Kanal;nm;Digits" and place each reading at its own wavelength: a file of 128 channels keeps its
+// readings, one of another count is read off between its wavelengths on 128 channels over the same span.
+// A file whose header has other columns, that has fewer than two lines of readings or whose wavelengths
+// do not rise is refused. Never throws for anything in or about the file.
+ComparisonFile LoadComparisonFile(const std::string& path);
+// Reads the bytes of a file as LoadComparisonFile reads them.
+ComparisonFile ParseComparisonFile(std::string_view bytes);
+
 // The file name the file dialogs use: ".csv" appended when the last path part has no "." at all.
 QString WithCsvExtension(const QString& fileName);

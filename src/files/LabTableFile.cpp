@@ -15,42 +15,82 @@ QString Cell(QString text) {
     return u'"' + text.replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"';
 }
 
-// A value with a fixed number of decimals and a decimal comma; no finite value, no text.
-std::string Number(double value, int decimals) {
+// Decimals enough for the mean of up to 16 whole readings, the finest a Digits value comes in.
+constexpr int ExactDecimals = 4;
+
+// A value with a number of decimals and a decimal comma, halves to even; `trim` drops the trailing zeros
+// (and then a lone comma). No finite value, no text.
+std::string Number(double value, int decimals, bool trim) {
     if (!std::isfinite(value)) return {};
     // A value that rounds to zero would otherwise keep its sign ("-0,000").
     const double rounded = std::nearbyint(value * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
-    return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals).replace(u'.', u',').toStdString();
+    QString text = QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals).replace(u'.', u',');
+    if (trim && decimals > 0) {
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u',')) text.chop(1);
+    }
+    return text.toStdString();
 }
 
 struct OptionalColumn {
     const char* Head;
     const ChannelColumn& Values;
     int Decimals;
+    bool Exact;
 };
+
+QString NoteCell(const QString& what, const CaptureNote& note) {
+    QString text = QStringLiteral("%1: Belichtung %2").arg(what).arg(note.Exposure);
+    if (!note.Moment.isEmpty()) text += QStringLiteral(", ") + note.Moment;
+    // One kept in the settings from an earlier run no longer knows how it was averaged.
+    return Cell(text + (note.Count > 0 ? QStringLiteral(", Mittel aus %1").arg(note.Count)
+                                       : QStringLiteral(", aus den Einstellungen")));
+}
+
+// The cells on how the measurement columns came about; none for a plain spectrum.
+QString MeasurementCells(const LabTable& table) {
+    QString cells;
+    if (table.DarkNote)
+        cells += u';' + NoteCell(table.DarkSubtracted ? QStringLiteral("Dunkel abgezogen")
+                                                      : QStringLiteral("Dunkel nicht abgezogen"),
+                                 *table.DarkNote);
+    if (table.ReferenceNote) cells += u';' + NoteCell(QStringLiteral("Referenz"), *table.ReferenceNote);
+    if (cells.isEmpty()) return cells;
+    cells += QStringLiteral(";Digits: Mittel aus %1").arg(table.Averaging);
+    if (table.TransmissionPercent) {
+        cells += table.DarkSubtracted
+                     ? QStringLiteral(";Transmission % = 100 * (Digits - Dunkel) / (Referenz - Dunkel)")
+                     : QStringLiteral(";Transmission % = 100 * Digits / Referenz");
+        cells += QStringLiteral(";Extinktion = -log10(Transmission % / 100)");
+        if (!table.EmptyReason.isEmpty()) cells += u';' + Cell(QStringLiteral("leer: ") + table.EmptyReason);
+    }
+    return cells;
+}
 
 } // namespace
 
 std::string LabTableBytes(const LabTable& table) {
-    const OptionalColumn optional[] = {{"Dunkel", table.Dark, 1},
-                                       {"Referenz", table.Reference, 1},
-                                       {"Transmission %", table.TransmissionPercent, 1},
-                                       {"Extinktion", table.Extinction, 3}};
+    const OptionalColumn optional[] = {{"Dunkel", table.Dark, ExactDecimals, true},
+                                       {"Referenz", table.Reference, ExactDecimals, true},
+                                       {"Transmission %", table.TransmissionPercent, 1, false},
+                                       {"Extinktion", table.Extinction, 3, false}};
     const QString header = Cell(QStringLiteral("Spektrum: ") + table.Name) + u';' +
                            Cell(QStringLiteral("Datum: ") + table.Moment) + u';' +
                            QStringLiteral("Belichtung: %1;Kalibrierung: %2 nm bis %3 nm")
                                .arg(table.Exposure)
                                .arg(table.Calibration.LambdaMin)
-                               .arg(table.Calibration.LambdaMax);
+                               .arg(table.Calibration.LambdaMax) +
+                           MeasurementCells(table);
     std::string bytes = ToWindows1252(header) + "\r\nKanal;nm;Digits";
     for (const OptionalColumn& column : optional)
         if (column.Values) bytes += std::string(";") + column.Head;
     bytes += "\r\n";
     for (int c = 0; c < ChannelCount; ++c) {
         bytes += std::to_string(c) + ';' + std::to_string(ChannelWavelength(table.Calibration, c, 0)) + ';' +
-                 std::to_string(table.Readings[c]);
+                 Number(table.Readings[c], ExactDecimals, true);
         for (const OptionalColumn& column : optional)
-            if (column.Values) bytes += ';' + Number((*column.Values)[c], column.Decimals);
+            if (column.Values) bytes += ';' + Number((*column.Values)[c], column.Decimals, column.Exact);
         bytes += "\r\n";
     }
     return bytes;

@@ -12,22 +12,38 @@
 // A column of values per channel, where it was taken.
 using ChannelColumn = std::optional<std::array<double, ChannelCount>>;
 
+// How a dark or reference spectrum was taken.
+struct CaptureNote {
+    int32_t Exposure = 0;
+    int Count = 1;  // spectra averaged into it; 0 for one kept in the settings from an earlier run
+    QString Moment; // when it was taken, as the caller writes it; empty when not known
+};
+
 // What a table for a lab report holds.
 struct LabTable {
     QString Name;         // the spectrum's name
     QString Moment;       // date and time, as the caller writes them
     int32_t Exposure = 0; // 0 to 100
     WavelengthCalibration Calibration;
-    std::array<int32_t, ChannelCount> Readings{};
+    // "Digits": the shown spectrum as measured, the mean where averaged, no dark spectrum subtracted.
+    std::array<double, ChannelCount> Readings{};
+    int Averaging = 1;                 // spectra averaged into Readings
     ChannelColumn Dark;                // "Dunkel"
     ChannelColumn Reference;           // "Referenz"
     ChannelColumn TransmissionPercent; // "Transmission %"
     ChannelColumn Extinction;          // "Extinktion"
+    std::optional<CaptureNote> DarkNote;
+    std::optional<CaptureNote> ReferenceNote;
+    bool DarkSubtracted = false; // whether the transmission was worked out less the dark spectrum
+    QString EmptyReason;         // why a transmission cell may be empty
 };
 
-// The table as a German spreadsheet reads it: a header line with name, date, exposure and calibration,
-// the column heads "Kanal;nm;Digits" and those of the columns taken, and one line per channel; cells
-// separated by ";", decimal commas, Windows-1252, every line ending in CR LF. A value that is no finite
+// The table as a German spreadsheet reads it: a header line with name, date, exposure and calibration
+// and, where a dark or reference spectrum was taken, how each was taken, the averaging, whether the dark
+// spectrum was subtracted, the formula that gives the transmission from the other columns and why a cell
+// of it may be empty; then the column heads "Kanal;nm;Digits" and those of the columns taken, and one
+// line per channel; cells separated by ";", decimal commas, Windows-1252, every line ending in CR LF.
+// Digits, dark and reference are written exactly, without trailing zeros; a value that is no finite
 // number (a transmission against a dark reference) leaves its cell empty.
 std::string LabTableBytes(const LabTable& table);
 

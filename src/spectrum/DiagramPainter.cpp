@@ -72,11 +72,15 @@ public:
         DrawScaleBand();
         if (state_.Comparison) DrawComparison(*state_.Comparison);
         image_.SetPenWidth(geometry_.MarkPenWidth);
-        if (state_.Options.Min) DrawMark(clGreen, values_.MinChannel);
-        if (state_.Options.Max) DrawMark(clRed, values_.MaxChannel);
+        if (state_.Options.Min && !state_.NoExtremes) DrawMark(clGreen, values_.MinChannel);
+        if (state_.Options.Max && !state_.NoExtremes) DrawMark(clRed, values_.MaxChannel);
+        if (state_.Saturated.any()) DrawSaturation();
         if (state_.LinesShown && calibration_.NmPerChannel > 0) DrawSpectralLines();
         if (state_.ReferenceValue > 0) DrawReferenceLine();
+        if (state_.Comparison && !state_.Comparison->Name.isEmpty())
+            DrawComparisonName(state_.Comparison->Name);
         if (state_.PeakLabels) DrawPeakLabels();
+        if (!state_.Notice.isEmpty()) DrawNotice();
         return state_.RangeLabels ? *state_.RangeLabels : RangeLabelTexts(divisor_);
     }
 
@@ -259,11 +263,48 @@ private:
         }
     }
 
+    // The comparison's name, whole, at the right edge below the row of the grid texts; the peak labels
+    // keep clear of it.
+    void DrawComparisonName(const QString& name) {
+        image_.SetFontSize(geometry_.GridFontSize);
+        image_.SetFontColor(clFuchsia);
+        image_.SetBrushColor(clBlack);
+        const QString text = QStringLiteral("Vergleich: ") + name;
+        const QSize size = image_.TextExtent(text);
+        const QPoint at(std::max(geometry_.Width - size.width() - 2, 0), size.height() + 2);
+        image_.TextOut(at.x(), at.y(), text);
+        gridTexts_.emplace_back(at, size);
+    }
+
+    // A red band along the top over each saturated channel: no number there can be trusted.
+    void DrawSaturation() {
+        image_.SetBrushColor(clRed);
+        const int band = 3 * geometry_.MarkPenWidth;
+        for (int j = 0; j < ChannelCount; ++j)
+            if (state_.Saturated[size_t(j)]) image_.FillRect(Column(j, 0), 0, Column(j + 1, 0), band);
+        image_.SetBrushColor(clBlack);
+    }
+
+    // Each line centred, the first a third down the diagram, white on black over whatever lies there.
+    void DrawNotice() {
+        image_.SetFontSize(geometry_.GridFontSize);
+        image_.SetFontColor(clWhite);
+        image_.SetBrushColor(clBlack);
+        int y = geometry_.Height / 3;
+        for (const QString& line : state_.Notice.split(QLatin1Char('\n'))) {
+            const QSize cell = image_.TextExtent(line);
+            image_.TextOut((geometry_.Width - cell.width()) / 2, y, line);
+            y += cell.height();
+        }
+    }
+
     // White on the diagram's black, in the font of the grid texts, clear of them and of each other.
     void DrawPeakLabels() {
         image_.SetFontSize(geometry_.GridFontSize);
         image_.SetFontColor(clWhite);
-        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_);
+        // A scale of its own marks a transmission or absorbance, whose peaks are bands.
+        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_,
+                                                  {state_.NoValue, state_.RangeLabels.has_value()});
         PeakLabels = PlacePeakLabels(
             peaks, geometry_, divisor_, [this](const QString& text) { return image_.TextExtent(text); },
             gridTexts_);
@@ -292,7 +333,7 @@ ComparisonCurve MakeComparisonCurve(const std::array<int32_t, ChannelCount>& rea
     SpectrumValues values;
     values.Readings = readings;
     ComputeLevels(values, calibration, zeroOffset, LevelOptions{korrektur, true, 1});
-    return {values.Levels, calibration};
+    return {values.Levels, calibration, QString()};
 }
 
 MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCanvas& spektralImage,
@@ -302,8 +343,14 @@ MainDiagramTexts DrawMainDiagram(const DiagramState& state, TCanvas& image, TCan
     texts.RangeLabels = pass.Run();
     texts.PeakLabels = std::move(pass.PeakLabels);
     const WavelengthCalibration& calibration = state.Calibration;
-    texts.MinPos = PositionText(state.Values.MinChannel * calibration.NmPerChannel + calibration.LambdaMin);
-    texts.MaxPos = PositionText(state.Values.MaxChannel * calibration.NmPerChannel + calibration.LambdaMin);
+    texts.MinPos =
+        state.NoExtremes
+            ? QStringLiteral("—")
+            : PositionText(state.Values.MinChannel * calibration.NmPerChannel + calibration.LambdaMin);
+    texts.MaxPos =
+        state.NoExtremes
+            ? QStringLiteral("—")
+            : PositionText(state.Values.MaxChannel * calibration.NmPerChannel + calibration.LambdaMin);
     return texts;
 }
 

@@ -17,10 +17,11 @@
 constexpr TColor clFuchsia = 0xFF00FF;
 
 // A saved spectrum drawn over the live one: its levels, computed as the live ones are, and the
-// wavelengths of its own channels.
+// wavelengths of its own channels; its name, where it has one, is written in its colour at the top right.
 struct ComparisonCurve {
     std::array<int32_t, ChannelCount> Levels{};
     WavelengthCalibration Calibration;
+    QString Name;
 };
 
 // The comparison curve of saved `readings` under their own `calibration`: their levels as the live
@@ -51,6 +52,9 @@ struct DiagramState {
     std::optional<std::array<QString, 4>> RangeLabels; // the scale beside the diagram, when not in Digits
     bool PeakLabels = false; // the wavelengths of the highest peaks written above them
     std::optional<ComparisonCurve> Comparison;
+    std::bitset<ChannelCount> Saturated; // channels at full scale, marked red along the diagram's top
+    bool NoExtremes = false;             // no channel has a value: no marks, "—" for their wavelengths
+    QString Notice; // lines written inside the diagram: why it shows no values, and the way back
 };
 
 // Texts of the main window's controls that go with a freshly painted diagram.

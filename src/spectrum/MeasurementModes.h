@@ -1,26 +1,61 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "spectrum/SpectrumMean.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <array>
 #include <bitset>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-// The readings of the 128 channels, in Digits.
-using ChannelReadings = std::array<int32_t, ChannelCount>;
 // One value per channel; channels without a value (a reference too weak to divide by) hold none.
 using ChannelValues = std::array<std::optional<double>, ChannelCount>;
 
 // What the diagrams show of the measured readings.
 enum class MeasurementView { Intensity, Transmission, Absorbance };
 
-// A spectrum averaged from several measured ones, with the exposure it was taken at.
+// Why a channel of the transmission and absorbance has no value, or has only a bound.
+enum class ChannelVerdict : uint8_t {
+    Value,       // a value within the stated precision
+    Bound,       // less light than the precision resolves: the value is an upper bound of T (lower of A)
+    NoReference, // no reference that belongs to the shown spectrum
+    Saturated,   // the sample, dark or reference was at full scale there
+    TooDark,     // the reference's light is too weak for the stated precision
+};
+using ChannelVerdicts = std::array<ChannelVerdict, ChannelCount>;
+
+// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
+constexpr int32_t ViewScaleDivisor = 4;
+
+// A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
+struct ViewLevels {
+    SpectrumValues Values; // Levels (never below 0), extremes over channels with a value, ScaleDivisor
+    std::bitset<ChannelCount> NoValue;      // channels drawn as gaps
+    std::array<std::string, 4> RangeLabels; // the scale beside the diagram, top to bottom, e.g. "100", "75"
+    double FullScale = 0;                   // the value at the diagram's top edge, in the view's unit
+    bool AnyValue = false;                  // whether any channel has a value (not just a bound)
+};
+
+// A dark or reference spectrum: the mean of several measured ones at one exposure.
 struct StoredSpectrum {
-    ChannelReadings Readings{};
+    ChannelReadings Readings{}; // the mean in whole Digits, as kept in the settings and exported
     int32_t Exposure = 0;
+    ChannelMeans Mean{};   // the mean unrounded; the whole Readings for one read from the settings
+    ChannelMeans Spread{}; // the standard deviation of one measured spectrum; 0 where unknown
+    int Count = 0;         // spectra in the mean; 0 for one read from the settings
+    std::chrono::system_clock::time_point Taken{}; // when the capture ended; the epoch when unknown
+};
+
+// What the shown spectrum was measured under; views and exports follow these, not the current controls.
+struct SpectrumConditions {
+    bool Measured = false;       // false: nothing measured yet, or a spectrum opened from a file
+    int32_t Exposure = 0;        // its exposure
+    bool DarkSubtracted = false; // whether the dark spectrum was subtracted from it
+    int Averaging = 1;           // the averaging chosen
+    int Averaged = 0;            // spectra in its mean so far (Averaging once the mean is full)
 };
 
 // The absorption measurements on top of the plain readings: a dark spectrum subtracted from every
@@ -34,27 +69,41 @@ public:
     static constexpr int CaptureCount = 8;
     // The choices of averaging; 1 is none.
     static constexpr std::array<int, 5> AveragingChoices{1, 2, 4, 8, 16};
+    // The precision a transmission value keeps, in % T; channels whose light can't keep it have none.
+    static constexpr double PrecisionPercent = 2.0;
 
     enum class Capture { None, Dark, Reference };
 
     // Takes one measured spectrum at `exposure`: feeds a running capture, then returns the readings to
-    // show, less the dark spectrum while that is subtracted and valid at `exposure`, each channel
-    // never below 0, and averaged over the last Averaging() spectra (halves rounded to even). The mean
-    // starts afresh when the exposure, the dark subtraction in force or `calibration` changes.
+    // show in whole Digits: less the dark spectrum while that is subtracted and valid at `exposure`,
+    // averaged over the last Averaging() spectra, rounded half to even and never below 0. The mean
+    // starts afresh when the exposure, the dark spectrum in force, `calibration` or the sample changes.
     ChannelReadings Process(const ChannelReadings& measured, int32_t exposure,
                             const WavelengthCalibration& calibration);
-    // The single spectrum Process last took, after dark subtraction but before averaging.
+    // The single spectrum Process last took, after dark subtraction (never below 0) but before averaging.
     const ChannelReadings& LastSingle() const { return single_; }
+    // The shown spectrum as Process last worked it out: unrounded, not clipped at 0.
+    const ChannelMeans& ShownMean() const { return shownMean_; }
+    // Channels saturated in any measured spectrum of the shown mean.
+    const ChannelFlags& ShownSaturated() const { return shownSaturated_; }
+    // What the shown spectrum was measured under.
+    const SpectrumConditions& Conditions() const { return conditions_; }
+    // The shown spectrum now comes from a file: it carries no exposure and gets no transmission.
+    void HoldFileSpectrum();
 
     // Starts taking the mean of the next CaptureCount measured spectra as the dark spectrum (light
     // blocked) or as the reference spectrum (light through the blank); a change of exposure on the way
-    // starts the count again.
+    // starts the count again. A capture with a saturated channel stores nothing: Refusal() says why.
     void StartCapture(Capture what);
     Capture Capturing() const { return capture_; }
-    int CapturedCount() const { return captured_; }
+    int CapturedCount() const { return captured_.Count(); }
+    // Why the last capture stored nothing, e.g. "Referenzspektrum übersteuert bei 440–460 nm –
+    // Belichtung verringern und neu aufnehmen"; empty when it was stored.
+    const std::string& Refusal() const { return refusal_; }
 
     // The dark spectrum, as measured (nothing subtracted), and whether it is subtracted.
     const std::optional<StoredSpectrum>& Dark() const { return dark_; }
+    // Takes a dark spectrum kept in the settings; its unrounded mean is its whole Readings.
     void SetDark(const StoredSpectrum& dark);
     bool DarkSubtraction() const { return darkSubtraction_; }
     void SetDarkSubtraction(bool on) { darkSubtraction_ = on; }
@@ -67,83 +116,106 @@ public:
 
     // The reference spectrum, as measured (nothing subtracted).
     const std::optional<StoredSpectrum>& Reference() const { return reference_; }
+    // Forgets the reference; the exposure is free again.
+    void DiscardReference();
+    // Whether the exposure must stay as it is: from a capture's request until the reference is discarded.
+    bool ExposureFixed() const { return exposureFixed_; }
 
     MeasurementView View() const { return view_; }
-    void SetView(MeasurementView view) { view_ = view; }
+    void SetView(MeasurementView view);
 
-    // Recomputes the per-channel values below for `shown` (readings as Process returned them, or as a
-    // file brought them) at `exposure`. Call before reading Transmission(), Absorbance() or
-    // ReferenceLessDark().
-    void Evaluate(const ChannelReadings& shown, int32_t exposure);
-    // T = (S − D) / (R − D) in %, per channel; no value without a reference valid at the exposure, or
-    // where R − D is below 5 % of its largest channel or below 10 Digits.
+    // Recomputes the per-channel values below for the shown spectrum under the conditions it was
+    // measured with. Call before reading Transmission(), Absorbance(), Verdicts() or ReferenceLessDark().
+    void Evaluate();
+    // T = (S − D) / (R − D) in %, from the unrounded means, per channel; no value without a reference at
+    // the shown spectrum's exposure, where anything was saturated, or where the reference's light can't
+    // keep PrecisionPercent; a bound (see Verdicts) where the sample's light is below what it resolves.
     const ChannelValues& Transmission() const { return transmission_; }
-    // A = −log10 T, per channel; no value where T has none or is not above 0.
+    // A = −log10 T, per channel; no value where T has none; a lower bound where T is an upper one.
     const ChannelValues& Absorbance() const { return absorbance_; }
+    // Per channel: a value, a bound, or why there is none.
+    const ChannelVerdicts& Verdicts() const { return verdicts_; }
     // R − D per channel (never below 0), as the division used it; no value without a valid reference.
     const ChannelValues& ReferenceLessDark() const { return referenceLessDark_; }
     // The values of the current view: Transmission() or Absorbance(); nullptr for the intensity.
     const ChannelValues* ViewValues() const;
+    // The current view's values laid onto the diagram, its scale kept from frame to frame.
+    const ViewLevels& Levels() const { return levels_; }
 
-    // One line for the status bar on the state of the measurement functions at `exposure`: a capture's
-    // progress, why a dark or reference spectrum does not apply, or which one is in use (e.g.
-    // "Dunkelspektrum bei Belichtung 35"); empty when there is nothing to say.
+    // One line for the status bar on the state of the measurement functions at `exposure`: a refused
+    // capture, a capture's progress, the averaging's fill, why a dark or reference spectrum does not
+    // apply, or which one is in use (e.g. "Dunkelspektrum bei Belichtung 35"); empty when there is
+    // nothing to say.
     std::string StatusText(int32_t exposure) const;
+    // What a transmission or absorbance diagram says inside itself: why it shows no values and the way
+    // back (e.g. "Messung → Belichtung 50 wiederherstellen"), or "ohne Dunkelabzug"; empty otherwise.
+    std::string ViewNotice() const;
+    // Whether any of the measurement functions is in use; with none the diagrams draw as without them.
+    bool InUse() const;
+    // Where the shown spectrum is saturated, e.g. "übersteuert bei 440–460 nm"; empty when nowhere.
+    std::string SaturationText() const;
 
 private:
-    void ResetMean();
-    void FeedCapture(const ChannelReadings& measured, int32_t exposure);
+    void FeedCapture(const ChannelReadings& measured, int32_t exposure,
+                     const WavelengthCalibration& calibration);
+    bool SampleChanged(const ChannelReadings& values) const;
+    void Lay(double previousFullScale);
+    // Whether Evaluate left any channel a value or a bound.
+    bool AnyChannelWithValue() const;
 
     std::optional<StoredSpectrum> dark_;
     std::optional<StoredSpectrum> reference_;
     bool darkSubtraction_ = false;
     int averaging_ = 1;
     MeasurementView view_ = MeasurementView::Intensity;
+    bool exposureFixed_ = false;
 
     Capture capture_ = Capture::None;
     Capture lastTaken_ = Capture::None; // what the last finished capture took in this run
-    int captured_ = 0;
+    SpectrumMean captured_{CaptureCount};
     int32_t captureExposure_ = 0;
-    std::array<int64_t, ChannelCount> captureSum_{};
+    std::string refusal_;
 
-    // The last Averaging() single spectra in a ring, their sum, and what they were measured under.
-    std::array<ChannelReadings, 16> ring_{};
-    std::array<int64_t, ChannelCount> ringSum_{};
-    int ringCount_ = 0;
-    int ringNext_ = 0;
+    // The last Averaging() single spectra and what they were measured under.
+    SpectrumMean mean_;
     int32_t meanExposure_ = -1;
     bool meanDark_ = false;
+    std::chrono::system_clock::time_point meanDarkTaken_{};
     int32_t meanLambdaMin_ = 0;
     int32_t meanLambdaMax_ = 0;
+    WavelengthCalibration calibration_;
     ChannelReadings single_{};
+    ChannelMeans shownMean_{};
+    ChannelFlags shownSaturated_;
+    SpectrumConditions conditions_;
 
     ChannelValues transmission_{};
     ChannelValues absorbance_{};
+    ChannelVerdicts verdicts_{};
     ChannelValues referenceLessDark_{};
-};
-
-// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
-constexpr int32_t ViewScaleDivisor = 4;
-
-// A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
-struct ViewLevels {
-    SpectrumValues Values; // Levels (never below 0), extremes over channels with a value, ScaleDivisor
-    std::bitset<ChannelCount> NoValue;      // channels drawn as gaps
-    std::array<std::string, 4> RangeLabels; // the scale beside the diagram, top to bottom, e.g. "100", "75"
-    double FullScale = 0;                   // the value at the diagram's top edge, in the view's unit
+    ViewLevels levels_;
 };
 
 // Lays `values` of `view` (Transmission in %, 0 … 100 or up to the data; Absorbance, 0 … 2 or up to
 // the data) onto the diagram: the same 256 rows as the Digits scale, a channel with no value a gap.
-ViewLevels LayOnDiagram(const ChannelValues& values, MeasurementView view);
+// Marks and extremes take only channels with a value, not bounds. Where `previousFullScale` is larger
+// than the data need, the scale stays there until the data have clearly left its top.
+ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,
+                        double previousFullScale = 0);
 
-// A value of `view` as the readout writes it, decimal comma: "43,2 %", "0,37"; "—" for no value.
-std::string ViewValueText(const std::optional<double>& value, MeasurementView view);
+// `values` where `verdicts` give a value; no value at bounds and gaps.
+ChannelValues OnlyValues(const ChannelValues& values, const ChannelVerdicts& verdicts);
+
+// A value of `view` as the readout writes it, decimal comma: "43,2 %", "0,37"; a bound "< 0,8 %",
+// "> 2,10"; "übersteuert" for a saturated channel, "—" for any other without a value.
+std::string ViewValueText(const std::optional<double>& value, MeasurementView view,
+                          ChannelVerdict verdict = ChannelVerdict::Value);
 
 // The readout at column `x` of a diagram with `columnsPerChannel` columns a channel, in `view`:
-// "608nm => 43,2 %", "608nm => 0,37" or "608nm => —".
-std::string ViewReadoutText(const ChannelValues& values, MeasurementView view,
-                            const WavelengthCalibration& calibration, int x, int columnsPerChannel);
+// "608nm => 43,2 %", "608nm => 0,37", "608nm => übersteuert" or "608nm => —".
+std::string ViewReadoutText(const ChannelValues& values, const ChannelVerdicts& verdicts,
+                            MeasurementView view, const WavelengthCalibration& calibration, int x,
+                            int columnsPerChannel);
 
 // The dark spectrum as stored in the settings: 128 whole numbers separated by commas; Parse gives
 // nothing for a text that is not exactly that.

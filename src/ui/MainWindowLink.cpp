@@ -5,8 +5,8 @@ QString MainWindowLink::CursorReadout(int x, int columnsPerChannel) {
     const MainWindowState& state = SharedState();
     const MeasurementModes& measurement = state.Measurement;
     if (const ChannelValues* values = measurement.ViewValues())
-        return QString::fromStdString(
-            ViewReadoutText(*values, measurement.View(), state.Calibration, x, columnsPerChannel));
+        return QString::fromStdString(ViewReadoutText(*values, measurement.Verdicts(), measurement.View(),
+                                                      state.Calibration, x, columnsPerChannel));
     return QString::fromStdString(
         CursorReadoutText(state.Spectrum, state.Calibration, x, columnsPerChannel, CorrectionChecked()));
 }
@@ -20,7 +20,7 @@ QString MainWindowLink::LevelText(int32_t level) {
     const MeasurementModes& measurement = SharedState().Measurement;
     const ChannelValues* values = measurement.ViewValues();
     if (!values) return QString::number(level);
-    const double fullScale = LayOnDiagram(*values, measurement.View()).FullScale;
+    const double fullScale = measurement.Levels().FullScale;
     return QString::fromStdString(
         ViewValueText(level * fullScale / (DiagramHeight * ViewScaleDivisor), measurement.View()));
 }

@@ -1,20 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/StatusBar.h"
 
-TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths) : QWidget(parent) {
+#include <algorithm>
+
+TStatusBar::TStatusBar(QWidget* parent, const QRect& place, const QVector<int>& widths)
+    : QWidget(parent), widths_(widths) {
     setGeometry(place);
-    int left = 0;
     for (int i = 0; i < widths.size(); ++i) {
-        const bool last = i + 1 == widths.size();
-        const int width = last ? place.width() - left : widths[i];
         auto* panel = new QLabel(this);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        panel->setGeometry(left, 0, width, place.height());
         panel->setIndent(2);
         panels_.push_back(panel);
         texts_.push_back(QString());
-        left += width;
     }
+    Layout();
 }
 
 QString TStatusBar::PanelText(int index) const {
@@ -27,8 +26,20 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
     QString shown = text;
     shown.remove(QLatin1Char('\r')).replace(QLatin1Char('\n'), QLatin1Char(' '));
     panels_.at(index)->setText(shown.trimmed());
+    Layout();
 }
 
 QRect TStatusBar::PanelRect(int index) const {
     return panels_.at(index)->geometry();
+}
+
+void TStatusBar::Layout() {
+    int left = 0;
+    for (int i = 0; i < panels_.size(); ++i) {
+        QLabel* panel = panels_[i];
+        const int width = i + 1 == panels_.size() ? std::max(this->width() - left, 0)
+                                                  : std::max(widths_[i], panel->sizeHint().width());
+        panel->setGeometry(left, 0, width, height());
+        left += width;
+    }
 }

@@ -5,7 +5,9 @@
 #include <QVector>
 #include <QWidget>
 
-// A status bar of sunken panels with fixed widths; the last panel takes the rest of the bar.
+// A status bar of sunken panels with fixed widths; the last panel takes the rest of the bar. A panel whose
+// text is wider than its width grows to the text, the panels after it moving right and the last one
+// giving way, so that no text is cut short.
 class TStatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +19,9 @@ public:
     QRect PanelRect(int index) const;
 
 private:
+    void Layout();
+
+    QVector<int> widths_;
     QVector<QLabel*> panels_;
     QStringList texts_;
 };

@@ -24,6 +24,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QSet>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -185,6 +186,44 @@ TEST_F(FileCommandsTest, APictureShowsTheScreensDiagramAndATableItsNumbersStorin
     EXPECT_NE(TempFolder::Read(ini).find("Exportverzeichnis=" + data.Path() + "/\n"), std::string::npos);
 }
 
+TEST_F(FileCommandsTest, ExportsAreWrittenWhereTheSettingsFileRefusesTheirChoicesWhichStayForTheRun) {
+    // A user not yet allowed to write the settings: the start has said so, the export says nothing.
+    MainForm->IniFile = std::make_unique<TIniFile>("KX207.INI", "/dev/null/kx207");
+    QStringList letters;
+    AnswerFileDialog(DataFile("blatt"), [&](QFileDialog* dialog) {
+        auto* picture = static_cast<TPictureFileDialog*>(dialog);
+        // Each row of the dialog is reached with its own letter, as "Dateiname:" is.
+        for (const QLabel* label : dialog->findChildren<QLabel*>()) {
+            const qsizetype mark = label->text().indexOf(u'&');
+            if (mark >= 0) letters << label->text().mid(mark + 1, 1).toLower();
+            if (label->buddy() == picture->SizeBox || label->buddy() == picture->BackgroundBox) {
+                EXPECT_GE(mark, 0) << label->text().toStdString();
+            }
+        }
+        picture->BackgroundBox->setCurrentIndex(1);
+    });
+    MainForm->BildSpeichern->trigger();
+    EXPECT_EQ(QImage(DataFile("blatt.png")).pixel(1, 1), qRgb(255, 255, 255));
+    EXPECT_GE(letters.size(), 3);
+    EXPECT_EQ(QSet<QString>(letters.begin(), letters.end()).size(), letters.size())
+        << letters.join(' ').toStdString();
+    std::filesystem::create_directory(data.File("sub"));
+    AnswerFileDialog(DataFile("sub/protokoll"));
+    MainForm->TabelleExportieren->trigger();
+    EXPECT_EQ(TempFolder::Read(data.File("sub/protokoll.csv")).substr(0, 10), "Spektrum: ");
+
+    QString folder;
+    int background = -1;
+    AnswerFileDialog(QString(), [&](QFileDialog* dialog) {
+        folder = dialog->directory().absolutePath() + u'/';
+        background = static_cast<TPictureFileDialog*>(dialog)->BackgroundBox->currentIndex();
+    });
+    MainForm->BildSpeichern->trigger();
+    EXPECT_EQ(folder, DataFile("sub/"));
+    EXPECT_EQ(background, 1);
+    MainForm->IniFile = std::make_unique<TIniFile>("KX207.INI", settings.Path());
+}
+
 TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
     FillSpectrum(100);
     MainForm->SpektrumEdit->setText(QStringLiteral("letzte Woche"));
@@ -208,6 +247,16 @@ TEST_F(FileCommandsTest, AComparisonSpectrumIsDrawnInBothDiagramsUntilHidden) {
     EXPECT_EQ(MainForm->Image->Picture(), before);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), credit);
     EXPECT_FALSE(MainForm->VergleichsspektrumAusblenden->isEnabled());
+
+    // A table for a lab report is no spectrum: refused with a message, nothing drawn.
+    ASSERT_TRUE(MainForm->ExportTable(DataFile("tabelle.csv")));
+    QString refusal;
+    AnswerFileDialog(DataFile("tabelle.csv"));
+    AnswerQuestion(QMessageBox::Ok, &refusal);
+    MainForm->VergleichsspektrumLaden->trigger();
+    EXPECT_TRUE(refusal.contains("keine Spektrumdatei")) << refusal.toStdString();
+    EXPECT_FALSE(MainForm->Comparison.has_value());
+    EXPECT_EQ(MainForm->Image->Picture(), before);
 }
 
 TEST_F(FileCommandsTest, OtherExtensionsStayAndBothDialogsFollowTheLastFile) {

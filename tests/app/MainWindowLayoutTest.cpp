@@ -171,6 +171,30 @@ TEST_F(MainWindowLayoutTest, EveryCaptionOfTheFiveWindowsFitsItsControl) {
         }
 }
 
+TEST_F(MainWindowLayoutTest, AStatusTextLongerThanItsPanelWidensItAtTheCostOfTheLastPanel) {
+    TStatusBar& bar = *MainForm->StatusBar;
+    const QList<QLabel*> panels = bar.findChildren<QLabel*>();
+    ASSERT_EQ(panels.size(), 4);
+    const struct {
+        int Panel;
+        QString Text;
+    } longest[] = {
+        {0, QStringLiteral("Max: 100,0 %")},
+        {1, QStringLiteral("Min: 0,037")},
+        {2, QStringLiteral("Referenzspektrum bei Belichtung 100")},
+        {2, QStringLiteral("Vergleich: Natriumdampflampe mit Gitter 2, Messung der Klasse 10b, Mon.")}};
+    for (const auto& [panel, text] : longest) {
+        const int width = bar.PanelRect(panel).width();
+        bar.SetPanelText(panel, text);
+        EXPECT_LE(panels[panel]->sizeHint().width(), bar.PanelRect(panel).width()) << text.toStdString();
+        EXPECT_EQ(bar.PanelRect(panel + 1).left(), bar.PanelRect(panel).right() + 1);
+        EXPECT_LE(bar.PanelRect(2).right(), bar.width() - 1) << "within the bar";
+        EXPECT_EQ(bar.PanelRect(3).right(), bar.width() - 1);
+        bar.SetPanelText(panel, QStringLiteral("Max:"));
+        EXPECT_EQ(bar.PanelRect(panel).width(), width) << "back to its width";
+    }
+}
+
 // Run at every scale a desktop sets (tests/app/CMakeLists.txt): the caption is drawn at the screen's
 // resolution with letters as tall as at 100 %, not the design font's small bitmaps spread apart.
 TEST_F(MainWindowLayoutTest, CaptionLettersKeepTheirHeightAtEveryScale) {

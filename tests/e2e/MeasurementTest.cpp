@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 #include <unistd.h>
 
@@ -416,12 +417,12 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
 
     instrument->SetLightBlocked(true);
     menu.DunkelspektrumAufnehmen->trigger();
-    EXPECT_FALSE(MainForm->Auto_CheckBox->isChecked()) << "one exposure for the whole mean";
+    EXPECT_TRUE(MainForm->Auto_CheckBox->isChecked()) << "as the user left it";
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum 0 von 8");
-    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Automatik aus für die Aufnahme");
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Automatik ruht: Belichtung fest");
     cycles(8);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelspektrum bei Belichtung 50");
-    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
+    EXPECT_EQ(MainForm->TrackBar->value(), 50) << "no light, yet the exposure stays";
     QCoreApplication::processEvents();
     TIniFile kept("KX207.INI", settings.Path());
     EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelbelichtung", -1), 50);
@@ -440,7 +441,7 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
         const double strongest = **std::max_element(blank.begin(), blank.end());
         int compared = 0;
         for (int c = 0; c < 128; ++c)
-            if (*blank[c] >= 0.25 * strongest) {
+            if (blank[c] && *blank[c] >= 0.25 * strongest) {
                 ASSERT_TRUE(MainForm->Measurement.Transmission()[c]) << c;
                 EXPECT_NEAR(*MainForm->Measurement.Transmission()[c], 100 * curve[c], 2.0) << "channel " << c;
                 ++compared;
@@ -464,4 +465,120 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
         QString::number(*MainForm->Measurement.Absorbance()[64], 'f', 3).replace('.', ',');
     EXPECT_NE(table.find(";" + extinction.toStdString() + "\r\n65;"), std::string::npos)
         << extinction.toStdString();
+    // A student reproduces the transmission from the other columns by the formula the header states.
+    EXPECT_NE(table.find(";Transmission % = 100 * (Digits - Dunkel) / (Referenz - Dunkel);"),
+              std::string::npos);
+    const QStringList rows = QString::fromStdString(table).replace(',', '.').split("\r\n");
+    int reproduced = 0;
+    for (int c = 0; c < 128; ++c) {
+        const QStringList cells = rows[2 + c].split(';');
+        ASSERT_EQ(cells.size(), 7) << c;
+        if (cells[5].isEmpty()) continue;
+        EXPECT_NEAR(100 * (cells[2].toDouble() - cells[3].toDouble()) /
+                        (cells[4].toDouble() - cells[3].toDouble()),
+                    cells[5].toDouble(), 0.05)
+            << rows[2 + c].toStdString();
+        ++reproduced;
+    }
+    EXPECT_GE(reproduced, 50);
+}
+
+namespace {
+
+// How far a transmission lies from the filter's known curve, over the channels that have a value.
+struct Deviation {
+    std::vector<double> Off; // |ΔT| in % T, channel by channel
+    int LitChannels = 0;     // channels where the lamp gives at least a fifth of its maximum
+    int LitWithValue = 0;    // of those, the channels with a value
+};
+
+Deviation Compare(const MeasurementModes& measurement, Filter filter, Lamp lamp) {
+    const std::array<double, 128> curve = FilterCurve(filter);
+    const std::array<double, 128> profile = LampProfile(lamp);
+    Deviation result;
+    for (int c = 0; c < 128; ++c) {
+        const bool value = measurement.Verdicts()[c] == ChannelVerdict::Value;
+        if (value) result.Off.push_back(std::abs(*measurement.Transmission()[c] - 100 * curve[c]));
+        if (profile[c] >= 0.2) {
+            ++result.LitChannels;
+            result.LitWithValue += value;
+        }
+    }
+    std::sort(result.Off.begin(), result.Off.end());
+    return result;
+}
+
+} // namespace
+
+TEST_F(MeasurementTest, AtClassroomPaceTheDyeIsRightOrTheReferenceRefused) {
+    InstrumentOptions options;
+    options.lamp = Lamp::Led; // the white LED with the default noise and drift
+    instrument = std::make_unique<SimulatedInstrument>(options);
+    Settings("[TSL1401]\nGain=25\nAuto-Belichtung=1\n");
+    Measuring();
+    TMeasurementCommands& menu = *MainForm->MeasurementCommands;
+    const auto cycles = [](int count) {
+        for (int i = 0; i < count; ++i)
+            MainForm->Messung_TimerTimer();
+    };
+    cycles(6);
+
+    // Light covered for 20 s: "Automatik" climbs; the dark is taken there, and the reference with the
+    // light back saturates: refused before any transmission is shown.
+    instrument->SetLightBlocked(true);
+    cycles(20);
+    const int climbed = MainForm->TrackBar->value();
+    EXPECT_GE(climbed, 60);
+    menu.DunkelspektrumAufnehmen->trigger();
+    cycles(8);
+    instrument->SetLightBlocked(false);
+    menu.DunkelspektrumAbziehen->trigger();
+    menu.ReferenzspektrumAufnehmen->trigger();
+    cycles(8);
+    EXPECT_EQ(MainForm->Measurement.Dark()->Exposure, climbed) << "the exposure stayed from the request on";
+    EXPECT_FALSE(MainForm->Measurement.Reference());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Referenzspektrum übersteuert");
+    EXPECT_TRUE(
+        MainForm->CurrentDiagramState().Notice.endsWith("nm\nBelichtung verringern und neu aufnehmen"))
+        << MainForm->CurrentDiagramState().Notice.toStdString();
+    menu.Transmission->trigger();
+    EXPECT_EQ(MainForm->Measurement.Transmission(), ChannelValues{}) << "no transmission without a reference";
+
+    // The order that can't saturate: blank in, "Automatik" settles, reference, cover, dark, sample.
+    cycles(10);
+    EXPECT_LT(MainForm->TrackBar->value(), climbed);
+    menu.ReferenzspektrumAufnehmen->trigger();
+    cycles(8);
+    ASSERT_TRUE(MainForm->Measurement.Reference());
+    instrument->SetLightBlocked(true);
+    menu.DunkelspektrumAufnehmen->trigger();
+    cycles(20); // covered a while longer than the dark needs
+    EXPECT_EQ(MainForm->Measurement.Dark()->Exposure, MainForm->Measurement.Reference()->Exposure);
+    instrument->SetLightBlocked(false);
+    menu.MittelungItems[4]->trigger();
+    cycles(3);
+    instrument->SetFilter(Filter::RedDye);
+    cycles(5);
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Mittelung 5 von 16")
+        << "the dye's arrival restarted the mean";
+    cycles(12);
+    const Deviation dye = Compare(MainForm->Measurement, Filter::RedDye, Lamp::Led);
+    ASSERT_FALSE(dye.Off.empty());
+    std::printf("red dye at classroom pace: worst |dT| %.2f %%T, median %.2f %%T, %zu channels with a value, "
+                "%d of %d lit channels\n",
+                dye.Off.back(), dye.Off[dye.Off.size() / 2], dye.Off.size(), dye.LitWithValue,
+                dye.LitChannels);
+    EXPECT_LE(dye.Off.back(), MeasurementModes::PrecisionPercent);
+    EXPECT_GE(dye.Off.size(), 20u) << "the band itself keeps its values";
+
+    // A brighter lamp saturates the next reference: refused, the last one stays.
+    instrument->SetFilter(Filter::None);
+    instrument->SetLampBrighter(3);
+    menu.ReferenzspektrumAufnehmen->trigger();
+    cycles(8);
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Referenzspektrum übersteuert");
+    EXPECT_TRUE(MainForm->Measurement.Reference()) << "the sound reference is kept";
+    menu.ReferenzspektrumVerwerfen->trigger();
+    EXPECT_FALSE(MainForm->Measurement.ExposureFixed());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(3), "Firmwareversion: KX207 Firmware 1.2\r\n");
 }

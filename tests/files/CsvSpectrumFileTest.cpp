@@ -315,4 +315,47 @@ TEST(CsvFileName, CsvIsAppendedOnlyWithoutAnyExtension) {
     EXPECT_EQ(WithCsvExtension(QStringLiteral("spectrum1")), QStringLiteral("spectrum1.csv"));
 }
 
+TEST_F(CsvSpectrumFile, AComparisonLiesAtItsOwnWavelengthsAndAFileOfAnotherKindIsRefused) {
+    // 100 channels of 2 nm from 400 nm, each reading its own wavelength.
+    std::string hundred = "Spektrum: LED\r\nKanal;nm;Digits\r\n";
+    for (int c = 0; c < 100; ++c)
+        hundred += std::to_string(c) + ";" + std::to_string(400 + 2 * c) + ";" + std::to_string(400 + 2 * c) +
+                   "\r\n";
+    ComparisonFile file = ParseComparisonFile(hundred);
+    ASSERT_TRUE(file.Usable());
+    EXPECT_EQ(file.Name, "LED");
+    EXPECT_EQ(file.Calibration.LambdaMin, 400);
+    EXPECT_EQ(file.Calibration.LambdaMax, 598);
+    for (const int c : {0, 1, 64, 126, 127})
+        EXPECT_EQ(file.Readings[c], RoundHalfEven(400 + c * 198.0 / 127)) << c;
+
+    const std::string path = folder.File("woche.csv");
+    WavelengthCalibration saved;
+    saved.SetRange(380, 700);
+    SaveSpectrumFile(path, QString(), SampleReadings(), saved);
+    file = LoadComparisonFile(path);
+    ASSERT_TRUE(file.Usable());
+    EXPECT_EQ(file.Readings, SampleReadings());
+    EXPECT_EQ(file.Calibration.LambdaMax, 700);
+    EXPECT_EQ(LoadComparisonFile(folder.File("fehlt.csv")).IoResult, ENOENT);
+
+    const struct {
+        const char* Name;
+        std::string Bytes;
+    } refused[] = {
+        {"a table with measurement columns",
+         "Spektrum: x;Datum: 1;Belichtung: 40;Kalibrierung: 360 nm bis 675 nm\r\n"
+         "Kanal;nm;Digits;Dunkel\r\n0;360;5;1\r\n1;362;6;1\r\n"},
+        {"a table of Digits alone", "Spektrum: x;Datum: 1;Belichtung: 40;Kalibrierung: 360 nm bis 675 nm\r\n"
+                                    "Kanal;nm;Digits\r\n0;360;5\r\n1;362;6\r\n"},
+        {"no column header", "Spektrum: x\r\n0;360;5\r\n1;362;6\r\n"},
+        {"one reading", "Kanal;nm;Digits\r\n0;360;5\r\n"},
+        {"falling wavelengths", "Kanal;nm;Digits\r\n0;360;5\r\n1;362;6\r\n2;361;6\r\n"},
+    };
+    for (const auto& file : refused)
+        EXPECT_FALSE(ParseComparisonFile(file.Bytes).Refusal.isEmpty()) << file.Name;
+    EXPECT_TRUE(ParseComparisonFile("Kanal,nm,Digits,,\r\n0,360,5\r\n1,362,6\r\n").Usable())
+        << "saved again by a spreadsheet";
+}
+
 } // namespace

@@ -24,9 +24,47 @@ TEST(LabTableFile, HeaderColumnHeadsAndOneLinePerChannelWithTheColumnsTaken) {
     TakeEveryColumn(table);
     lines = SplitCrlf(LabTableBytes(table));
     EXPECT_EQ(lines[1], "Kanal;nm;Digits;Dunkel;Referenz;Transmission %;Extinktion");
-    EXPECT_EQ(lines[2], "0;380;0;12,2;500,0;0,0;") << "halves to even; no number for an infinite extinction";
-    EXPECT_EQ(lines[3], "1;383;37;13,2;500,2;;1,131") << "nor for a transmission that is none";
-    EXPECT_EQ(lines[4], "2;385;74;14,2;500,5;14,8;0,000");
+    EXPECT_EQ(lines[2], "0;380;0;12,25;500;0,0;") << "exact means; no number for an infinite extinction";
+    EXPECT_EQ(lines[3], "1;383;37;13,25;500,25;;1,131") << "nor for a transmission that is none";
+    EXPECT_EQ(lines[4], "2;385;74;14,25;500,5;14,8;0,000");
+}
+
+TEST(LabTableFile, TheHeaderSaysHowDarkAndReferenceWereTakenAndHowTheColumnsGiveTheTransmission) {
+    LabTable table = SampleTable();
+    table.Readings[3] = 20.0625;
+    TakeEveryColumn(table);
+    table.Averaging = 16;
+    table.DarkNote = CaptureNote{35, 8, QStringLiteral("19:12:05")};
+    table.ReferenceNote = CaptureNote{40, 8, QString()};
+    table.EmptyReason = QStringLiteral("zu wenig Licht; Referenz");
+    const std::string head =
+        "\"Spektrum: Hg-Lampe; \xDC"
+        "bung \"\"3\"\"\";Datum: 07.12.2026 19:30;Belichtung: 40;Kalibrierung: 380 nm bis 700 nm";
+    const struct {
+        bool Subtracted;
+        const char* Expected;
+    } cases[] = {
+        {true,
+         ";Dunkel abgezogen: Belichtung 35, 19:12:05, Mittel aus 8;Referenz: Belichtung 40, Mittel aus 8"
+         ";Digits: Mittel aus 16;Transmission % = 100 * (Digits - Dunkel) / (Referenz - Dunkel)"
+         ";Extinktion = -log10(Transmission % / 100);\"leer: zu wenig Licht; Referenz\""},
+        {false, ";Dunkel nicht abgezogen: Belichtung 35, 19:12:05, Mittel aus 8;Referenz: Belichtung 40, "
+                "Mittel aus 8;Digits: Mittel aus 16;Transmission % = 100 * Digits / Referenz"
+                ";Extinktion = -log10(Transmission % / 100);\"leer: zu wenig Licht; Referenz\""},
+    };
+    for (const auto& c : cases) {
+        table.DarkSubtracted = c.Subtracted;
+        const std::vector<std::string> lines = SplitCrlf(LabTableBytes(table));
+        EXPECT_EQ(lines[0], head + c.Expected);
+        EXPECT_EQ(lines[5], "3;388;20,0625;15,25;500,75;4,0;1,397") << "a mean of 16 written exactly";
+    }
+
+    table.ReferenceNote.reset();
+    table.TransmissionPercent.reset();
+    table.DarkNote = CaptureNote{35, 0, QString()};
+    EXPECT_EQ(SplitCrlf(LabTableBytes(table))[0],
+              head + ";Dunkel nicht abgezogen: Belichtung 35, aus den Einstellungen;Digits: Mittel aus 16")
+        << "no formula without a transmission";
 }
 
 } // namespace

@@ -14,7 +14,8 @@ inline LabTable SampleTable() {
     table.Moment = QStringLiteral("07.12.2026 19:30");
     table.Exposure = 40;
     table.Calibration.SetRange(380, 700);
-    table.Readings = SampleReadings();
+    const Readings readings = SampleReadings();
+    std::copy(readings.begin(), readings.end(), table.Readings.begin());
     return table;
 }
 

@@ -2,10 +2,12 @@
 // The main diagram, its colour strip and the miniature strip, pixel by pixel.
 #include "DiagramTestSupport.h"
 
+#include "spectrum/DiagramPicture.h"
 #include "spectrum/DiagramTexts.h"
 #include "spectrum/SpectralColours.h"
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -71,6 +73,53 @@ TEST_F(MainDiagram, AComparisonSpectrumStandsAtItsOwnWavelengths) {
     EXPECT_EQ(image.Pixel(225, 155), clFuchsia);
     EXPECT_EQ(image.Pixel(100, 255), clFuchsia);
     EXPECT_EQ(image.Pixel(63, 255), clYellow) << "the comparison starts at 400 nm";
+
+    // Its name, sixty characters long, whole at the right edge below the grid texts.
+    const QString name =
+        QStringLiteral("Vergleich: Natriumdampflampe mit Gitter 2, Messung der Klasse 10b, Mon.");
+    state.Comparison->Name = name.mid(11);
+    state.Options.Gitter = true;
+    Draw();
+    const QSize cell = image.TextExtent(name);
+    ASSERT_GE(509 - 2 - cell.width(), 0);
+    EXPECT_TRUE(ShowsGridText(image, 509 - 2 - cell.width(), cell.height() + 2, name, 8, clFuchsia));
+    EXPECT_TRUE(ShowsGridText(image, 467 - 16, 1, QStringLiteral("650nm"), 8));
+}
+
+TEST_F(MainDiagram, APictureNamesItsAxisAndComesAtTheSizeTheScreenShows) {
+    FullBars();
+    PictureOptions options;
+    options.Caption = QStringLiteral("Probe");
+    const QImage plain = DiagramPicture(state, options);
+    // The title's extent right of the scale: its first and last rows with a white pixel.
+    const auto titleRows = [&](const QImage& picture) {
+        int top = -1, bottom = -1;
+        for (int y = 0; y < 256; ++y)
+            for (int x = plain.width(); x < picture.width(); ++x)
+                if (picture.pixel(x, y) == qRgb(255, 255, 255)) {
+                    if (top < 0) top = y;
+                    bottom = y;
+                }
+        return std::make_pair(top, bottom);
+    };
+    EXPECT_EQ(titleRows(plain).first, -1);
+    options.AxisTitle = QStringLiteral("Extinktion");
+    const auto [shortTop, shortBottom] = titleRows(DiagramPicture(state, options));
+    options.AxisTitle = QStringLiteral("Transmission in %");
+    const QImage titled = DiagramPicture(state, options);
+    const auto [top, bottom] = titleRows(titled);
+    EXPECT_GT(bottom - top, shortBottom - shortTop) << "read upward, the longer title is the taller";
+    EXPECT_NEAR(top, 255 - bottom, 3) << "centred on the diagram";
+    EXPECT_EQ(titled.pixel(300, 100), qRgb(255, 255, 0));
+
+    // A screen at 144 dpi shows everything half as large again, the diagram drawn as finely.
+    options.Scale = 1.5;
+    const QImage fine = DiagramPicture(state, options);
+    EXPECT_EQ(fine.size(),
+              QSize(std::nearbyint(titled.width() * 1.5), std::nearbyint(titled.height() * 1.5)));
+    EXPECT_EQ(fine.pixel(450, 150), qRgb(255, 255, 0));
+    EXPECT_EQ(fine.pixel(762, 150), qRgb(255, 255, 0)) << "the last bar column, 508 × 1.5";
+    EXPECT_EQ(fine.pixel(765, 150), qRgb(0, 0, 0));
 }
 
 TEST_F(MainDiagram, SpectralLinesMarkDiagramScaleBandAndMiniature) {

@@ -32,8 +32,10 @@ struct Case {
     int32_t Shown;
     std::optional<double> Transmission;
     std::optional<double> Absorbance;
+    ChannelVerdict Verdict = ChannelVerdict::NoReference;
 };
 
+using V = ChannelVerdict;
 const Case Cases[] = {
     {"everything off", 30, false, {}, 20, 1, {{500, 20}}, 500, {}, {}},
     {"dark subtracted", 30, true, {}, 20, 1, {{500, 20}}, 470, {}, {}},
@@ -41,15 +43,70 @@ const Case Cases[] = {
     {"dark of another exposure pauses", 30, true, {}, 20, 1, {{500, 30}}, 500, {}, {}},
     {"mean of 2.5 rounds to even", {}, false, {}, 20, 2, {{2, 20}, {3, 20}}, 2, {}, {}},
     {"mean of 3.5 rounds to even", {}, false, {}, 20, 2, {{3, 20}, {4, 20}}, 4, {}, {}},
-    {"mean keeps the last N", {}, false, {}, 20, 2, {{100, 20}, {7, 20}, {9, 20}}, 8, {}, {}},
-    {"mean restarts at a new exposure", {}, false, {}, 20, 4, {{100, 20}, {200, 20}, {300, 30}}, 300, {}, {}},
-    {"transmission", {}, false, 1000, 20, 1, {{432, 20}}, 432, 43.2, 0.364516},
-    {"transmission after dark", 100, true, 1000, 20, 1, {{532, 20}}, 432, 43.2, 0.364516},
-    {"above the reference", {}, false, 1000, 20, 1, {{1100, 20}}, 1100, 110.0, -0.041393},
-    {"no light through the sample", {}, false, 1000, 20, 1, {{0, 20}}, 0, 0.0, {}},
-    {"zero reference", {}, false, 0, 20, 1, {{432, 20}}, 432, {}, {}},
-    {"reference below 5 % of its peak", {}, false, 49, 20, 1, {{10, 20}}, 10, {}, {}},
-    {"reference at 5 % of its peak", {}, false, 50, 20, 1, {{10, 20}}, 10, 20.0, 0.69897},
+    {"mean keeps the last N", {}, false, {}, 20, 2, {{100, 20}, {104, 20}, {108, 20}}, 106, {}, {}},
+    {"mean restarts at a new exposure", {}, false, {}, 20, 4, {{100, 20}, {104, 20}, {300, 30}}, 300, {}, {}},
+    {"mean restarts with another sample",
+     {},
+     false,
+     {},
+     20,
+     4,
+     {{500, 20}, {500, 20}, {100, 20}},
+     100,
+     {},
+     {}},
+    {"averaged before clipped at 0", 30, true, {}, 20, 2, {{26, 20}, {35, 20}}, 0, {}, {}},
+    {"transmission", {}, false, 1000, 20, 1, {{432, 20}}, 432, 43.2, 0.364516, V::Value},
+    {"transmission after dark", 100, true, 900, 20, 1, {{532, 20}}, 432, 48.0, 0.318759, V::Value},
+    {"from the unrounded mean",
+     {},
+     false,
+     1000,
+     20,
+     2,
+     {{432, 20}, {433, 20}},
+     432,
+     43.25,
+     0.364014,
+     V::Value},
+    {"above the reference", {}, false, 900, 20, 1, {{990, 20}}, 990, 110.0, -0.041393, V::Value},
+    {"no light through the sample is a bound", {}, false, 1000, 20, 1, {{0, 20}}, 0, 0.6, 2.221849, V::Bound},
+    {"zero reference", {}, false, 0, 20, 1, {{432, 20}}, 432, {}, {}, V::TooDark},
+    {"reference too weak for one spectrum", {}, false, 300, 20, 1, {{150, 20}}, 150, {}, {}, V::TooDark},
+    {"reference strong enough for one spectrum",
+     {},
+     false,
+     320,
+     20,
+     1,
+     {{160, 20}},
+     160,
+     50.0,
+     0.30103,
+     V::Value},
+    {"averaging lowers the floor",
+     {},
+     false,
+     220,
+     20,
+     2,
+     {{110, 20}, {110, 20}},
+     110,
+     50.0,
+     0.30103,
+     V::Value},
+    {"saturated sample", {}, false, 1000, 20, 1, {{1023, 20}}, 1023, {}, {}, V::Saturated},
+    {"saturated in one spectrum of the mean",
+     {},
+     false,
+     1000,
+     20,
+     2,
+     {{1023, 20}, {1020, 20}},
+     1022,
+     {},
+     {},
+     V::Saturated},
     {"reference of another exposure", {}, false, 1000, 30, 1, {{432, 20}}, 432, {}, {}},
 };
 
@@ -71,7 +128,8 @@ TEST(MeasurementModesTest, ReadingsTransmissionAndAbsorbanceAtChannelZero) {
         for (const Measured& spectrum : c.Spectra)
             shown = modes.Process(Flat(spectrum.Value), spectrum.Exposure, Calibration);
         EXPECT_EQ(shown[0], c.Shown);
-        modes.Evaluate(shown, c.Spectra.back().Exposure);
+        modes.Evaluate();
+        EXPECT_EQ(modes.Verdicts()[0], c.Verdict);
         ASSERT_EQ(modes.Transmission()[0].has_value(), c.Transmission.has_value());
         if (c.Transmission) {
             EXPECT_NEAR(*modes.Transmission()[0], *c.Transmission, 1e-9);
@@ -95,13 +153,96 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     modes.SetView(MeasurementView::Intensity);
     ASSERT_TRUE(modes.Dark());
     EXPECT_EQ(modes.Dark()->Readings[64], 12);
+    EXPECT_EQ(modes.Dark()->Mean[64], 12.5);
+    EXPECT_NEAR(modes.Dark()->Spread[64], 0.534522, 1e-6) << "the scatter of a single spectrum";
     EXPECT_EQ(modes.Dark()->Exposure, 20);
     EXPECT_EQ(modes.Capturing(), MeasurementModes::Capture::None);
     EXPECT_EQ(modes.StatusText(20), "Dunkelspektrum bei Belichtung 20");
     modes.SetDarkSubtraction(true);
     EXPECT_EQ(modes.StatusText(25), "Dunkelabzug nur bei Belichtung 20");
+    EXPECT_EQ(modes.Process(Flat(112), 20, Calibration)[0], 100) << "whole Digits on the screen";
+    EXPECT_EQ(modes.ShownMean()[0], 99.5) << "less the unrounded dark";
     modes.SetView(MeasurementView::Transmission);
     EXPECT_EQ(modes.StatusText(20), "Kein Referenzspektrum");
+    EXPECT_TRUE(modes.ExposureFixed()) << "from the capture's request on";
+}
+
+TEST(MeasurementModesTest, ANewDarkRestartsTheMeanAndTheNoiseFitsAllChannels) {
+    MeasurementModes modes;
+    modes.SetDark({Flat(12), 20});
+    modes.SetDarkSubtraction(true);
+    modes.SetAveraging(4);
+    modes.StartCapture(MeasurementModes::Capture::Dark);
+    for (int i = 0; i < 7; ++i)
+        modes.Process(Flat(13), 20, Calibration);
+    EXPECT_EQ(modes.Conditions().Averaged, 4);
+    modes.Process(Flat(13), 20, Calibration);
+    EXPECT_EQ(modes.Conditions().Averaged, 1) << "old and new dark never mix";
+    EXPECT_EQ(modes.StatusText(20), "Mittelung 1 von 4");
+
+    ChannelMeans mean{}, spread{};
+    for (int c = 0; c < ChannelCount; ++c) {
+        mean[c] = 10.0 * c;
+        spread[c] = 3 + 0.01 * mean[c];
+    }
+    const NoiseModel noise = FitNoise(mean, spread);
+    EXPECT_NEAR(noise.Floor, 3.0, 1e-9);
+    EXPECT_NEAR(noise.Share, 0.01, 1e-12);
+    EXPECT_EQ(FitNoise(mean, ChannelMeans{}).Floor, 2.0) << "never below the converter's scatter";
+}
+
+TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) {
+    MeasurementModes modes;
+    ChannelReadings lamp = Flat(500);
+    lamp[25] = lamp[26] = lamp[27] = 1023; // about 422–429 nm
+    modes.StartCapture(MeasurementModes::Capture::Reference);
+    for (int i = 0; i < 8; ++i)
+        modes.Process(i == 3 ? lamp : Flat(500), 20, Calibration);
+    EXPECT_FALSE(modes.Reference()) << "one saturated spectrum spoils the mean";
+    EXPECT_EQ(modes.Refusal(),
+              "Referenzspektrum übersteuert bei 422–427 nm – Belichtung verringern und neu aufnehmen");
+    EXPECT_EQ(modes.StatusText(20), "Referenzspektrum übersteuert");
+    EXPECT_EQ(modes.ViewNotice(),
+              "Referenzspektrum übersteuert bei 422–427 nm\nBelichtung verringern und neu aufnehmen");
+    EXPECT_FALSE(modes.ExposureFixed()) << "nothing taken: the exposure may be sought anew";
+
+    modes.StartCapture(MeasurementModes::Capture::Dark);
+    EXPECT_EQ(modes.Refusal(), "");
+    ChannelReadings dark = Flat(12);
+    dark[0] = 1023;
+    for (int i = 0; i < 8; ++i)
+        modes.Process(dark, 20, Calibration);
+    EXPECT_FALSE(modes.Dark());
+    EXPECT_EQ(modes.Refusal(),
+              "Dunkelspektrum übersteuert bei 360 nm – Belichtung verringern und neu aufnehmen");
+
+    modes.StartCapture(MeasurementModes::Capture::Reference);
+    for (int i = 0; i < 8; ++i)
+        modes.Process(Flat(500), 20, Calibration);
+    ASSERT_TRUE(modes.Reference());
+    modes.SetView(MeasurementView::Transmission);
+    modes.Process(lamp, 20, Calibration);
+    modes.Evaluate();
+    EXPECT_EQ(modes.SaturationText(), "übersteuert bei 422–427 nm");
+    EXPECT_EQ(modes.StatusText(20), "Spektrum übersteuert bei 422–427 nm");
+    lamp[40] = 1023;
+    modes.Process(lamp, 20, Calibration);
+    EXPECT_EQ(modes.SaturationText(), "übersteuert bei 422–459 nm")
+        << "one span, short enough for the status";
+    EXPECT_EQ(modes.ViewNotice(), "ohne Dunkelabzug");
+    EXPECT_EQ(ViewReadoutText(modes.Transmission(), modes.Verdicts(), MeasurementView::Transmission,
+                              Calibration, 26 * 4, 4),
+              "424nm => übersteuert");
+    modes.Process(Flat(500), 21, Calibration);
+    modes.Evaluate();
+    EXPECT_EQ(modes.ViewNotice(),
+              "Gemessen bei Belichtung 21, Referenz bei 20\nMessung → Belichtung 20 wiederherstellen");
+    modes.DiscardReference();
+    EXPECT_FALSE(modes.ExposureFixed()) << "free once the reference is gone";
+
+    modes.HoldFileSpectrum();
+    EXPECT_EQ(modes.SaturationText(), "");
+    EXPECT_EQ(modes.StatusText(20), "Spektrum aus Datei: keine Transmission");
 }
 
 TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
@@ -109,7 +250,8 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     values[0] = 50.0;
     values[2] = 130.0;
     values[3] = -4.0;
-    ViewLevels transmission = LayOnDiagram(values, MeasurementView::Transmission);
+    ChannelVerdicts verdicts{};
+    ViewLevels transmission = LayOnDiagram(values, verdicts, MeasurementView::Transmission);
     EXPECT_EQ(transmission.FullScale, 140.0) << "the scale grows in steps of 20 % up to the data";
     EXPECT_EQ(transmission.RangeLabels, (std::array<std::string, 4>{"140", "105", "70", "35"}));
     EXPECT_EQ(transmission.Values.Levels[0], 366);
@@ -119,17 +261,35 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     EXPECT_EQ(transmission.Values.MaxChannel, 2);
     EXPECT_EQ(transmission.Values.MinChannel, 3);
 
+    EXPECT_TRUE(transmission.AnyValue);
+    verdicts[3] = ChannelVerdict::Bound;
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).Values.MinChannel, 0)
+        << "a bound is no extreme";
+    values[2] = 135.0;
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission, 160).FullScale, 160.0)
+        << "held while the data stay near the top";
     values[2] = 104.9;
-    EXPECT_EQ(LayOnDiagram(values, MeasurementView::Transmission).FullScale, 100.0) << "a blank's noise";
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).FullScale, 100.0)
+        << "a blank's noise";
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission, 140).FullScale, 100.0)
+        << "shrinks once the data have left the top";
+    EXPECT_FALSE(LayOnDiagram(ChannelValues{}, verdicts, MeasurementView::Transmission).AnyValue);
     values = {};
     values[1] = 0.37;
-    ViewLevels absorbance = LayOnDiagram(values, MeasurementView::Absorbance);
+    verdicts = {};
+    ViewLevels absorbance = LayOnDiagram(values, verdicts, MeasurementView::Absorbance);
     EXPECT_EQ(absorbance.RangeLabels, (std::array<std::string, 4>{"2", "1,5", "1", "0,5"}));
     EXPECT_EQ(absorbance.Values.MinChannel, 1) << "the marks skip channels without a value";
-    EXPECT_EQ(ViewReadoutText(values, MeasurementView::Absorbance, Calibration, 4, 4), "362nm => 0,37");
-    EXPECT_EQ(ViewReadoutText(values, MeasurementView::Absorbance, Calibration, 0, 4), "360nm => —");
+    EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 4, 4),
+              "362nm => 0,37");
+    EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 0, 4),
+              "360nm => —");
     EXPECT_EQ(ViewValueText(43.25, MeasurementView::Transmission), "43,2 %");
     EXPECT_EQ(ViewValueText(-0.001, MeasurementView::Absorbance), "0,00");
+    verdicts[1] = ChannelVerdict::Bound;
+    EXPECT_EQ(OnlyValues(values, verdicts), ChannelValues{}) << "a bound is no number for a table";
+    EXPECT_EQ(ViewValueText(0.84, MeasurementView::Transmission, ChannelVerdict::Bound), "< 0,8 %");
+    EXPECT_EQ(ViewValueText(2.1, MeasurementView::Absorbance, ChannelVerdict::Bound), "> 2,10");
 
     ChannelReadings dark = Flat(12);
     dark[127] = 65280;

@@ -14,8 +14,17 @@ struct Shape {
     std::initializer_list<std::pair<int, int32_t>> Levels; // 0 elsewhere
     int32_t Background;                                    // added to channels listed and not
     int32_t FullScale;
-    std::vector<int32_t> Wavelengths; // highest peak first, default calibration 360..675 nm
+    std::vector<int32_t> Wavelengths;     // highest peak first, default calibration 360..675 nm
+    std::initializer_list<int> Gaps = {}; // channels without a value, at level 0
+    bool Bands = false;
 };
+
+// A band 29 channels wide, as a filter's absorbance: highest at channel 54, 494 nm.
+constexpr std::initializer_list<std::pair<int, int32_t>> BroadBand = {
+    {40, 0},   {41, 6},   {42, 25},  {43, 54},  {44, 93},  {45, 139}, {46, 189}, {47, 239},
+    {48, 287}, {49, 349}, {50, 516}, {51, 445}, {52, 478}, {53, 495}, {54, 500}, {55, 495},
+    {56, 478}, {57, 445}, {58, 516}, {59, 349}, {60, 287}, {61, 239}, {62, 189}, {63, 139},
+    {64, 93},  {65, 54},  {66, 25},  {67, 6},   {68, 0}};
 
 TEST(PeakFinder, FindsTheTopsOfATableOfShapes) {
     const Shape shapes[] = {
@@ -40,14 +49,33 @@ TEST(PeakFinder, FindsTheTopsOfATableOfShapes) {
          0,
          256,
          {510}},
+        {"a rise that ends at a gap is no peak", {{60, 100}, {61, 150}, {62, 200}}, 0, 256, {}, {63}},
+        {"a fall from a gap is no peak", {{64, 200}, {65, 150}}, 0, 256, {}, {63}},
+        {"the valley ends at a gap", {{47, 200}, {49, 90}, {50, 100}}, 0, 256, {}, {48}},
+        {"a broad band's top is its middle, not its highest channel", BroadBand, 0, 1024, {494}, {}, true},
+        {"the same with the parabola", BroadBand, 0, 1024, {485, 503}},
+        {"noise in one channel makes no band", {{20, 40}, {70, 40}, {100, 40}}, 300, 512, {}, {}, true},
+        {"a band beside a gap",
+         {{30, 100}, {31, 200}, {32, 300}, {33, 200}, {34, 100}},
+         0,
+         1024,
+         {439},
+         {28},
+         true},
     };
     for (const Shape& shape : shapes) {
         std::array<int32_t, ChannelCount> levels{};
         levels.fill(shape.Background);
         for (const auto& [channel, level] : shape.Levels)
             levels[channel] = level + shape.Background;
+        PeakSearch search;
+        search.Bands = shape.Bands;
+        for (const int gap : shape.Gaps) {
+            levels[gap] = 0;
+            search.NoValue.set(size_t(gap));
+        }
         std::vector<int32_t> found;
-        for (const Peak& peak : FindPeaks(levels, WavelengthCalibration{}, shape.FullScale))
+        for (const Peak& peak : FindPeaks(levels, WavelengthCalibration{}, shape.FullScale, search))
             found.push_back(peak.Wavelength);
         EXPECT_EQ(found, shape.Wavelengths) << shape.Name;
     }

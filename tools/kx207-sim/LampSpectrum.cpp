@@ -123,11 +123,17 @@ Readings SceneReadings(const Scene& scene, int exposure, std::mt19937& random) {
     const std::array<double, 128> filter = FilterCurve(scene.filter);
     Readings readings{};
     for (int channel = 0; channel < 128; ++channel) {
-        const double light = scene.blocked ? 0.0 : profile[channel] * filter[channel];
+        const double light = scene.blocked ? 0.0 : scene.brightness * profile[channel] * filter[channel];
         const double dark = DarkLevel + scene.darkCurrent * exposure / 100.0 * DarkPattern(channel);
         const double signal = dark + FullScale * exposure / 100.0 * light;
         std::normal_distribution<double> noise(0.0, 2.0 + scene.flicker * signal);
         readings[channel] = std::clamp(static_cast<int>(std::lround(signal + noise(random))), 0, 1023);
     }
     return readings;
+}
+
+double LampBrightness(const LampDrift& lamp, double seconds) {
+    constexpr double Period = 240.0;
+    constexpr double Pi = 3.14159265358979323846;
+    return lamp.brighter * (1.0 + lamp.drift * std::sin(2 * Pi * seconds / Period));
 }

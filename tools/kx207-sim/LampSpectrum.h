@@ -14,14 +14,24 @@ enum class Filter { None, RedDye, GreenGlass, NeutralDensity };
 // What the sensor looks at: a lamp, perhaps through a filter, perhaps blocked; `darkCurrent` is the
 // dark signal in Digits at exposure 100 that each pixel adds to the constant dark level, in a fixed
 // pattern over the pixels; `flicker` is the lamp's noise as a share of the signal (a lamp on a
-// stabilised supply flickers less).
+// stabilised supply flickers less); `brightness` scales the lamp's light (see LampDrift).
 struct Scene {
     Lamp lamp = Lamp::Mercury;
     Filter filter = Filter::None;
     bool blocked = false;
     double darkCurrent = 0;
     double flicker = 0.02;
+    double brightness = 1; // the lamp's brightness as a factor: its drift, or a brighter lamp
 };
+
+// A lamp's brightness over time: `drift` is how far it wanders (a share, up and down) over a slow
+// period of minutes, as a lamp warming up and its supply do; `brighter` multiplies it all.
+struct LampDrift {
+    double drift = 0.005;
+    double brighter = 1;
+};
+// The factor of the lamp's brightness `seconds` after it was switched on.
+double LampBrightness(const LampDrift& lamp, double seconds);
 
 using Readings = std::array<int, 128>;
 

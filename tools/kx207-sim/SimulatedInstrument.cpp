@@ -65,6 +65,17 @@ void SimulatedInstrument::SetLightBlocked(bool blocked) {
     blocked_ = blocked;
 }
 
+void SimulatedInstrument::SetLampBrighter(double factor) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.lampDrift.brighter = factor;
+}
+
+Scene SimulatedInstrument::SceneNow() const {
+    const double seconds = std::chrono::duration<double>(Clock::now() - switchedOn_).count();
+    return {options_.lamp,        options_.filter,  blocked_,
+            options_.darkCurrent, options_.flicker, LampBrightness(options_.lampDrift, seconds)};
+}
+
 int SimulatedInstrument::Exposure() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return options_.exposure;
@@ -169,8 +180,8 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             hungUp_.notify_all();
             return;
         }
-        const Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker};
-        lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
+        lastReadings_ =
+            fixedReadings_ ? *fixedReadings_ : SceneReadings(SceneNow(), options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {
             frame.resize(ShortFrameLength);

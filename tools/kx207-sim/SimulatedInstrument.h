@@ -35,6 +35,7 @@ struct InstrumentOptions {
     Filter filter = Filter::None;
     double darkCurrent = 0; // see Scene
     double flicker = 0.02;  // see Scene
+    LampDrift lampDrift;    // the lamp's slow drift and extra brightness
 };
 
 // The KX207 on a pseudo-terminal, played by a thread of its own on the master side: 254 answers the
@@ -63,6 +64,8 @@ public:
     void SetFilter(Filter filter);
     // Blocks the light (a cap on the input) or lets it through again, from the next spectrum on.
     void SetLightBlocked(bool blocked);
+    // Makes the lamp `factor` times as bright as at the start (1 is as it was), from the next spectrum on.
+    void SetLampBrighter(double factor);
     int Exposure() const;
     // Every byte received so far, in order.
     std::vector<uint8_t> ReceivedBytes() const;
@@ -90,12 +93,15 @@ private:
     // Sends what is due; bytes the port cannot take are dropped, as an instrument overruns.
     void SendDue(Clock::time_point now);
     void Wake();
+    // The scene the next spectrum shows; called with the lock held.
+    Scene SceneNow() const;
 
     PseudoTerminal terminal_;
     mutable std::mutex mutex_;
     std::condition_variable hungUp_;
     InstrumentOptions options_;
     std::mt19937 random_;
+    Clock::time_point switchedOn_ = Clock::now();
     bool blocked_ = false;
     std::chrono::milliseconds answerDelay_{0};
     std::optional<Readings> fixedReadings_;

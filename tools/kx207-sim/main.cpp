@@ -2,7 +2,8 @@
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
 // standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
-// "filter rot|gruen|grau|kein" puts a filter in or takes it out.
+// "filter rot|gruen|grau|kein" puts a filter in or takes it out, "lampe FAKTOR" makes the lamp that many
+// times as bright as at the start.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -20,8 +21,9 @@ namespace {
 const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
     "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n"
-    "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE]\n"
-    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau\n";
+    "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE] [--drift SHARE]\n"
+    "                 [--brighter FACTOR]\n"
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | lampe FACTOR\n";
 
 const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
                                                {"rot", Filter::RedDye},
@@ -72,6 +74,10 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
             options.darkCurrent = std::atof(value);
         else if (option == "--flicker")
             options.flicker = std::atof(value);
+        else if (option == "--drift")
+            options.lampDrift.drift = std::atof(value);
+        else if (option == "--brighter")
+            options.lampDrift.brighter = std::atof(value);
         else if (option == "--version")
             options.version = value;
         else if (option == "--exposure")
@@ -85,6 +91,7 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     }
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
+    if (options.lampDrift.brighter <= 0) Refuse("brighter must be above 0");
     return options;
 }
 
@@ -96,6 +103,8 @@ void FollowCommands(SimulatedInstrument& instrument) {
             instrument.SetLightBlocked(line == "dunkel");
         } else if (line.rfind("filter ", 0) == 0 && Filters.count(line.substr(7))) {
             instrument.SetFilter(Filters.at(line.substr(7)));
+        } else if (line.rfind("lampe ", 0) == 0 && std::atof(line.c_str() + 6) > 0) {
+            instrument.SetLampBrighter(std::atof(line.c_str() + 6));
         } else if (!line.empty()) {
             std::fprintf(stderr, "kx207-sim: unknown command: %s\n", line.c_str());
         }
