@@ -166,6 +166,8 @@ int main(int argc, char** argv) {
     if (scene == "absorption") {
         options.lamp = Lamp::Led;
         options.darkCurrent = 30;
+        // A calm lamp, as the lesson's LED on a steady supply: the views keep a value where it shines.
+        options.flicker = 0.005;
     }
     SimulatedInstrument instrument(options);
 
