@@ -92,96 +92,145 @@ Outcome FitStraight(const Points& points, ReactionOrder order) {
     return fit;
 }
 
-// The model A∞ + (A₀ − A∞)·e^(−k′t) with parameters (A₀, k′[, A∞]); its residuals and Jacobian.
-struct Exponential {
-    const Points& points;
-    bool endFree;
+// e^(−k·t) at the times of the points, in their order (by time) one after the other. Neighbouring times
+// lie close together, so each follows from the one before times the exponential of the short step
+// between them, which a few terms of its series give exactly: a full exponential per point would
+// cost the fit of an hour's series most of its time.
+class Exponentials {
+public:
+    Exponentials(const std::vector<double>& times, double k) : times_(times), k_(k) {}
 
-    double Value(const Eigen::VectorXd& p, double t) const {
-        const double end = endFree ? p(2) : 0;
-        return end + (p(0) - end) * std::exp(-p(1) * t);
-    }
-    double SquaredResidual(const Eigen::VectorXd& p) const {
-        double sum = 0;
-        for (size_t i = 0; i < points.T.size(); ++i) {
-            const double r = points.A[i] - Value(p, points.T[i]);
-            sum += r * r;
+    double Next() {
+        if (index_ == 0) {
+            value_ = std::exp(-k_ * times_[0]);
+        } else {
+            const double x = -k_ * (times_[index_] - times_[index_ - 1]);
+            if (x != stepX_) {
+                stepX_ = x;
+                // Beyond this the six terms would no longer hold every digit.
+                step_ = std::fabs(x) < 0.01 ? 1 + x * (1 + x / 2 * (1 + x / 3 * (1 + x / 4 * (1 + x / 5))))
+                                            : std::exp(x);
+            }
+            value_ *= step_;
         }
-        return sum;
+        ++index_;
+        return value_;
     }
-    void Linearise(const Eigen::VectorXd& p, Eigen::MatrixXd& jacobian, Eigen::VectorXd& residual) const {
-        const Eigen::Index n = Eigen::Index(points.T.size());
-        jacobian.resize(n, p.size());
-        residual.resize(n);
-        const double end = endFree ? p(2) : 0;
-        for (Eigen::Index i = 0; i < n; ++i) {
-            const double t = points.T[size_t(i)];
-            const double e = std::exp(-p(1) * t);
-            jacobian(i, 0) = e;
-            jacobian(i, 1) = -(p(0) - end) * t * e;
-            if (endFree) jacobian(i, 2) = 1 - e;
-            residual(i) = points.A[size_t(i)] - (end + (p(0) - end) * e);
-        }
-    }
+
+private:
+    const std::vector<double>& times_;
+    double k_;
+    size_t index_ = 0;
+    double value_ = 1;
+    double stepX_ = 0, step_ = 1; // the last step and its exponential, for evenly spaced times
 };
 
+// The model A∞ + (A₀ − A∞)·e^(−k′t) with parameters (A₀, k′[, A∞]) linearised at one point of the
+// parameters: the normal matrix JᵀJ and gradient Jᵀr of its Jacobian J and residuals r, and their sum
+// of squares, from one exponential per data point and without keeping J.
+struct Linearised {
+    Eigen::VectorXd P;
+    Eigen::MatrixXd Normal;
+    Eigen::VectorXd Gradient;
+    double Sum = 0;
+};
+
+template <int Count> Linearised LineariseWith(const Points& points, bool endFree, const Eigen::VectorXd& p) {
+    double normal[3][3] = {}, gradient[3] = {}, sum = 0;
+    const double end = endFree ? p(2) : 0;
+    Exponentials exponentials(points.T, p(1));
+    for (size_t i = 0; i < points.T.size(); ++i) {
+        const double t = points.T[i];
+        const double e = exponentials.Next();
+        const double row[3] = {e, -(p(0) - end) * t * e, 1 - e};
+        const double residual = points.A[i] - (end + (p(0) - end) * e);
+        sum += residual * residual;
+        for (int a = 0; a < Count; ++a) {
+            gradient[a] += row[a] * residual;
+            for (int b = a; b < Count; ++b)
+                normal[a][b] += row[a] * row[b];
+        }
+    }
+    Linearised at{p, Eigen::MatrixXd(Count, Count), Eigen::VectorXd(Count), sum};
+    for (int a = 0; a < Count; ++a) {
+        at.Gradient(a) = gradient[a];
+        for (int b = a; b < Count; ++b)
+            at.Normal(a, b) = at.Normal(b, a) = normal[a][b];
+    }
+    return at;
+}
+
+// The parameter count known to the compiler lets it unroll the sums over the points.
+Linearised Linearise(const Points& points, bool endFree, const Eigen::VectorXd& p) {
+    return endFree ? LineariseWith<3>(points, true, p) : LineariseWith<2>(points, false, p);
+}
+
 // A start from the log-linear fit of ln|A − A∞| against t, with A∞ a little beyond the data on the side
-// they head for (below a decay, above a rise) when free.
+// they head for (below a decay, above a rise) when free. Each point weighs with |A − A∞|², as the
+// logarithm magnifies the noise of the small values by their inverse.
 Eigen::VectorXd StartValues(const Points& points, bool endFree) {
     const auto [low, high] = std::minmax_element(points.A.begin(), points.A.end());
     const double sign = endFree && points.A.back() > points.A.front() ? -1 : 1;
     const double margin = 0.05 * (*high - *low) + 1e-6;
     const double end = !endFree ? 0 : sign > 0 ? *low - margin : *high + margin;
-    std::vector<double> ts, logs;
-    for (size_t i = 0; i < points.T.size(); ++i)
-        if (sign * (points.A[i] - end) > 0) {
-            ts.push_back(points.T[i]);
-            logs.push_back(std::log(sign * (points.A[i] - end)));
-        }
-    Eigen::VectorXd p(endFree ? 3 : 2);
-    const FitOutcome<LineFit> line = FitLine(ts, logs, false);
+    Eigen::Matrix2d normal = Eigen::Matrix2d::Zero();
+    Eigen::Vector2d right = Eigen::Vector2d::Zero();
+    for (size_t i = 0; i < points.T.size(); ++i) {
+        const double distance = sign * (points.A[i] - end);
+        if (!(distance > 0)) continue;
+        const double weight = distance * distance;
+        const Eigen::Vector2d row(1, points.T[i] - points.T.front());
+        normal += weight * row * row.transpose();
+        right += weight * std::log(distance) * row;
+    }
+    const Eigen::Vector2d line = normal.ldlt().solve(right);
     const double span = points.T.back() - points.T.front();
-    const double slope = line.Ok() ? line->Slope : 0;
-    p(0) = line.Ok() ? end + sign * std::exp(line->Intercept) : points.A.front();
+    Eigen::VectorXd p(endFree ? 3 : 2);
+    const bool usable = line.allFinite();
+    // Back from the first point's time to t = 0.
+    p(0) = usable ? end + sign * std::exp(line(0) - line(1) * points.T.front()) : points.A.front();
     // A flat start still gets a decay to begin with; the iteration finds where it goes.
-    p(1) = slope < 0 ? -slope : 1 / std::max(span, 1e-9);
+    p(1) = usable && line(1) < 0 ? -line(1) : 1 / std::max(span, 1e-9);
+    if (!std::isfinite(p(0))) p(0) = points.A.front();
     if (endFree) p(2) = end;
+    // At that k′ the law is linear in A₀ and A∞: take their best values for it, which mends the
+    // guessed end value.
+    Eigen::Matrix2d normalAt = Eigen::Matrix2d::Zero();
+    Eigen::Vector2d rightAt = Eigen::Vector2d::Zero();
+    Exponentials exponentials(points.T, p(1));
+    for (size_t i = 0; i < points.T.size(); ++i) {
+        const double e = exponentials.Next();
+        const Eigen::Vector2d row(e, endFree ? 1 - e : 0);
+        normalAt += row * row.transpose();
+        rightAt += points.A[i] * row;
+    }
+    if (!endFree) normalAt(1, 1) = 1;
+    const Eigen::Vector2d levels = normalAt.ldlt().solve(rightAt);
+    if (levels.allFinite()) {
+        p(0) = levels(0);
+        if (endFree) p(2) = levels(1);
+    }
     return p;
 }
 
-// Levenberg–Marquardt with the damping scaled to the diagonal; false when it does not settle.
-bool Iterate(const Exponential& model, Eigen::VectorXd& p, Eigen::MatrixXd& jacobian) {
+// Levenberg–Marquardt with the damping scaled to the diagonal, from `at`, which it leaves at the
+// minimum; false when it does not settle.
+bool Iterate(const Points& points, bool endFree, Linearised& at) {
     double lambda = 1e-3;
-    double sum = model.SquaredResidual(p);
-    Eigen::VectorXd residual;
     for (int iteration = 0; iteration < MaxIterations; ++iteration) {
-        model.Linearise(p, jacobian, residual);
-        const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
-        const Eigen::VectorXd gradient = jacobian.transpose() * residual;
-        bool improved = false;
-        while (lambda < 1e12) {
-            Eigen::MatrixXd damped = normal;
-            damped.diagonal() += lambda * normal.diagonal().cwiseMax(1e-12);
-            const Eigen::VectorXd step = damped.ldlt().solve(gradient);
-            const Eigen::VectorXd next = p + step;
-            const double nextSum = model.SquaredResidual(next);
-            if (step.allFinite() && std::isfinite(nextSum) && nextSum <= sum) {
-                const bool settled = sum - nextSum <= 1e-14 * std::max(sum, 1e-30) ||
-                                     step.cwiseAbs().maxCoeff() <= 1e-12 * (p.cwiseAbs().maxCoeff() + 1e-12);
-                p = next;
-                sum = nextSum;
-                lambda = std::max(lambda / 10, 1e-15);
-                improved = true;
-                if (settled) {
-                    model.Linearise(p, jacobian, residual);
-                    return true;
-                }
-                break;
-            }
-            lambda *= 10;
-        }
-        if (!improved) {
-            model.Linearise(p, jacobian, residual);
+        Eigen::MatrixXd damped = at.Normal;
+        damped.diagonal() += lambda * at.Normal.diagonal().cwiseMax(1e-12);
+        const Eigen::VectorXd step = damped.ldlt().solve(at.Gradient);
+        if (!step.allFinite()) return false;
+        // A step below the parameters' rounding: nothing is left to gain.
+        if (step.cwiseAbs().maxCoeff() <= 1e-12 * (at.P.cwiseAbs().maxCoeff() + 1e-12)) return true;
+        Linearised next = Linearise(points, endFree, at.P + step);
+        if (std::isfinite(next.Sum) && next.Sum <= at.Sum) {
+            const bool settled = at.Sum - next.Sum <= 1e-10 * at.Sum;
+            at = std::move(next);
+            if (settled) return true;
+            lambda = std::max(lambda / 10, 1e-12);
+        } else if ((lambda *= 10) > 1e10) {
             return true; // no step lowers the sum any further: the minimum
         }
     }
@@ -194,19 +243,17 @@ Outcome FitFirstOrder(const Points& points, bool endFree) {
     const auto [low, high] = std::minmax_element(points.A.begin(), points.A.end());
     if (*low == *high) return Outcome::Failure(NoConvergence);
 
-    const Exponential model{points, endFree};
-    Eigen::VectorXd p = StartValues(points, endFree);
-    Eigen::MatrixXd jacobian;
+    Linearised at = Linearise(points, endFree, StartValues(points, endFree));
+    const Eigen::VectorXd& p = at.P;
     const double span = points.T.back() - points.T.front();
-    if (!Iterate(model, p, jacobian) || !p.allFinite() || !(p(1) * span > 1e-3) ||
+    if (!Iterate(points, endFree, at) || !p.allFinite() || !(p(1) * span > 1e-3) ||
         (endFree && std::fabs(p(2) - p(0)) > 1e3 * (*high - *low)))
         return Outcome::Failure(NoConvergence);
 
     const int n = int(points.T.size());
-    const double sum = model.SquaredResidual(p);
+    const double sum = at.Sum;
     const double variance = sum / (n - parameters);
-    const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
-    const Eigen::FullPivLU<Eigen::MatrixXd> lu(normal);
+    const Eigen::FullPivLU<Eigen::MatrixXd> lu(at.Normal);
     if (!lu.isInvertible()) return Outcome::Failure(NoConvergence);
     const Eigen::MatrixXd covariance = variance * lu.inverse();
 

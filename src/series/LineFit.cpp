@@ -29,25 +29,32 @@ FitOutcome<LineFit> FitLine(const std::vector<double>& xs, const std::vector<dou
         return FitOutcome<LineFit>::Failure(
             "Alle Messpunkte liegen bei demselben x-Wert: keine Gerade möglich.");
 
+    // With an intercept the line is fitted about the points' centre, where slope and level are
+    // independent and the normal equations are as well conditioned as the data allow.
+    const double shift = throughOrigin ? 0 : fit.MeanX;
     Eigen::MatrixXd design(n, parameters);
     Eigen::VectorXd y(n);
     for (int i = 0; i < n; ++i) {
-        design(i, 0) = xs[i];
+        design(i, 0) = xs[i] - shift;
         if (!throughOrigin) design(i, 1) = 1;
         y(i) = ys[i];
     }
-    const Eigen::VectorXd solution = design.colPivHouseholderQr().solve(y);
+    const Eigen::MatrixXd normal = design.transpose() * design;
+    const Eigen::LDLT<Eigen::MatrixXd> solver(normal);
+    const Eigen::VectorXd solution = solver.solve(design.transpose() * y);
     const Eigen::VectorXd residuals = y - design * solution;
     const double ssResidual = residuals.squaredNorm();
     const double variance = ssResidual / (n - parameters);
-    const Eigen::MatrixXd covariance = variance * (design.transpose() * design).inverse();
+    const Eigen::MatrixXd covariance =
+        variance * solver.solve(Eigen::MatrixXd::Identity(parameters, parameters));
 
     fit.Slope = solution(0);
     fit.SlopeError = std::sqrt(covariance(0, 0));
     if (!throughOrigin) {
-        fit.Intercept = solution(1);
-        fit.InterceptError = std::sqrt(covariance(1, 1));
-        fit.SlopeInterceptCovariance = covariance(0, 1);
+        // Back from the centre to x = 0: b = level − slope·x̄.
+        fit.Intercept = solution(1) - fit.Slope * shift;
+        fit.InterceptError = std::sqrt(covariance(1, 1) + shift * shift * covariance(0, 0));
+        fit.SlopeInterceptCovariance = -shift * covariance(0, 0);
     }
     fit.ResidualStandardDeviation = std::sqrt(variance);
     fit.Residuals.assign(residuals.data(), residuals.data() + n);
