@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The tick steps of every new diagram's axes, on a table of ranges from tiny to huge.
 #include "chart/AxisTicks.h"
+#include "chart/ColumnEnvelope.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -69,6 +74,30 @@ TEST(AxisTicksTest, LabelsWithDecimalCommaAndNoNegativeZero) {
     EXPECT_EQ(TickLabel(-1.5, 1), "-1,5");
     EXPECT_EQ(TickLabel(-1e-17, 1), "0,0");
     EXPECT_EQ(TickLabel(3600, 0), "3600");
+}
+
+} // namespace
+
+namespace {
+
+// Ten columns over 0 … 9: points fall into the column of their nearest whole x.
+TEST(ColumnEnvelopeTest, KeepsEachColumnsExtremesAndTheGaps) {
+    ColumnEnvelope envelope;
+    envelope.Reset(0, 9, 10);
+    for (const auto& [x, y] : std::vector<std::pair<double, double>>{
+             {0, 1}, {0.2, 5}, {0.4, -2}, {0.45, 3}, {1, 4}, {2, NAN}, {3, 7}, {9.4, 8}, {9.6, 9}})
+        envelope.Add(x, y);
+    const std::vector<ColumnEnvelope::Column>& columns = envelope.Columns();
+    ASSERT_EQ(columns.size(), 10u);
+    EXPECT_EQ(columns[0].First, 1);
+    EXPECT_EQ(columns[0].Last, 3);
+    EXPECT_EQ(columns[0].Min, -2);
+    EXPECT_EQ(columns[0].Max, 5);
+    EXPECT_FALSE(columns[0].JoinsPrevious);
+    EXPECT_TRUE(columns[1].JoinsPrevious);
+    EXPECT_FALSE(columns[2].Used);          // the gap
+    EXPECT_FALSE(columns[3].JoinsPrevious); // after the gap
+    EXPECT_EQ(columns[9].Max, 8);           // 9.6 lies beyond the last column
 }
 
 } // namespace
