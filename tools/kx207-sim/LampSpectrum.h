@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <random>
 
 // Light sources the simulated instrument can look at.
@@ -22,6 +23,8 @@ struct Scene {
     double darkCurrent = 0;
     double flicker = 0.02;
     double brightness = 1; // the lamp's brightness as a factor: its drift, or a brighter lamp
+    // A cuvette's transmission per channel behind the filter (see Concentration.h); none without one.
+    std::optional<std::array<double, 128>> cuvette{};
 };
 
 // A lamp's brightness over time: `drift` is how far it wanders (a share, up and down) over a slow

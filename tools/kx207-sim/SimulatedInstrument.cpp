@@ -60,6 +60,12 @@ void SimulatedInstrument::SetFilter(Filter filter) {
     options_.filter = filter;
 }
 
+void SimulatedInstrument::StartReaction(const ReactionOptions& reaction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reaction_.emplace(reaction);
+    reaction_->Start(Clock::now());
+}
+
 void SimulatedInstrument::SetLightBlocked(bool blocked) {
     std::lock_guard<std::mutex> lock(mutex_);
     blocked_ = blocked;
@@ -72,8 +78,13 @@ void SimulatedInstrument::SetLampBrighter(double factor) {
 
 Scene SimulatedInstrument::SceneNow() const {
     const double seconds = std::chrono::duration<double>(Clock::now() - switchedOn_).count();
-    return {options_.lamp,        options_.filter,  blocked_,
-            options_.darkCurrent, options_.flicker, LampBrightness(options_.lampDrift, seconds)};
+    return {options_.lamp,
+            options_.filter,
+            blocked_,
+            options_.darkCurrent,
+            options_.flicker,
+            LampBrightness(options_.lampDrift, seconds),
+            {}};
 }
 
 int SimulatedInstrument::Exposure() const {
@@ -180,8 +191,9 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             hungUp_.notify_all();
             return;
         }
-        lastReadings_ =
-            fixedReadings_ ? *fixedReadings_ : SceneReadings(SceneNow(), options_.exposure, random_);
+        Scene scene = SceneNow();
+        if (reaction_) scene.cuvette = reaction_->Transmission(Clock::now());
+        lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {
             frame.resize(ShortFrameLength);
