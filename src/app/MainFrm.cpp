@@ -3,6 +3,7 @@
 
 #include "app/AboutDlg.h"
 #include "app/MeasurementCommands.h"
+#include "app/SeriesCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -39,6 +40,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
     CreateAnalysisMenu();
+    SeriesCommands = new TSeriesCommands(*this);
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");

@@ -3,6 +3,7 @@
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"
 #include "app/MeasurementCommands.h"
+#include "app/SeriesCommands.h"
 
 #include "settings/SettingsTable.h"
 
@@ -99,10 +100,12 @@ void TMainForm::Messung_TimerTimer() {
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
             MeasurementCommands->CycleDone();
+            SeriesCommands->SpectrumMeasured(measured);
             if (Auto_CheckBox->isChecked()) AdjustExposure();
         }
         LED->SetState(lsOff);
     }
+    SeriesCommands->PlanNextCycle();
     Messung_Timer->SetEnabled(true);
     COMException_Timer->SetEnabled(false);
 }
