@@ -111,12 +111,13 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
     EXPECT_EQ(f.Messung_Button->toolTip(), "Spektren aufnehmen...");
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 5);
+    ASSERT_EQ(menus.size(), 6);
     EXPECT_EQ(menus[0]->text(), "Datei");
     EXPECT_EQ(menus[1]->text(), "Ansicht");
     EXPECT_EQ(menus[2]->text(), "Spektrallinien");
     EXPECT_EQ(menus[3]->text(), "Messung");
     EXPECT_EQ(menus[4]->text(), "Auswertung") << "the analysis commands follow the measurement's";
+    EXPECT_EQ(menus[5]->text(), "Kinetik");
     QStringList items;
     for (QMenu* menu : {f.Beenden1, f.Setup1, f.Spektrallinien1})
         for (QAction* item : menu->actions()) {
