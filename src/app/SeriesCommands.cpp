@@ -4,6 +4,8 @@
 #include "app/MainFrm.h"
 #include "app/SpectrumFileDialog.h"
 #include "files/AtomicFile.h"
+#include "files/LabTableFile.h"
+#include "series/SeriesFile.h"
 #include "settings/SettingsTable.h"
 #include "timecourse/SeriesDialog.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -265,5 +267,28 @@ void TSeriesCommands::SaveCoursePicture(const QString& fileName) {
         WriteFileAtomically(fileName.toStdString(), png.toStdString());
     } catch (const std::system_error& error) {
         form_.WarnNotSaved(QStringLiteral("Das Bild"), fileName, error.code().value());
+    }
+}
+
+void TSeriesCommands::ZeitreiheLadenClick() {}
+void TSeriesCommands::LoadSeries(const QString&) {}
+void TSeriesCommands::ZeitverlaufExportierenClick() {
+    if (!tableDialog_)
+        tableDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitverlauf exportieren"),
+                                               QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
+    if (!tableDialog_->Run(form_.ExportFolder())) return;
+    ExportCourse(form_.TakeExportFileName(tableDialog_->selectedFiles().constFirst()));
+}
+
+void TSeriesCommands::ExportCourse(const QString& fileName) {
+    const NumberTable table =
+        TimeCourseForm->Table({QStringLiteral("Zeitreihe: ") + QFileInfo(fileName_).fileName(),
+                               QStringLiteral("Datum: ") +
+                                   QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm")),
+                               QStringLiteral("Band: ± %1 nm").arg(TimeCourseForm->BandHalfWidth())});
+    try {
+        SaveNumberTable(fileName.toStdString(), table);
+    } catch (const std::system_error& error) {
+        form_.WarnNotSaved(QStringLiteral("Die Tabelle"), fileName, error.code().value());
     }
 }

@@ -2,6 +2,7 @@
 #include "timecourse/TimeCourse.h"
 
 #include <cmath>
+#include <limits>
 
 TimeCourse::TimeCourse(const TimedSeries& series) : series_(series), evaluator_(series) {}
 
@@ -70,4 +71,52 @@ std::optional<double> Plotted(double value, CoursePlot plot, double endValue) {
         return std::nullopt;
     }
     return std::nullopt;
+}
+
+namespace {
+
+QString NmText(double nm) {
+    return QString::number(nm).replace(u'.', u',');
+}
+
+} // namespace
+
+NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, const KineticFit* fit,
+                        size_t fitCurve, double from, double to) {
+    static const char* const Quantities[] = {"Extinktion", "Transmission %", "Intensität Digits"};
+    static const int Decimals[] = {4, 2, 1};
+    const int quantity = int(course.Quantity());
+    NumberTable table;
+    table.Header = std::move(header);
+    table.Heads.push_back(QStringLiteral("t in s"));
+    table.Decimals.push_back(2);
+    const std::vector<double>& wavelengths = course.Wavelengths();
+    for (double nm : wavelengths) {
+        table.Heads.push_back(
+            QStringLiteral("%1 %2 nm").arg(QString::fromUtf8(Quantities[quantity]), NmText(nm)));
+        table.Decimals.push_back(Decimals[quantity]);
+    }
+    const bool fitted = fit && fitCurve < wavelengths.size();
+    if (fitted) {
+        table.Heads.push_back(QStringLiteral("Anpassung %1 nm").arg(NmText(wavelengths[fitCurve])));
+        table.Decimals.push_back(4);
+    }
+    const std::vector<std::vector<CoursePoint>>& curves = course.Curves();
+    const size_t rows = curves.empty() ? 0 : curves[0].size();
+    for (size_t i = 0; i < rows; ++i) {
+        const double t = curves[0][i].Time;
+        std::vector<double> row{t};
+        for (const std::vector<CoursePoint>& curve : curves)
+            row.push_back(curve[i].Value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+        if (fitted)
+            row.push_back(t >= from && t <= to ? fit->At(t) : std::numeric_limits<double>::quiet_NaN());
+        table.Rows.push_back(std::move(row));
+    }
+    return table;
+}
+
+QString TableSpelling(QString text) {
+    return text.replace(QStringLiteral("′"), QStringLiteral("'"))
+        .replace(QStringLiteral("₀"), QStringLiteral("0"))
+        .replace(QStringLiteral("∞"), QStringLiteral("(Ende)"));
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "files/LabTableFile.h"
 #include "series/BandValue.h"
 #include "series/KineticFit.h"
 #include "series/TimedSeries.h"
@@ -58,3 +59,12 @@ private:
 // `value` as `plot` shows it, with `endValue` the A∞ of ln(A − A∞); none where the plot has none
 // (a logarithm of A ≤ A∞, 1/A of A ≤ 0).
 std::optional<double> Plotted(double value, CoursePlot plot, double endValue);
+
+// The time course as a table for a spreadsheet: t in s, the quantity at each wavelength, and the fitted
+// values of curve `fitCurve` inside the fit's range [from, to], when a fit is given. `header` is its
+// first line.
+NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, const KineticFit* fit,
+                        size_t fitCurve, double from, double to);
+// `text` with the signs a Windows-1252 table can't hold spelled in letters it can: "k′" as "k'", "A₀" as
+// "A0", "A∞" as "A(Ende)".
+QString TableSpelling(QString text);

@@ -298,11 +298,15 @@ void TTimeCourseForm::FitButtonClick() {
     } else {
         const double from = TimeField(FromEdit).value_or(0);
         const double to = TimeField(ToEdit).value_or(std::numeric_limits<double>::infinity());
-        const FitOutcome<KineticFit> outcome =
-            course_->Fit(size_t(std::max(0, CurveBox->currentIndex())),
-                         FitRequest(static_cast<CourseModel>(ModelBox->currentIndex()), from, to));
+        const KineticFitRequest request =
+            FitRequest(static_cast<CourseModel>(ModelBox->currentIndex()), from, to);
+        const size_t curve = size_t(std::max(0, CurveBox->currentIndex()));
+        const FitOutcome<KineticFit> outcome = course_->Fit(curve, request);
         if (outcome.Ok()) {
             fit_ = outcome.Value();
+            fitCurve_ = curve;
+            fitFrom_ = request.From;
+            fitTo_ = request.To;
             ResultLabel->setText(FitText(*fit_, Minutes()));
         } else {
             ResultLabel->setText(QString::fromStdString(outcome.Message()));
@@ -376,8 +380,8 @@ void TTimeCourseForm::DrawCourse() {
         ChartFit drawn;
         drawn.Name = QString::fromUtf8(ModelNames[ModelBox->currentIndex()]);
         drawn.Color = FitColour;
-        drawn.From = std::max(TimeField(FromEdit).value_or(0), 0.0) / scale;
-        drawn.To = std::min(TimeField(ToEdit).value_or(last * scale), last * scale) / scale;
+        drawn.From = std::max(fitFrom_, 0.0) / scale;
+        drawn.To = std::min(fitTo_, last * scale) / scale;
         drawn.At = [fit, plot, endValue, scale](double x) {
             return Plotted(fit.At(x * scale), plot, endValue).value_or(NoValue);
         };
@@ -429,4 +433,12 @@ QImage TTimeCourseForm::CoursePicture() const {
         top += canvas.TextExtent(line).height() + 4;
     }
     return picture;
+}
+
+NumberTable TTimeCourseForm::Table(std::vector<QString> header) const {
+    if (fit_)
+        header.push_back(TableSpelling(ModelBox->currentText() + QStringLiteral(": ") +
+                                       FitText(*fit_, Minutes()).replace(u'\n', QStringLiteral(", "))));
+    if (!course_) return {};
+    return CourseTable(*course_, std::move(header), fit_ ? &*fit_ : nullptr, fitCurve_, fitFrom_, fitTo_);
 }

@@ -66,6 +66,8 @@ public:
     // The time course as shown: its quantity, curves and fit, for the table export.
     const TimeCourse* Course() const { return course_.get(); }
     bool Minutes() const;
+    // The time course as a table for a spreadsheet: `header` and the fit's parameters as its first line.
+    NumberTable Table(std::vector<QString> header) const;
     // The diagram with the fit's parameters beside it, as saved by "Bild des Zeitverlaufs speichern".
     QImage CoursePicture() const;
 
@@ -112,6 +114,9 @@ private:
     std::unique_ptr<TimeCourse> course_;
     std::array<ColumnEnvelope, CurveCount> envelopes_;
     std::optional<KineticFit> fit_;
+    // The curve and the range in s the fit was made for.
+    size_t fitCurve_ = 0;
+    double fitFrom_ = 0, fitTo_ = 0;
     // How the last drawing mapped values to pixels, for the readout and the dragging.
     std::optional<ChartFrame> frame_;
     std::optional<double> dragFrom_;

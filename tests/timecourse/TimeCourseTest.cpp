@@ -97,6 +97,30 @@ TEST(TimeCourseTest, FitsTheCurveChosenOverItsPointsWithValues) {
         << "a curve that isn't there has no points";
 }
 
+TEST(TimeCourseTest, TheTableForASpreadsheetHasATimeColumnOneColumnPerWavelengthAndTheFitInItsRange) {
+    TimedSeries series = BlankSeries();
+    Add(series, 0, 0, 80);
+    Add(series, 1.25, 1, 400);
+    Add(series, 2, 2, 1023);
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590, 512.5}, 2);
+    EXPECT_EQ(NumberTableBytes(CourseTable(course, {"Zeitreihe: a;b", "Band: ± 2 nm"}, nullptr, 0, 0, 0)),
+              "\"Zeitreihe: a;b\";Band: \xB1 2 nm\r\n"
+              "t in s;Extinktion 590 nm;Extinktion 512,5 nm\r\n"
+              "0,00;1,0000;1,0000\r\n1,25;0,3010;0,3010\r\n2,00;;\r\n");
+
+    KineticFit fit;
+    fit.Order = ReactionOrder::Zeroth;
+    fit.StartValue = 1;
+    fit.RateConstant = 0.5;
+    const std::string bytes = NumberTableBytes(CourseTable(course, {}, &fit, 1, 1, 2));
+    EXPECT_NE(bytes.find("Extinktion 512,5 nm;Anpassung 512,5 nm\r\n0,00;1,0000;1,0000;\r\n"
+                         "1,25;0,3010;0,3010;0,3750\r\n2,00;;;0,0000\r\n"),
+              std::string::npos)
+        << bytes;
+    EXPECT_EQ(TableSpelling("k′ = 1, A₀ = 2, A∞ = 0, t½ = 3"), "k' = 1, A0 = 2, A(Ende) = 0, t½ = 3");
+}
+
 TEST(TimeCourseTest, PlotsTheValueItsLogarithmAboveTheEndOrItsReciprocal) {
     struct Case {
         double Value;
