@@ -389,7 +389,10 @@ void TTimeCourseForm::DrawCourse() {
     }
     frame_ = DrawChart(canvas, content);
     Image->update();
-    GapLabel->setText(gaps ? QStringLiteral("%1 Punkte ohne Wert: %2").arg(gaps).arg(gapReason) : QString());
+    GapLabel->setText(gaps == 0 ? QString()
+                      : gaps == 1
+                          ? QStringLiteral("1 Punkt ohne Wert: %1").arg(gapReason)
+                          : QStringLiteral("%1 Punkte ohne Wert, zuletzt: %2").arg(gaps).arg(gapReason));
 }
 
 void TTimeCourseForm::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {

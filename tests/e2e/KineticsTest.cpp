@@ -10,6 +10,7 @@
 #include "ui/Timer.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -79,8 +80,10 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     const QString file = QString::fromStdString(settings.File("reaktion.csv"));
     reaction.start();
     dye.start(5);
+    MainForm->Auto_CheckBox->setChecked(true);
     MainForm->SeriesCommands->StartSeries(plan, file);
     ASSERT_TRUE(MainForm->SeriesCommands->Running());
+    EXPECT_FALSE(MainForm->Auto_CheckBox->isChecked()) << "one exposure for the whole series";
     ASSERT_TRUE(RunUntil([] { return !MainForm->SeriesCommands->Running(); }, 30));
     dye.stop();
     EXPECT_EQ(MainForm->Messung_Timer->Interval(), 1000) << "the plain pace again once the series ends";

@@ -59,11 +59,12 @@ TEST_F(TimeCourseFormTest, KeepsItsChoicesOnceShownAndLeavesTheSettingsFileAlone
 }
 
 TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
     MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
     EXPECT_NE(MainForm->ReferenceValue, 0) << "without the window asking, a click sets the reference";
     MainForm->ImageMouseDown(Qt::RightButton, 0, 0);
+    EXPECT_EQ(TimeCourseForm->WavelengthEdits[1]->text(), "");
 
-    MainForm->SeriesCommands->Zeitverlauf->trigger();
     TimeCourseForm->PickButton->click();
     MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
     EXPECT_EQ(MainForm->ReferenceValue, 0);
@@ -80,8 +81,13 @@ TEST_F(TimeCourseFormTest, FitsOnlyWhatItCanAndSaysWhyNot) {
     TimeCourseForm->FitButton->click();
     EXPECT_EQ(TimeCourseForm->ResultLabel->text(), "Keine Messwerte zum Anpassen.");
 
-    const TimedSeries few = Decay(2);
+    TimedSeries few = Decay(2);
+    few.Spectra.push_back(few.Spectra.back());
+    few.Spectra.back().Readings.fill(1023);
+    few.Spectra.back().Point = 2;
     TimeCourseForm->ShowSeries(&few);
+    EXPECT_TRUE(TimeCourseForm->GapLabel->text().startsWith("1 Punkt ohne Wert: ü"))
+        << TimeCourseForm->GapLabel->text().toStdString();
     TimeCourseForm->FitButton->click();
     EXPECT_FALSE(TimeCourseForm->Fit());
     EXPECT_FALSE(TimeCourseForm->ResultLabel->text().isEmpty()) << "too few points are said";
