@@ -5,7 +5,8 @@
 #include "app/SpectrumFileDialog.h"
 #include "files/AtomicFile.h"
 #include "files/LabTableFile.h"
-#include "series/SeriesFile.h"
+#include "files/SeriesFile.h"
+#include "files/SystemReason.h"
 #include "settings/SettingsTable.h"
 #include "timecourse/SeriesDialog.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -147,7 +148,7 @@ void TSeriesCommands::StartSeries(const SeriesPlan& plan, const QString& fileNam
     series->Wavelengths = TimeCourseForm->Wavelengths();
     series->BandHalfWidth = TimeCourseForm->BandHalfWidth();
     try {
-        CreateSeriesFile(fileName.toStdString(), *series);
+        writer_ = std::make_unique<SeriesFileWriter>(fileName.toStdString(), *series);
     } catch (const std::system_error& error) {
         form_.WarnNotSaved(QStringLiteral("Die Zeitreihe"), fileName, error.code().value());
         return;
@@ -183,6 +184,7 @@ void TSeriesCommands::ZeitreiheBeendenClick() {
 void TSeriesCommands::EndSeries(const QString& why) {
     if (!schedule_) return;
     schedule_.reset();
+    writer_.reset();
     ShowState();
     if (TimeCourseForm)
         TimeCourseForm->SetSeriesState(QStringLiteral("Zeitreihe %1: %2 Spektren in %3")
@@ -204,7 +206,7 @@ void TSeriesCommands::SpectrumMeasured(const ChannelReadings& measured) {
         form_.Measurement.Reference() && form_.Measurement.Reference()->Exposure == exposure;
     series_->Spectra.push_back(spectrum);
     try {
-        AppendSeriesSpectrum(fileName_.toStdString(), *series_, series_->Spectra.back());
+        writer_->Append(series_->Spectra.back());
         ++written_;
     } catch (const std::system_error& error) {
         // A series that can't be written is no series: it stops before more is lost unseen.
@@ -270,8 +272,38 @@ void TSeriesCommands::SaveCoursePicture(const QString& fileName) {
     }
 }
 
-void TSeriesCommands::ZeitreiheLadenClick() {}
-void TSeriesCommands::LoadSeries(const QString&) {}
+void TSeriesCommands::ZeitreiheLadenClick() {
+    if (!openDialog_)
+        openDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitreihe laden"),
+                                              QStringLiteral("CSV-Dateien (*.csv)"), QFileDialog::AcceptOpen);
+    if (!openDialog_->Run(form_.ExportFolder())) return;
+    LoadSeries(openDialog_->selectedFiles().constFirst());
+}
+
+void TSeriesCommands::LoadSeries(const QString& fileName) {
+    if (Running()) return;
+    SeriesFileLoad loaded = LoadSeriesFile(fileName.toStdString());
+    const QString shown = QDir::toNativeSeparators(fileName);
+    if (loaded.Error != 0) {
+        QMessageBox::warning(
+            &form_, QCoreApplication::applicationName(),
+            QStringLiteral("„%1“ kann nicht gelesen werden:\n%2").arg(shown, SystemReason(loaded.Error)));
+        return;
+    }
+    if (!loaded.Series) {
+        QMessageBox::warning(&form_, QCoreApplication::applicationName(),
+                             QStringLiteral("„%1“ ist keine Zeitreihe.").arg(shown));
+        return;
+    }
+    series_ = std::make_unique<TimedSeries>(std::move(*loaded.Series));
+    fileName_ = fileName;
+    written_ = int(series_->Spectra.size());
+    TimeCourseForm->ShowSeries(series_.get());
+    if (!TimeCourseForm->isVisible()) ZeitverlaufClick();
+    ShowState();
+    if (!loaded.Report.isEmpty())
+        QMessageBox::information(&form_, QCoreApplication::applicationName(), loaded.Report);
+}
 void TSeriesCommands::ZeitverlaufExportierenClick() {
     if (!tableDialog_)
         tableDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitverlauf exportieren"),

@@ -12,6 +12,7 @@
 #include <optional>
 
 class QAction;
+class SeriesFileWriter;
 class QMenu;
 class TMainForm;
 class TSeriesDialog;
@@ -74,6 +75,7 @@ private:
     TMainForm& form_;
     std::unique_ptr<TimedSeries> series_;
     std::unique_ptr<SeriesSchedule> schedule_;
+    std::unique_ptr<SeriesFileWriter> writer_;
     QString fileName_;
     QElapsedTimer clock_;
     double lastCycleEnd_ = -1;

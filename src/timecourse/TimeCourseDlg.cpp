@@ -251,6 +251,15 @@ bool TTimeCourseForm::PickWavelength(int nm) {
 
 void TTimeCourseForm::ShowSeries(const TimedSeries* series) {
     series_ = series;
+    // A series read from its file comes with the wavelengths it was watched at.
+    if (series && !series->Wavelengths.empty()) {
+        const QSignalBlocker band(BandEdit);
+        BandEdit->setValue(std::clamp(series->BandHalfWidth, 0, 20));
+        for (int i = 0; i < CurveCount; ++i)
+            WavelengthEdits[i]->setText(i < int(series->Wavelengths.size())
+                                            ? QString::number(series->Wavelengths[i]).replace(u'.', u',')
+                                            : QString());
+    }
     course_ = series ? std::make_unique<TimeCourse>(*series) : nullptr;
     ClearFit();
     Recompute();

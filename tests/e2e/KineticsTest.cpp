@@ -4,6 +4,7 @@
 #include "app/Program.h"
 #include "app/SeriesCommands.h"
 #include "kx207-sim/SimulatedInstrument.h"
+#include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
 #include "timecourse/TimeCourse.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -88,7 +89,7 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     dye.stop();
     EXPECT_EQ(MainForm->Messung_Timer->Interval(), 1000) << "the plain pace again once the series ends";
 
-    const TimedSeries& series = *MainForm->SeriesCommands->Series();
+    const TimedSeries series = *MainForm->SeriesCommands->Series();
     ASSERT_EQ(series.Spectra.size(), 20u) << "every interval of 0.5 s has its spectrum";
     for (size_t i = 0; i < series.Spectra.size(); ++i) {
         EXPECT_EQ(series.Spectra[i].Point, int32_t(i));
@@ -105,6 +106,23 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     EXPECT_NEAR(fit->RateConstant, RateConstant, 0.03 * RateConstant);
     EXPECT_NEAR(fit->EndValue, EndAbsorbance, 0.02);
     EXPECT_NEAR(fit->HalfLife, std::log(2.0) / RateConstant, 0.03 * std::log(2.0) / RateConstant);
+
+    // A program killed while it writes leaves the last line cut short: every whole spectrum loads back,
+    // and the user is told what was left out.
+    const std::string bytes = TempFolder::Read(file.toStdString());
+    const std::string cut = settings.File("abgebrochen.csv");
+    TempFolder::Write(cut, bytes.substr(0, bytes.size() - 200));
+    ModalWatcher watcher;
+    MainForm->SeriesCommands->LoadSeries(QString::fromStdString(cut));
+    ASSERT_EQ(watcher.Texts.size(), 1);
+    const TimedSeries& loaded = *MainForm->SeriesCommands->Series();
+    ASSERT_EQ(loaded.Spectra.size(), 19u);
+    for (size_t i = 0; i < loaded.Spectra.size(); ++i) {
+        EXPECT_EQ(loaded.Spectra[i].Readings, series.Spectra[i].Readings);
+        EXPECT_NEAR(loaded.Spectra[i].Time, series.Spectra[i].Time, 0.001);
+    }
+    EXPECT_TRUE(TimeCourseForm->isVisible());
+    EXPECT_EQ(TimeCourseForm->Course()->Curves()[0].size(), 19u) << "the time window shows what was loaded";
 }
 
 } // namespace
