@@ -60,6 +60,12 @@ void SimulatedInstrument::SetFilter(Filter filter) {
     options_.filter = filter;
 }
 
+void SimulatedInstrument::StartReaction(const ReactionOptions& reaction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reaction_.emplace(reaction);
+    reaction_->Start(Clock::now());
+}
+
 void SimulatedInstrument::SetLightBlocked(bool blocked) {
     std::lock_guard<std::mutex> lock(mutex_);
     blocked_ = blocked;
@@ -169,7 +175,8 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             hungUp_.notify_all();
             return;
         }
-        const Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker};
+        Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker, {}};
+        if (reaction_) scene.cuvette = reaction_->Transmission(Clock::now());
         lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {

@@ -3,6 +3,7 @@
 
 #include "kx207-sim/LampSpectrum.h"
 #include "kx207-sim/PseudoTerminal.h"
+#include "kx207-sim/Reaction.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -61,6 +62,8 @@ public:
     void ServeLampSpectrum();
     // Puts `filter` between lamp and sensor (Filter::None takes it out), from the next spectrum on.
     void SetFilter(Filter filter);
+    // Pours the reagents of `reaction` into the cuvette now: its band fades from the next spectrum on.
+    void StartReaction(const ReactionOptions& reaction);
     // Blocks the light (a cap on the input) or lets it through again, from the next spectrum on.
     void SetLightBlocked(bool blocked);
     int Exposure() const;
@@ -99,6 +102,7 @@ private:
     bool blocked_ = false;
     std::chrono::milliseconds answerDelay_{0};
     std::optional<Readings> fixedReadings_;
+    std::optional<Reaction> reaction_;
     Readings lastReadings_{};
     std::vector<uint8_t> received_;
     std::deque<Output> outputs_; // by due time

@@ -2,7 +2,7 @@
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
 // standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
-// "filter rot|gruen|grau|kein" puts a filter in or takes it out.
+// "filter rot|gruen|grau|kein" puts a filter in or takes it out, "reaktion start" starts the reaction.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -21,7 +21,8 @@ const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
     "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n"
     "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE]\n"
-    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau\n";
+    "                 [--reaction] [--rate PER_MIN] [--a0 A] [--a-end A] [--time-factor F]\n"
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | reaktion start\n";
 
 const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
                                                {"rot", Filter::RedDye},
@@ -40,13 +41,24 @@ Value Choice(const std::map<std::string, Value>& choices, const std::string& opt
     return found->second;
 }
 
-InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay) {
+// The reaction the options describe, and whether it starts at once.
+struct ReactionChoice {
+    ReactionOptions options;
+    bool atStart = false;
+};
+
+InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay,
+                               ReactionChoice& reaction) {
     InstrumentOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
             std::fputs(Usage, stdout);
             std::exit(0);
+        }
+        if (option == "--reaction") {
+            reaction.atStart = true;
+            continue;
         }
         if (i + 1 >= argc) Refuse("missing value for " + option);
         const char* value = argv[++i];
@@ -72,6 +84,14 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
             options.darkCurrent = std::atof(value);
         else if (option == "--flicker")
             options.flicker = std::atof(value);
+        else if (option == "--rate")
+            reaction.options.ratePerMinute = std::atof(value);
+        else if (option == "--a0")
+            reaction.options.start = std::atof(value);
+        else if (option == "--a-end")
+            reaction.options.end = std::atof(value);
+        else if (option == "--time-factor")
+            reaction.options.timeFactor = std::atof(value);
         else if (option == "--version")
             options.version = value;
         else if (option == "--exposure")
@@ -85,17 +105,21 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     }
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
+    if (!(reaction.options.ratePerMinute >= 0) || !(reaction.options.timeFactor > 0))
+        Refuse("rate must not be negative and the time factor must be above 0");
     return options;
 }
 
 // Follows the commands on standard input until it ends; an unknown line is said and skipped.
-void FollowCommands(SimulatedInstrument& instrument) {
+void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reaction) {
     std::string line;
     while (std::getline(std::cin, line)) {
         if (line == "dunkel" || line == "hell") {
             instrument.SetLightBlocked(line == "dunkel");
         } else if (line.rfind("filter ", 0) == 0 && Filters.count(line.substr(7))) {
             instrument.SetFilter(Filters.at(line.substr(7)));
+        } else if (line == "reaktion start") {
+            instrument.StartReaction(reaction);
         } else if (!line.empty()) {
             std::fprintf(stderr, "kx207-sim: unknown command: %s\n", line.c_str());
         }
@@ -106,7 +130,8 @@ void FollowCommands(SimulatedInstrument& instrument) {
 
 int main(int argc, char** argv) {
     std::chrono::milliseconds answerDelay{0};
-    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay);
+    ReactionChoice reaction;
+    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, reaction);
     // The ending signals are taken here by sigwait, never by the serving thread.
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -117,9 +142,10 @@ int main(int argc, char** argv) {
     try {
         SimulatedInstrument instrument(options);
         instrument.SetAnswerDelay(answerDelay);
+        if (reaction.atStart) instrument.StartReaction(reaction.options);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
-        std::thread(FollowCommands, std::ref(instrument)).detach();
+        std::thread(FollowCommands, std::ref(instrument), reaction.options).detach();
         int received;
         sigwait(&endSignals, &received);
     } catch (const std::exception& error) {

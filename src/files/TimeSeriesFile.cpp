@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "files/SeriesFile.h"
+#include "files/TimeSeriesFile.h"
 
 #include "files/FileBytes.h"
 #include "files/TextFile.h"
@@ -35,11 +35,15 @@ QString Decimal(double value, int decimals) {
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals).replace(u'.', u',');
 }
 
-// A number in the writer's form or as a spreadsheet may have saved it back (decimal point).
+// No time, interval or wavelength of a series comes near this; larger numbers are edits.
+constexpr double LargestNumber = 1e9;
+
+// A number from 0 to LargestNumber in the writer's form or as a spreadsheet may have saved it back
+// (decimal point).
 std::optional<double> ReadDecimal(QString text) {
     bool ok = false;
     const double value = QLocale::c().toDouble(text.trimmed().replace(u',', u'.'), &ok);
-    if (!ok || !std::isfinite(value)) return std::nullopt;
+    if (!ok || !(value >= 0 && value <= LargestNumber)) return std::nullopt;
     return value;
 }
 
@@ -77,7 +81,7 @@ bool ReadHeaderLine(const QStringList& cells, TimedSeries& series) {
     const auto value = [&](int i) { return i < cells.size() ? cells[i] : QString(); };
     if (key == IntervalKey) {
         const std::optional<double> interval = ReadDecimal(value(1));
-        if (!interval || *interval <= 0) return false;
+        if (!interval || *interval < 0.001) return false;
         series.Plan.Interval = *interval;
     } else if (key == CountKey) {
         const std::optional<int> count = ReadWhole(value(1), 0, std::numeric_limits<int>::max());
@@ -85,7 +89,7 @@ bool ReadHeaderLine(const QStringList& cells, TimedSeries& series) {
         series.Plan.Count = *count;
     } else if (key == DurationKey) {
         const std::optional<double> duration = ReadDecimal(value(1));
-        if (!duration || *duration < 0) return false;
+        if (!duration) return false;
         series.Plan.Duration = *duration;
     } else if (key == StartKey) {
         if (value(1) != AtClick && value(1) != AtMixing) return false;
@@ -159,7 +163,7 @@ std::optional<SeriesSpectrum> ReadRow(const QStringList& cells, QString& reason)
 
 } // namespace
 
-std::string SeriesHeaderBytes(const TimedSeries& series) {
+std::string TimeSeriesHeaderBytes(const TimedSeries& series) {
     QStringList lines{Magic + QStringLiteral(";1"),
                       IntervalKey + u';' + Decimal(series.Plan.Interval, 3),
                       CountKey + u';' + QString::number(series.Plan.Count),
@@ -181,7 +185,7 @@ std::string SeriesHeaderBytes(const TimedSeries& series) {
     return ToWindows1252(lines.join(QStringLiteral("\r\n"))) + "\r\n";
 }
 
-std::string SeriesRowBytes(const SeriesSpectrum& spectrum) {
+std::string TimeSeriesRowBytes(const SeriesSpectrum& spectrum) {
     std::string row = Decimal(spectrum.Time, 3).toStdString() + ';' + std::to_string(spectrum.Point) + ';' +
                       std::to_string(spectrum.Exposure) + ';' + (spectrum.DarkSubtracted ? "1;" : "0;") +
                       (spectrum.ReferenceInForce ? "1;" : "0;") + std::to_string(spectrum.Averaging);
@@ -190,16 +194,16 @@ std::string SeriesRowBytes(const SeriesSpectrum& spectrum) {
     return row + "\r\n";
 }
 
-SeriesFileWriter::SeriesFileWriter(const std::string& path, const TimedSeries& series) : file_(path) {
-    file_.Append(SeriesHeaderBytes(series));
+TimeSeriesFileWriter::TimeSeriesFileWriter(const std::string& path, const TimedSeries& series) : file_(path) {
+    file_.Append(TimeSeriesHeaderBytes(series));
 }
 
-void SeriesFileWriter::Append(const SeriesSpectrum& spectrum) {
-    file_.Append(SeriesRowBytes(spectrum));
+void TimeSeriesFileWriter::Append(const SeriesSpectrum& spectrum) {
+    file_.Append(TimeSeriesRowBytes(spectrum));
 }
 
-SeriesFileLoad ParseSeriesFile(std::string_view bytes) {
-    SeriesFileLoad load;
+TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
+    TimeSeriesFileLoad load;
     const QStringList lines = SplitTextLines(bytes);
     if (lines.isEmpty() || !lines[0].startsWith(Magic + u';')) {
         load.Report = QStringLiteral("Die Datei ist keine Zeitreihe.");
@@ -244,10 +248,10 @@ SeriesFileLoad ParseSeriesFile(std::string_view bytes) {
     return load;
 }
 
-SeriesFileLoad LoadSeriesFile(const std::string& path) {
+TimeSeriesFileLoad LoadTimeSeriesFile(const std::string& path) {
     std::string bytes;
-    SeriesFileLoad load;
+    TimeSeriesFileLoad load;
     load.Error = ReadFileBytes(path, std::numeric_limits<qsizetype>::max(), bytes);
     if (load.Error != 0) return load;
-    return ParseSeriesFile(bytes);
+    return ParseTimeSeriesFile(bytes);
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The file of a timed series: written spectrum by spectrum, read back whole, and read as far as it is
 // sound after a cut or an edit.
-#include "files/SeriesFile.h"
+#include "files/TimeSeriesFile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -40,13 +40,13 @@ TimedSeries Reaction() {
 
 std::string Written(const TimedSeries& series, const TempFolder& folder) {
     const std::string path = folder.File("reihe.csv");
-    SeriesFileWriter writer(path, series);
+    TimeSeriesFileWriter writer(path, series);
     for (const SeriesSpectrum& spectrum : series.Spectra)
         writer.Append(spectrum);
     return TempFolder::Read(path);
 }
 
-TEST(SeriesFileTest, RoundTripKeepsEverySpectrumAndTheHeader) {
+TEST(TimeSeriesFileTest, RoundTripKeepsEverySpectrumAndTheHeader) {
     TempFolder folder;
     const TimedSeries series = Reaction();
     const std::string bytes = Written(series, folder);
@@ -55,7 +55,7 @@ TEST(SeriesFileTest, RoundTripKeepsEverySpectrumAndTheHeader) {
     EXPECT_NE(bytes.find("\r\nStart;Jetzt mischen\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n0,250;0;35;1;1;2;100;101;"), std::string::npos);
 
-    const SeriesFileLoad load = LoadSeriesFile(folder.File("reihe.csv"));
+    const TimeSeriesFileLoad load = LoadTimeSeriesFile(folder.File("reihe.csv"));
     ASSERT_EQ(load.Error, 0);
     ASSERT_TRUE(load.Series);
     EXPECT_EQ(load.SkippedLines, 0);
@@ -112,19 +112,19 @@ const DamageCase damageCases[] = {
      "Übersprungen: Kopfzeile 2 unlesbar."},
 };
 
-class SeriesFileDamageTest : public ::testing::TestWithParam<DamageCase> {};
+class TimeSeriesFileDamageTest : public ::testing::TestWithParam<DamageCase> {};
 
-TEST_P(SeriesFileDamageTest, LoadsWhatIsSoundAndSaysWhatWasSkipped) {
+TEST_P(TimeSeriesFileDamageTest, LoadsWhatIsSoundAndSaysWhatWasSkipped) {
     TempFolder folder;
     std::string bytes = Written(Reaction(), folder);
     GetParam().damage(bytes);
-    const SeriesFileLoad load = ParseSeriesFile(bytes);
+    const TimeSeriesFileLoad load = ParseTimeSeriesFile(bytes);
     ASSERT_TRUE(load.Series);
     EXPECT_EQ(load.Series->Spectra.size(), GetParam().spectra);
     EXPECT_EQ(load.Report.toStdString(), GetParam().report);
 }
 
-INSTANTIATE_TEST_SUITE_P(Edits, SeriesFileDamageTest, ::testing::ValuesIn(damageCases),
+INSTANTIATE_TEST_SUITE_P(Edits, TimeSeriesFileDamageTest, ::testing::ValuesIn(damageCases),
                          [](const ::testing::TestParamInfo<DamageCase>& info) {
                              std::string name = info.param.name;
                              for (char& ch : name)
@@ -132,11 +132,11 @@ INSTANTIATE_TEST_SUITE_P(Edits, SeriesFileDamageTest, ::testing::ValuesIn(damage
                              return name;
                          });
 
-TEST(SeriesFileTest, AnotherFileIsNoSeries) {
-    const SeriesFileLoad load = ParseSeriesFile("Kanal;nm;Digits\r\n0;360;12\r\n");
+TEST(TimeSeriesFileTest, AnotherFileIsNoSeries) {
+    const TimeSeriesFileLoad load = ParseTimeSeriesFile("Kanal;nm;Digits\r\n0;360;12\r\n");
     EXPECT_FALSE(load.Series);
     EXPECT_EQ(load.Report.toStdString(), "Die Datei ist keine Zeitreihe.");
-    EXPECT_NE(LoadSeriesFile("/nonexistent/reihe.csv").Error, 0);
+    EXPECT_NE(LoadTimeSeriesFile("/nonexistent/reihe.csv").Error, 0);
 }
 
 } // namespace

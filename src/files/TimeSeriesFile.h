@@ -16,15 +16,15 @@
 // averaging, and the 128 readings.
 
 // The header lines and the column heads.
-std::string SeriesHeaderBytes(const TimedSeries& series);
+std::string TimeSeriesHeaderBytes(const TimedSeries& series);
 // The line of one spectrum.
-std::string SeriesRowBytes(const SeriesSpectrum& spectrum);
+std::string TimeSeriesRowBytes(const SeriesSpectrum& spectrum);
 
 // Writes a series while it is measured: the header at once, then each spectrum as it comes, each on
 // the disk before Append returns. Throws std::system_error carrying errno when the file can't be written.
-class SeriesFileWriter {
+class TimeSeriesFileWriter {
 public:
-    SeriesFileWriter(const std::string& path, const TimedSeries& series);
+    TimeSeriesFileWriter(const std::string& path, const TimedSeries& series);
     void Append(const SeriesSpectrum& spectrum);
 
 private:
@@ -32,7 +32,7 @@ private:
 };
 
 // What loading a series file gave.
-struct SeriesFileLoad {
+struct TimeSeriesFileLoad {
     int Error = 0;                     // errno when the file could not be read
     std::optional<TimedSeries> Series; // none when the header is not that of a series file
     int SkippedLines = 0;              // lines of spectra left out
@@ -41,6 +41,6 @@ struct SeriesFileLoad {
 
 // Reads a series from the bytes of its file: every sound line of a spectrum, leaving out (and naming
 // in the report) a line cut short, an edited line that is no spectrum, or one whose time runs back.
-SeriesFileLoad ParseSeriesFile(std::string_view bytes);
+TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes);
 // Reads the series file at `path`.
-SeriesFileLoad LoadSeriesFile(const std::string& path);
+TimeSeriesFileLoad LoadTimeSeriesFile(const std::string& path);
