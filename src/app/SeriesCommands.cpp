@@ -5,7 +5,7 @@
 #include "app/SpectrumFileDialog.h"
 #include "files/AtomicFile.h"
 #include "files/LabTableFile.h"
-#include "files/SeriesFile.h"
+#include "files/TimeSeriesFile.h"
 #include "files/SystemReason.h"
 #include "settings/SettingsTable.h"
 #include "timecourse/SeriesDialog.h"
@@ -148,7 +148,7 @@ void TSeriesCommands::StartSeries(const SeriesPlan& plan, const QString& fileNam
     series->Wavelengths = TimeCourseForm->Wavelengths();
     series->BandHalfWidth = TimeCourseForm->BandHalfWidth();
     try {
-        writer_ = std::make_unique<SeriesFileWriter>(fileName.toStdString(), *series);
+        writer_ = std::make_unique<TimeSeriesFileWriter>(fileName.toStdString(), *series);
     } catch (const std::system_error& error) {
         form_.WarnNotSaved(QStringLiteral("Die Zeitreihe"), fileName, error.code().value());
         return;
@@ -282,7 +282,7 @@ void TSeriesCommands::ZeitreiheLadenClick() {
 
 void TSeriesCommands::LoadSeries(const QString& fileName) {
     if (Running()) return;
-    SeriesFileLoad loaded = LoadSeriesFile(fileName.toStdString());
+    TimeSeriesFileLoad loaded = LoadTimeSeriesFile(fileName.toStdString());
     const QString shown = QDir::toNativeSeparators(fileName);
     if (loaded.Error != 0) {
         QMessageBox::warning(

@@ -12,7 +12,7 @@
 #include <optional>
 
 class QAction;
-class SeriesFileWriter;
+class TimeSeriesFileWriter;
 class QMenu;
 class TMainForm;
 class TSeriesDialog;
@@ -75,7 +75,7 @@ private:
     TMainForm& form_;
     std::unique_ptr<TimedSeries> series_;
     std::unique_ptr<SeriesSchedule> schedule_;
-    std::unique_ptr<SeriesFileWriter> writer_;
+    std::unique_ptr<TimeSeriesFileWriter> writer_;
     QString fileName_;
     QElapsedTimer clock_;
     double lastCycleEnd_ = -1;
