@@ -11,12 +11,14 @@
 #include "ui/Timer.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -107,7 +109,15 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     EXPECT_NEAR(fit->EndValue, EndAbsorbance, 0.02);
     EXPECT_NEAR(fit->HalfLife, std::log(2.0) / RateConstant, 0.03 * std::log(2.0) / RateConstant);
 
-    // A program killed while it writes leaves the last line cut short: every whole spectrum loads back,
+    // The table for a spreadsheet: a line per point, the absorbance and the fitted values.
+    TimeCourseForm->FitButton->click();
+    ASSERT_TRUE(TimeCourseForm->Fit());
+    MainForm->SeriesCommands->ExportCourse(QString::fromStdString(settings.File("tabelle.csv")));
+    const std::string table = TempFolder::Read(settings.File("tabelle.csv"));
+    EXPECT_NE(table.find("\r\nt in s;Extinktion 590 nm;Anpassung 590 nm\r\n0,"), std::string::npos) << table;
+    EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 22);
+
+        // A program killed while it writes leaves the last line cut short: every whole spectrum loads back,
     // and the user is told what was left out.
     const std::string bytes = TempFolder::Read(file.toStdString());
     const std::string cut = settings.File("abgebrochen.csv");
