@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/HelpCommands.h"
 #include "app/MeasurementCommands.h"
+#include "app/SeriesCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -40,6 +41,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
     CreateAnalysisMenu();
+    SeriesCommands = new TSeriesCommands(*this);
     HelpCommands = new THelpCommands(*this);
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);

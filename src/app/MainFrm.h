@@ -38,6 +38,7 @@ class THelpCommands;
 class TImageView;
 class TLabeledEdit;
 class TMeasurementCommands;
+class TSeriesCommands;
 class TStatusBar;
 
 // What the main window takes from its surroundings. The program uses the defaults; tests and the
@@ -231,6 +232,8 @@ public:
 
     // The menu "Messung" with the dark spectrum, averaging, reference and views.
     TMeasurementCommands* MeasurementCommands;
+    // The menu "Kinetik" with the timed series and its time course.
+    TSeriesCommands* SeriesCommands;
     // The menu "Hilfe" with the handbook, the last menu.
     THelpCommands* HelpCommands;
 
@@ -240,6 +243,9 @@ public:
     TTimer* COMException_Timer;
 
 protected:
+    // The series' exports use the export folder and the warnings of the main window's own.
+    friend class TSeriesCommands;
+
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -3,6 +3,7 @@
 // exposure and the Start/Stopp button.
 #include "app/MainFrm.h"
 #include "app/MeasurementCommands.h"
+#include "app/SeriesCommands.h"
 
 #include "settings/SettingsTable.h"
 
@@ -99,11 +100,13 @@ void TMainForm::Messung_TimerTimer() {
             ShowCursorReadout();
             BigForm->ShowBigCursorReadout();
             MeasurementCommands->CycleDone();
+            SeriesCommands->SpectrumMeasured(measured);
             // The dark and reference spectra hold only at the exposure they were taken at.
             if (Auto_CheckBox->isChecked() && !Measurement.ExposureFixed()) AdjustExposure();
         }
         LED->SetState(lsOff);
     }
+    SeriesCommands->PlanNextCycle();
     Messung_Timer->SetEnabled(true);
     COMException_Timer->SetEnabled(false);
 }

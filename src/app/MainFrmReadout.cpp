@@ -5,6 +5,7 @@
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "spectrum/DiagramGeometry.h"
+#include "timecourse/TimeCourseDlg.h"
 #include "ui/Application.h"
 #include "ui/ImageView.h"
 
@@ -57,7 +58,13 @@ void TMainForm::ShowCursorReadout() {
     LambdaEdit->setText(CursorReadout(CursorX, MainDiagram.ColumnsPerChannel));
 }
 
-void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int, int y) {
+void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int x, int y) {
+    // While the time course asks for a wavelength, the click names one and sets no reference.
+    const int column = ClampedColumn(x);
+    if ((buttons & Qt::LeftButton) &&
+        TimeCourseForm->PickWavelength(ChannelWavelength(Calibration, column / MainDiagram.ColumnsPerChannel,
+                                                         column % MainDiagram.ColumnsPerChannel)))
+        return;
     SetReferenceByClick(buttons, (DiagramHeight - y) * DiagramScaleDivisor());
 }
 

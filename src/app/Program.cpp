@@ -5,6 +5,7 @@
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
+#include "timecourse/TimeCourseDlg.h"
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 
@@ -21,6 +22,7 @@ void CreateWindows(const MainFormContext& context) {
     new TAboutForm();
     new TSpektralForm(*MainForm);
     new TBigForm(*MainForm);
+    new TTimeCourseForm(*MainForm);
 }
 
 namespace {
@@ -53,6 +55,8 @@ private:
 
 void DestroyWindows() {
     DestructionHandlers handlers;
+    handlers.Run(*TimeCourseForm);
+    delete TimeCourseForm;
     handlers.Run(*BigForm);
     delete BigForm;
     BigForm = nullptr;

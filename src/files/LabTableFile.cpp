@@ -99,3 +99,22 @@ std::string LabTableBytes(const LabTable& table) {
 void SaveLabTable(const std::string& path, const LabTable& table) {
     WriteFileAtomically(path, LabTableBytes(table));
 }
+
+std::string NumberTableBytes(const NumberTable& table) {
+    std::string bytes;
+    for (const std::vector<QString>* line : {&table.Header, &table.Heads}) {
+        for (size_t i = 0; i < line->size(); ++i)
+            bytes += (i ? ";" : "") + ToWindows1252(Cell((*line)[i]));
+        bytes += "\r\n";
+    }
+    for (const std::vector<double>& row : table.Rows) {
+        for (size_t i = 0; i < row.size(); ++i)
+            bytes += (i ? ";" : "") + Number(row[i], i < table.Decimals.size() ? table.Decimals[i] : 3);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+void SaveNumberTable(const std::string& path, const NumberTable& table) {
+    WriteFileAtomically(path, NumberTableBytes(table));
+}

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A column of values per channel, where it was taken.
 using ChannelColumn = std::optional<std::array<double, ChannelCount>>;
@@ -50,3 +51,15 @@ std::string LabTableBytes(const LabTable& table);
 // Writes the table to `path`, replacing the file atomically. Throws std::system_error carrying errno
 // when it can't be written; an existing file is then left as it was.
 void SaveLabTable(const std::string& path, const LabTable& table);
+
+// A table of numbers laid out for a spreadsheet as the lab table is: a header line of cells, the column
+// heads, then one line per row; a value that is no finite number leaves its cell empty.
+struct NumberTable {
+    std::vector<QString> Header;
+    std::vector<QString> Heads;
+    std::vector<int> Decimals; // per column
+    std::vector<std::vector<double>> Rows;
+};
+std::string NumberTableBytes(const NumberTable& table);
+// Writes the table to `path` atomically; throws std::system_error carrying errno when it can't.
+void SaveNumberTable(const std::string& path, const NumberTable& table);

@@ -15,6 +15,7 @@ inline constexpr const char* DiagramSection = "Diagramm";
 inline constexpr const char* DataSection = "Daten";
 inline constexpr const char* WindowSection = "Fenster";
 inline constexpr const char* MeasurementSection = "Messung";
+inline constexpr const char* TimeCourseSection = "Zeitverlauf";
 
 struct IntegerEntry {
     const char* Section;
@@ -31,10 +32,11 @@ struct TextEntry {
     const char* Section;
     const char* Key;
 };
-// The two keys of a window's stored top left corner in section "Fenster".
+// The two keys of a window's stored top left corner, in section "Fenster" unless another is named.
 struct PlaceEntry {
     const char* LeftKey;
     const char* TopKey;
+    const char* Section = WindowSection;
 };
 
 inline constexpr IntegerEntry LambdaMin{SensorSection, "Lambda_min", DefaultLambdaMin};
@@ -69,12 +71,26 @@ inline constexpr PlaceEntry MainPlace{"Left Main", "Top Main"};
 inline constexpr PlaceEntry BigPlace{"Left Big", "Top Big"};
 inline constexpr PlaceEntry LinesPlace{"Left Spektrallinien", "Top Spektrallinien"};
 
+// The timed series and the window of its time course, written only once they are used.
+inline constexpr PlaceEntry TimeCoursePlace{"Left", "Top", TimeCourseSection};
+inline constexpr BoolEntry TimeCourseShown{TimeCourseSection, "Sichtbar", false};
+inline constexpr IntegerEntry SeriesIntervalTenths{TimeCourseSection, "Intervall (0,1 s)", 10};
+inline constexpr BoolEntry SeriesByCount{TimeCourseSection, "Nach Anzahl", false};
+inline constexpr IntegerEntry SeriesMinutes{TimeCourseSection, "Dauer (min)", 15};
+inline constexpr IntegerEntry SeriesCount{TimeCourseSection, "Anzahl", 100};
+inline constexpr BoolEntry SeriesStartsAtMixing{TimeCourseSection, "Start beim Mischen", false};
+inline constexpr IntegerEntry TimeCourseQuantity{TimeCourseSection, "Groesse", 0};
+inline constexpr BoolEntry TimeCourseMinutes{TimeCourseSection, "Minuten", false};
+inline constexpr IntegerEntry TimeCourseBand{TimeCourseSection, "Bandbreite (nm)", 2};
+inline constexpr TextEntry TimeCourseWavelengths{TimeCourseSection, "Wellenlaengen"};
+inline constexpr TextEntry SeriesFolder{TimeCourseSection, "Verzeichnis"};
+
 // The entries of the left and the top edge of a window's place; a window without them stays where it is.
 inline constexpr IntegerEntry Left(const PlaceEntry& place) {
-    return {WindowSection, place.LeftKey, 0};
+    return {place.Section, place.LeftKey, 0};
 }
 inline constexpr IntegerEntry Top(const PlaceEntry& place) {
-    return {WindowSection, place.TopKey, 0};
+    return {place.Section, place.TopKey, 0};
 }
 
 // The entry's value in `file`, or its default.

@@ -17,3 +17,7 @@ void TTimer::SetEnabled(bool enabled) {
     else if (!enabled)
         timer_.stop();
 }
+
+void TTimer::SetInterval(int intervalMs) {
+    timer_.setInterval(intervalMs);
+}

@@ -16,6 +16,8 @@ public:
     bool Enabled() const { return timer_.isActive(); }
     void SetEnabled(bool enabled);
     int Interval() const { return timer_.interval(); }
+    // The period from the next enabling on; set it while the timer is off (Qt restarts a running one).
+    void SetInterval(int intervalMs);
 
 private:
     QTimer timer_;

@@ -112,13 +112,14 @@ TEST_F(MainWindowLayoutTest, CaptionsHintsMenuAndToolBarAreTheProgramsOwn) {
     EXPECT_EQ(f.Messung_Button->toolTip(), "Spektren aufnehmen...");
 
     const QList<QAction*> menus = f.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 6);
+    ASSERT_EQ(menus.size(), 7);
     EXPECT_EQ(menus[0]->text(), "Datei");
     EXPECT_EQ(menus[1]->text(), "Ansicht");
     EXPECT_EQ(menus[2]->text(), "Spektrallinien");
     EXPECT_EQ(menus[3]->text(), "Messung");
     EXPECT_EQ(menus[4]->text(), "Auswertung") << "the analysis commands follow the measurement's";
-    EXPECT_EQ(menus[5]->text(), "Hilfe") << "help comes last";
+    EXPECT_EQ(menus[5]->text(), "Kinetik");
+    EXPECT_EQ(menus[6]->text(), "Hilfe") << "help comes last";
     EXPECT_EQ(f.HelpCommands->Hilfe1->actions(), QList<QAction*>({f.HelpCommands->Handbuch}));
     EXPECT_EQ(f.HelpCommands->Handbuch->text(), "Handbuch");
     EXPECT_EQ(f.HelpCommands->Handbuch->shortcut(), QKeySequence(Qt::Key_F1));

@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The time-course window among the program's windows.
+#include "app/MainFrm.h"
+#include "app/SeriesCommands.h"
+#include "support/ProgramWindowsTest.h"
+#include "timecourse/TimeCourseDlg.h"
+#include "ui/ImageView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+class TimeCourseFormTest : public ProgramWindowsTest {
+protected:
+    // A first-order decay of A with k′ = 0.01 1/s and A∞ = 0.1, one point a second.
+    TimedSeries Decay(int points) {
+        TimedSeries series;
+        ChannelReadings blank;
+        blank.fill(800);
+        series.Reference = StoredSpectrum{blank, 40};
+        for (int i = 0; i < points; ++i) {
+            ChannelReadings readings;
+            readings.fill(int32_t(std::nearbyint(800 * std::pow(10.0, -(0.1 + std::exp(-0.01 * i))))));
+            series.Spectra.push_back(MakeSeriesSpectrum(readings, i, i, 40));
+        }
+        return series;
+    }
+};
+
+TEST_F(TimeCourseFormTest, KeepsItsChoicesOnceShownAndLeavesTheSettingsFileAloneOtherwise) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    EXPECT_TRUE(TimeCourseForm->isVisible());
+    TimeCourseForm->WavelengthEdits[1]->setText("628");
+    emit TimeCourseForm->WavelengthEdits[1]->editingFinished();
+    DestroyWindows();
+    const std::string ini = TempFolder::Read(folder.File("KX207.INI"));
+    EXPECT_NE(ini.find("[Zeitverlauf]"), std::string::npos);
+    EXPECT_NE(ini.find("Wellenlaengen=590,628,"), std::string::npos);
+    EXPECT_NE(ini.find("Sichtbar=1"), std::string::npos);
+
+    CreateWindows({folder.Path()});
+    EXPECT_TRUE(TimeCourseForm->isVisible()) << "shown again at the next start";
+    EXPECT_EQ(TimeCourseForm->Wavelengths(), std::vector<double>({590, 628}));
+    TimeCourseForm->hide();
+    DestroyWindows();
+
+    TempFolder fresh;
+    CreateWindows({fresh.Path()});
+    DestroyWindows();
+    EXPECT_EQ(TempFolder::Read(fresh.File("KX207.INI")).find("Zeitverlauf"), std::string::npos);
+    CreateWindows({folder.Path()});
+}
+
+TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
+    EXPECT_NE(MainForm->ReferenceValue, 0) << "without the window asking, a click sets the reference";
+    MainForm->ImageMouseDown(Qt::RightButton, 0, 0);
+    EXPECT_EQ(TimeCourseForm->WavelengthEdits[1]->text(), "");
+
+    TimeCourseForm->PickButton->click();
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
+    EXPECT_EQ(MainForm->ReferenceValue, 0);
+    EXPECT_EQ(TimeCourseForm->WavelengthEdits[1]->text(), "591") << "channel 93 of 360 … 675 nm";
+    EXPECT_TRUE(TimeCourseForm->PickButton->isChecked());
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 40 + 2, 100);
+    EXPECT_EQ(TimeCourseForm->WavelengthEdits[2]->text(), "460");
+    EXPECT_FALSE(TimeCourseForm->PickButton->isChecked()) << "three wavelengths end the choice";
+    EXPECT_EQ(TimeCourseForm->CurveBox->count(), 3);
+}
+
+TEST_F(TimeCourseFormTest, FitsOnlyWhatItCanAndSaysWhyNot) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    TimeCourseForm->FitButton->click();
+    EXPECT_EQ(TimeCourseForm->ResultLabel->text(), "Keine Messwerte zum Anpassen.");
+
+    TimedSeries few = Decay(2);
+    few.Spectra.push_back(few.Spectra.back());
+    few.Spectra.back().Readings.fill(1023);
+    few.Spectra.back().Point = 2;
+    TimeCourseForm->ShowSeries(&few);
+    EXPECT_TRUE(TimeCourseForm->GapLabel->text().startsWith("1 Punkt ohne Wert: ü"))
+        << TimeCourseForm->GapLabel->text().toStdString();
+    TimeCourseForm->FitButton->click();
+    EXPECT_FALSE(TimeCourseForm->Fit());
+    EXPECT_FALSE(TimeCourseForm->ResultLabel->text().isEmpty()) << "too few points are said";
+
+    const TimedSeries decay = Decay(300);
+    TimeCourseForm->ShowSeries(&decay);
+    TimeCourseForm->QuantityBox->setCurrentIndex(1);
+    TimeCourseForm->FitButton->click();
+    EXPECT_FALSE(TimeCourseForm->Fit());
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().contains("Extinktion"));
+
+    TimeCourseForm->QuantityBox->setCurrentIndex(0);
+    TimeCourseForm->FromEdit->setText("10");
+    TimeCourseForm->ToEdit->setText("");
+    TimeCourseForm->FitButton->click();
+    ASSERT_TRUE(TimeCourseForm->Fit()) << TimeCourseForm->ResultLabel->text().toStdString();
+    EXPECT_NEAR(TimeCourseForm->Fit()->RateConstant, 0.01, 0.0005);
+    EXPECT_EQ(TimeCourseForm->Fit()->Count, 290) << "the range starts at 10 s";
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("k′ = 0,0"));
+
+    TimeCourseForm->TimeUnitBox->setCurrentIndex(1);
+    EXPECT_FALSE(TimeCourseForm->Fit()) << "a fit in other units is made anew";
+    TimeCourseForm->FromEdit->setText("1");
+    TimeCourseForm->FitButton->click();
+    ASSERT_TRUE(TimeCourseForm->Fit());
+    EXPECT_EQ(TimeCourseForm->Fit()->Count, 240) << "from 1 min on";
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().contains("1/min"));
+    TimeCourseForm->ShowSeries(nullptr);
+}
+
+TEST_F(TimeCourseFormTest, DraggingOverTheDiagramChoosesTheRangeAndTheReadoutFollowsThePointer) {
+    const TimedSeries decay = Decay(101);
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    TimeCourseForm->ShowSeries(&decay);
+    TimeCourseForm->ImageMouseDown(Qt::LeftButton, 400, 200);
+    TimeCourseForm->ImageMouseMove(Qt::LeftButton, 200, 200);
+    const double from = TimeCourseForm->FromEdit->text().replace(',', '.').toDouble();
+    const double to = TimeCourseForm->ToEdit->text().replace(',', '.').toDouble();
+    EXPECT_LT(from, to);
+    EXPECT_GT(from, 0);
+    EXPECT_LT(to, 100);
+    EXPECT_TRUE(TimeCourseForm->ReadoutLabel->text().startsWith("t = "));
+    EXPECT_TRUE(TimeCourseForm->ReadoutLabel->text().contains(" s   A = "));
+    TimeCourseForm->ShowSeries(nullptr);
+}
+
+} // namespace

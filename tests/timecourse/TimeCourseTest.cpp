@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The time course of a series, read from spectra whose absorbance is known.
+#include "timecourse/TimeCourse.h"
+#include "timecourse/TimeCourseDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr int Exposure = 40;
+constexpr double Blank = 800;
+
+ChannelReadings Flat(double digits) {
+    ChannelReadings readings;
+    readings.fill(int32_t(std::nearbyint(digits)));
+    return readings;
+}
+
+// A series with a blank of 800 Digits as its reference, so that a flat spectrum of 800 · 10^−A has the
+// absorbance A at every wavelength.
+TimedSeries BlankSeries() {
+    TimedSeries series;
+    series.Reference = StoredSpectrum{Flat(Blank), Exposure};
+    return series;
+}
+
+void Add(TimedSeries& series, double time, int32_t point, double digits) {
+    series.Spectra.push_back(MakeSeriesSpectrum(Flat(digits), time, point, Exposure));
+}
+
+} // namespace
+
+TEST(TimeCourseTest, OnePointPerIntervalTheMeanOfItsSpectraReadAnewAsItGrows) {
+    TimedSeries series = BlankSeries();
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590, 500}, 2);
+    ASSERT_EQ(course.Curves().size(), 2u);
+    EXPECT_TRUE(course.Curves()[0].empty());
+
+    Add(series, 0.1, 0, 80); // A = 1
+    Add(series, 1.1, 1, 400);
+    course.SpectraAdded();
+    ASSERT_EQ(course.Curves()[1].size(), 2u);
+    EXPECT_NEAR(*course.Curves()[1][0].Value.Value, 1.0, 0.003);
+    EXPECT_NEAR(*course.Curves()[0][1].Value.Value, std::log10(2.0), 0.003);
+
+    // A second spectrum of the same interval joins its point: the mean of 400 and 200 is 300.
+    Add(series, 1.6, 1, 200);
+    Add(series, 2.1, 2, 800);
+    course.SpectraAdded();
+    ASSERT_EQ(course.Curves()[0].size(), 3u);
+    EXPECT_NEAR(*course.Curves()[0][1].Value.Value, std::log10(Blank / 300), 0.003);
+    EXPECT_DOUBLE_EQ(course.Curves()[0][1].Time, 1.35) << "the mean of its spectra's true times";
+    EXPECT_NEAR(*course.Curves()[0][2].Value.Value, 0.0, 0.003);
+
+    Add(series, 2.4, 2, 400);
+    course.SpectraAdded();
+    ASSERT_EQ(course.Curves()[0].size(), 3u) << "a grown last point is replaced, not added";
+    EXPECT_NEAR(*course.Curves()[0][2].Value.Value, std::log10(Blank / 600), 0.003);
+
+    course.Recompute(SeriesQuantity::TransmissionPercent, {590}, 0);
+    ASSERT_EQ(course.Curves().size(), 1u);
+    ASSERT_EQ(course.Curves()[0].size(), 3u);
+    EXPECT_NEAR(*course.Curves()[0][0].Value.Value, 10.0, 0.1);
+}
+
+TEST(TimeCourseTest, ASaturatedPointIsAGapWithItsReason) {
+    TimedSeries series = BlankSeries();
+    Add(series, 0, 0, 400);
+    Add(series, 1, 1, 1023);
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Intensity, {590}, 2);
+    ASSERT_EQ(course.Curves()[0].size(), 2u);
+    EXPECT_TRUE(course.Curves()[0][0].Value.Value);
+    EXPECT_FALSE(course.Curves()[0][1].Value.Value);
+    EXPECT_FALSE(course.Curves()[0][1].Value.Reason.empty());
+}
+
+TEST(TimeCourseTest, FitsTheCurveChosenOverItsPointsWithValues) {
+    TimedSeries series = BlankSeries();
+    // A = 0.06 + 1.14 · e^(−t/200): k′ = 0.005 1/s.
+    for (int i = 0; i < 60; ++i) {
+        const double t = 10.0 * i;
+        Add(series, t, i, Blank * std::pow(10.0, -(0.06 + 1.14 * std::exp(-t / 200))));
+    }
+    Add(series, 600, 60, 1023); // saturated: left out, not taken for a number
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590}, 2);
+    const FitOutcome<KineticFit> fit = course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000));
+    ASSERT_TRUE(fit.Ok()) << fit.Message();
+    EXPECT_NEAR(fit->RateConstant, 0.005, 0.005 * 0.03);
+    EXPECT_NEAR(fit->EndValue, 0.06, 0.02);
+    EXPECT_EQ(fit->Count, 60);
+    EXPECT_FALSE(course.Fit(3, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000)).Ok())
+        << "a curve that isn't there has no points";
+}
+
+TEST(TimeCourseTest, TheTableForASpreadsheetHasATimeColumnOneColumnPerWavelengthAndTheFitInItsRange) {
+    TimedSeries series = BlankSeries();
+    Add(series, 0, 0, 80);
+    Add(series, 1.25, 1, 400);
+    Add(series, 2, 2, 1023);
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590, 512.5}, 2);
+    EXPECT_EQ(NumberTableBytes(CourseTable(course, {"Zeitreihe: a;b", "Band: ± 2 nm"}, nullptr, 0, 0, 0)),
+              "\"Zeitreihe: a;b\";Band: \xB1 2 nm\r\n"
+              "t in s;Extinktion 590 nm;Extinktion 512,5 nm\r\n"
+              "0,00;1,0000;1,0000\r\n1,25;0,3010;0,3010\r\n2,00;;\r\n");
+
+    KineticFit fit;
+    fit.Order = ReactionOrder::Zeroth;
+    fit.StartValue = 1;
+    fit.RateConstant = 0.5;
+    const std::string bytes = NumberTableBytes(CourseTable(course, {}, &fit, 1, 1, 2));
+    EXPECT_NE(bytes.find("Extinktion 512,5 nm;Anpassung 512,5 nm\r\n0,00;1,0000;1,0000;\r\n"
+                         "1,25;0,3010;0,3010;0,3750\r\n2,00;;;0,0000\r\n"),
+              std::string::npos)
+        << bytes;
+    EXPECT_EQ(TableSpelling("k′ = 1, A₀ = 2, A∞ = 0, t½ = 3"), "k' = 1, A0 = 2, A(Ende) = 0, t½ = 3");
+}
+
+TEST(TimeCourseTest, PlotsTheValueItsLogarithmAboveTheEndOrItsReciprocal) {
+    struct Case {
+        double Value;
+        CoursePlot Plot;
+        double End;
+        std::optional<double> Expected;
+    };
+    const Case cases[] = {
+        {0.5, CoursePlot::Value, 0.1, 0.5},
+        {-0.2, CoursePlot::Value, 0, -0.2},
+        {1.1, CoursePlot::LogAboveEnd, 0.1, 0.0},
+        {std::exp(1.0) + 0.1, CoursePlot::LogAboveEnd, 0.1, 1.0},
+        {0.1, CoursePlot::LogAboveEnd, 0.1, std::nullopt},
+        {0.05, CoursePlot::LogAboveEnd, 0.1, std::nullopt},
+        {0.25, CoursePlot::Reciprocal, 0, 4.0},
+        {0, CoursePlot::Reciprocal, 0, std::nullopt},
+        {-0.5, CoursePlot::Reciprocal, 0, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<double> plotted = Plotted(c.Value, c.Plot, c.End);
+        ASSERT_EQ(plotted.has_value(), c.Expected.has_value()) << c.Value << " in plot " << int(c.Plot);
+        if (plotted) {
+            EXPECT_NEAR(*plotted, *c.Expected, 1e-12) << c.Value << " in plot " << int(c.Plot);
+        }
+    }
+}
+
+TEST(TimeCourseTest, FitRequestsAndTheirParameters) {
+    const KineticFitRequest free = FitRequest(CourseModel::FirstOrderEndFree, 90, 30);
+    EXPECT_EQ(free.Order, ReactionOrder::First);
+    EXPECT_TRUE(free.EndValueFree);
+    EXPECT_EQ(free.From, 30) << "a range dragged leftwards is the same range";
+    EXPECT_EQ(free.To, 90);
+    EXPECT_FALSE(FitRequest(CourseModel::FirstOrderEndZero, 0, 1).EndValueFree);
+    EXPECT_EQ(FitRequest(CourseModel::ZerothOrder, 0, 1).Order, ReactionOrder::Zeroth);
+    EXPECT_EQ(FitRequest(CourseModel::SecondOrder, 0, 1).Order, ReactionOrder::Second);
+
+    KineticFit fit;
+    fit.Order = ReactionOrder::First;
+    fit.EndValueFree = true;
+    fit.RateConstant = 0.0046667;
+    fit.RateConstantError = 0.0000123;
+    fit.StartValue = 1.2034;
+    fit.StartValueError = 0.0021;
+    fit.EndValue = 0.0612;
+    fit.EndValueError = 0.0008;
+    fit.HalfLife = 148.53;
+    fit.HalfLifeError = 0.39;
+    fit.RSquared = 0.99953;
+    fit.Count = 412;
+    EXPECT_EQ(FitText(fit, false),
+              "k′ = 0,004667 ± 0,000012 1/s\nA₀ = 1,2034 ± 0,0021\nA∞ = 0,06120 ± 0,00080\n"
+              "t½ = 148,53 ± 0,39 s\nR² = 0,9995\n412 Punkte");
+    EXPECT_EQ(FitText(fit, true).section(u'\n', 0, 0), "k′ = 0,28000 ± 0,00074 1/min");
+    EXPECT_EQ(FitText(fit, true).section(u'\n', 3, 3), "t½ = 2,4755 ± 0,0065 min");
+    fit.EndValueFree = false;
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 2, 2), "A∞ = 0 (fest)");
+    fit.Order = ReactionOrder::Second;
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 0, 0), "k = 0,004667 ± 0,000012 1/s");
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 2, 2), "t½ = 148,53 ± 0,39 s")
+        << "no end value but first order's";
+}
