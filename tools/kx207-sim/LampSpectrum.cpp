@@ -123,7 +123,8 @@ Readings SceneReadings(const Scene& scene, int exposure, std::mt19937& random) {
     const std::array<double, 128> filter = FilterCurve(scene.filter);
     Readings readings{};
     for (int channel = 0; channel < 128; ++channel) {
-        const double light = scene.blocked ? 0.0 : profile[channel] * filter[channel];
+        const double cuvette = scene.cuvette ? (*scene.cuvette)[channel] : 1.0;
+        const double light = scene.blocked ? 0.0 : profile[channel] * filter[channel] * cuvette;
         const double dark = DarkLevel + scene.darkCurrent * exposure / 100.0 * DarkPattern(channel);
         const double signal = dark + FullScale * exposure / 100.0 * light;
         std::normal_distribution<double> noise(0.0, 2.0 + scene.flicker * signal);

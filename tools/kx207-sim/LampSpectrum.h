@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <random>
 
 // Light sources the simulated instrument can look at.
@@ -21,6 +22,8 @@ struct Scene {
     bool blocked = false;
     double darkCurrent = 0;
     double flicker = 0.02;
+    // A cuvette's transmission per channel behind the filter (see Concentration.h); none without one.
+    std::optional<std::array<double, 128>> cuvette;
 };
 
 using Readings = std::array<int, 128>;

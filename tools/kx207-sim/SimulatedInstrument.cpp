@@ -60,6 +60,11 @@ void SimulatedInstrument::SetFilter(Filter filter) {
     options_.filter = filter;
 }
 
+void SimulatedInstrument::SetCuvette(std::optional<DyeCuvette> cuvette) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.cuvette = cuvette;
+}
+
 void SimulatedInstrument::SetLightBlocked(bool blocked) {
     std::lock_guard<std::mutex> lock(mutex_);
     blocked_ = blocked;
@@ -169,7 +174,8 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             hungUp_.notify_all();
             return;
         }
-        const Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker};
+        Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker, {}};
+        if (options_.cuvette) scene.cuvette = CuvetteTransmission(*options_.cuvette);
         lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {

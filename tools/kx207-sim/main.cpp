@@ -2,7 +2,8 @@
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
 // standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
-// "filter rot|gruen|grau|kein" puts a filter in or takes it out.
+// "filter rot|gruen|grau|kein" puts a filter in or takes it out, "konz MG_L" puts a cuvette of dye
+// at that concentration in the beam (0 is the blank) and "konz aus" takes it out.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -21,7 +22,8 @@ const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
     "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n"
     "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE]\n"
-    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau\n";
+    "                 [--dye MG_L] [--stray SHARE]\n"
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | konz MG_L|aus\n";
 
 const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
                                                {"rot", Filter::RedDye},
@@ -40,7 +42,8 @@ Value Choice(const std::map<std::string, Value>& choices, const std::string& opt
     return found->second;
 }
 
-InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay) {
+InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay,
+                               double& strayLight) {
     InstrumentOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -72,6 +75,10 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
             options.darkCurrent = std::atof(value);
         else if (option == "--flicker")
             options.flicker = std::atof(value);
+        else if (option == "--dye")
+            options.cuvette = DyeCuvette{std::atof(value), 0.0};
+        else if (option == "--stray")
+            strayLight = std::atof(value);
         else if (option == "--version")
             options.version = value;
         else if (option == "--exposure")
@@ -85,17 +92,23 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     }
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
+    if (strayLight < 0 || strayLight > 1) Refuse("stray light must be 0 to 1");
+    if (options.cuvette) options.cuvette->strayLight = strayLight;
     return options;
 }
 
 // Follows the commands on standard input until it ends; an unknown line is said and skipped.
-void FollowCommands(SimulatedInstrument& instrument) {
+void FollowCommands(SimulatedInstrument& instrument, double strayLight) {
     std::string line;
     while (std::getline(std::cin, line)) {
         if (line == "dunkel" || line == "hell") {
             instrument.SetLightBlocked(line == "dunkel");
         } else if (line.rfind("filter ", 0) == 0 && Filters.count(line.substr(7))) {
             instrument.SetFilter(Filters.at(line.substr(7)));
+        } else if (line == "konz aus") {
+            instrument.SetCuvette(std::nullopt);
+        } else if (line.rfind("konz ", 0) == 0 && std::atof(line.c_str() + 5) >= 0) {
+            instrument.SetCuvette(DyeCuvette{std::atof(line.c_str() + 5), strayLight});
         } else if (!line.empty()) {
             std::fprintf(stderr, "kx207-sim: unknown command: %s\n", line.c_str());
         }
@@ -106,7 +119,8 @@ void FollowCommands(SimulatedInstrument& instrument) {
 
 int main(int argc, char** argv) {
     std::chrono::milliseconds answerDelay{0};
-    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay);
+    double strayLight = 0;
+    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, strayLight);
     // The ending signals are taken here by sigwait, never by the serving thread.
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -119,7 +133,7 @@ int main(int argc, char** argv) {
         instrument.SetAnswerDelay(answerDelay);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
-        std::thread(FollowCommands, std::ref(instrument)).detach();
+        std::thread(FollowCommands, std::ref(instrument), strayLight).detach();
         int received;
         sigwait(&endSignals, &received);
     } catch (const std::exception& error) {
