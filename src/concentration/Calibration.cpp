@@ -1,0 +1,130 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "concentration/Calibration.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+std::optional<CalibrationLine> FitCalibrationLine(const std::vector<double>& c, const std::vector<double>& a,
+                                                  bool throughOrigin) {
+    const int n = static_cast<int>(std::min(c.size(), a.size()));
+    if (n < (throughOrigin ? 2 : 3)) return std::nullopt;
+    double meanC = 0, meanA = 0;
+    for (int i = 0; i < n; ++i) {
+        meanC += c[i] / n;
+        meanA += a[i] / n;
+    }
+    const double centreC = throughOrigin ? 0 : meanC;
+    double spreadC = 0, product = 0, spreadA = 0;
+    for (int i = 0; i < n; ++i) {
+        spreadC += (c[i] - centreC) * (c[i] - centreC);
+        product += (c[i] - centreC) * (a[i] - (throughOrigin ? 0 : meanA));
+        spreadA += (a[i] - meanA) * (a[i] - meanA);
+    }
+    if (!(spreadC > 0)) return std::nullopt;
+    CalibrationLine line;
+    line.ThroughOrigin = throughOrigin;
+    line.Points = n;
+    line.Slope = product / spreadC;
+    line.Intercept = throughOrigin ? 0 : meanA - line.Slope * meanC;
+    double squares = 0;
+    for (int i = 0; i < n; ++i) {
+        const double residual = a[i] - (line.Slope * c[i] + line.Intercept);
+        squares += residual * residual;
+    }
+    line.Scatter = std::sqrt(squares / (n - (throughOrigin ? 1 : 2)));
+    line.SlopeUncertainty = line.Scatter / std::sqrt(spreadC);
+    if (!throughOrigin) {
+        double sumSquares = 0;
+        for (int i = 0; i < n; ++i)
+            sumSquares += c[i] * c[i];
+        line.InterceptUncertainty = line.Scatter * std::sqrt(sumSquares / (n * spreadC));
+    }
+    line.RSquared = spreadA > 0 ? 1 - squares / spreadA : 1;
+    line.MeanA = meanA;
+    line.SpreadC = spreadC;
+    line.LowestC = throughOrigin ? 0 : *std::min_element(c.begin(), c.begin() + n);
+    line.HighestC = *std::max_element(c.begin(), c.begin() + n);
+    return line;
+}
+
+std::pair<double, double> InversePrediction(const CalibrationLine& line, double a) {
+    const double c = (a - line.Intercept) / line.Slope;
+    const double distance = line.ThroughOrigin ? a : a - line.MeanA;
+    const double share = 1 + (line.ThroughOrigin ? 0 : 1.0 / line.Points) +
+                         distance * distance / (line.Slope * line.Slope * line.SpreadC);
+    return {c, line.Scatter / std::fabs(line.Slope) * std::sqrt(share)};
+}
+
+namespace {
+
+// Why a standard stays out of the line, before the teacher's choice.
+Exclusion RuleReason(const SeriesRow& row, const Absorbance& a) {
+    if (!row.Spectrum) return Exclusion::NotMeasured;
+    if (!a.Value) return a.Reason;
+    if (*a.Value > HighestTrustedAbsorbance) return Exclusion::AboveLimit;
+    return Exclusion::None;
+}
+
+Absorbance RowBand(const ConcentrationSeries& series, const SeriesRow& row) {
+    if (!row.Spectrum) return {std::nullopt, Exclusion::NotMeasured};
+    return BandAbsorbance(RowAbsorbances(*row.Spectrum), series.Calibration, series.Band.FromNm,
+                          series.Band.ToNm);
+}
+
+} // namespace
+
+CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
+    CalibrationResult result;
+    std::vector<double> c, a;
+    for (size_t i = 0; i < series.Rows.size(); ++i) {
+        const SeriesRow& row = series.Rows[i];
+        if (row.Kind != RowKind::Standard) continue;
+        StandardPoint point{i, row.Concentration, RowBand(series, row), Exclusion::None, std::nullopt};
+        point.Reason = RuleReason(row, point.A);
+        if (row.InLineByHand && point.A.Value)
+            point.Reason = *row.InLineByHand ? Exclusion::None : Exclusion::ByHand;
+        if (point.Reason == Exclusion::None) {
+            c.push_back(point.Concentration);
+            a.push_back(*point.A.Value);
+        }
+        result.Standards.push_back(point);
+    }
+    result.Line = FitCalibrationLine(c, a, series.Band.ThroughOrigin);
+    if (result.Line)
+        for (StandardPoint& point : result.Standards)
+            if (point.A.Value)
+                point.Residual =
+                    *point.A.Value - (result.Line->Slope * point.Concentration + result.Line->Intercept);
+    for (size_t i = 0; i < series.Rows.size(); ++i) {
+        const SeriesRow& row = series.Rows[i];
+        if (row.Kind != RowKind::Sample) continue;
+        SampleResult sample{i, RowBand(series, row), std::nullopt, 0, {}};
+        if (!sample.A.Value) {
+            sample.Note = ExclusionText(sample.A.Reason);
+        } else if (!result.Line) {
+            sample.Note = "keine Kalibriergerade";
+        } else {
+            const auto [measured, uncertainty] = InversePrediction(*result.Line, *sample.A.Value);
+            if (measured < result.Line->LowestC || measured > result.Line->HighestC) {
+                sample.Note = "au\u00dferhalb der Kalibrierung";
+            } else {
+                sample.Concentration = measured * row.Dilution;
+                sample.Uncertainty = uncertainty * row.Dilution;
+            }
+        }
+        result.Samples.push_back(sample);
+    }
+    return result;
+}
+
+std::string DecimalText(double value, int significant) {
+    const int magnitude = value == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    const int decimals = std::max(0, significant - 1 - magnitude);
+    const double scale = std::pow(10.0, decimals);
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, std::nearbyint(value * scale) / scale);
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '.', ',');
+    return result;
+}

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "concentration/ConcentrationSeries.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// The fitted line A = Slope · c + Intercept (Intercept 0 through the origin) with the standard
+// uncertainties of its two numbers, R² and the scatter of the points about it.
+struct CalibrationLine {
+    double Slope = 0;
+    double Intercept = 0;
+    double SlopeUncertainty = 0;
+    double InterceptUncertainty = 0;
+    double RSquared = 0;
+    double Scatter = 0; // residual standard deviation of A
+    bool ThroughOrigin = true;
+    int Points = 0;
+    double MeanA = 0;   // of the points in the line
+    double SpreadC = 0; // Σ(c − c̄)² with intercept, Σc² through the origin
+    double LowestC = 0; // the standards' range: 0 through the origin, else the lowest standard
+    double HighestC = 0;
+};
+
+// The concentration whose line value is `a`, and its standard uncertainty for one measurement of `a`.
+std::pair<double, double> InversePrediction(const CalibrationLine& line, double a);
+
+// A standard as the line sees it: its absorbance in the band, why it stays out of the line (None when
+// it is in), and its residual A − line(c) when there is a line and it has a value.
+struct StandardPoint {
+    size_t Row = 0;
+    double Concentration = 0;
+    Absorbance A;
+    Exclusion Reason = Exclusion::None;
+    std::optional<double> Residual;
+};
+
+// A sample's concentration from the line, times its dilution, with its standard uncertainty from the
+// fit; none, with the reason in words, when its absorbance has none, there is no line, or it lies
+// outside the standards' range ("außerhalb der Kalibrierung").
+struct SampleResult {
+    size_t Row = 0;
+    Absorbance A;
+    std::optional<double> Concentration;
+    double Uncertainty = 0;
+    std::string Note;
+};
+
+struct CalibrationResult {
+    std::vector<StandardPoint> Standards;
+    std::optional<CalibrationLine> Line; // none below two standards in the line (three with intercept)
+    std::vector<SampleResult> Samples;
+};
+
+// Evaluates the series in its band: each standard's absorbance and whether it is in the line (not
+// measured, saturated, too little light, A above 1.5 or taken out by hand keep it out; the teacher's
+// choice brings a point with a value back in), the line, the residuals and the samples' concentrations.
+CalibrationResult EvaluateSeries(const ConcentrationSeries& series);
+
+// The least-squares line of `a` against `c`, through the origin or with intercept; none when the
+// points cannot carry it (too few, or all at one concentration).
+std::optional<CalibrationLine> FitCalibrationLine(const std::vector<double>& c, const std::vector<double>& a,
+                                                  bool throughOrigin);
+
+// A number as the concentration window writes it: decimal comma, `significant` significant digits
+// (at least none after the comma), halves to even; "2400", "0,0125".
+std::string DecimalText(double value, int significant);
