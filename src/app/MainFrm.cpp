@@ -39,6 +39,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
     CreateAnalysisMenu();
+    CreateConcentrationCommand();
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
@@ -232,6 +233,10 @@ void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
 
 bool TMainForm::CorrectionChecked() const {
     return Korrektur_CheckBox->isChecked();
+}
+
+int32_t TMainForm::Exposure() const {
+    return TrackBar->value();
 }
 
 bool TMainForm::CalibrationDialogShown() const {

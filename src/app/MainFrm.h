@@ -36,6 +36,7 @@ class QToolButton;
 class TComLed;
 class TImageView;
 class TLabeledEdit;
+class TKonzentrationForm;
 class TMeasurementCommands;
 class TStatusBar;
 
@@ -132,6 +133,7 @@ public:
     TIniFile& SettingsFile() override { return *IniFile; }
     bool CorrectionChecked() const override;
     bool CalibrationDialogShown() const override;
+    int32_t Exposure() const override;
 
     // The registry reader that found the instrument's port at start.
     std::unique_ptr<TRegistryReader> Registry;
@@ -168,6 +170,10 @@ public:
     QAction* N2;
     QAction* BildSpeichern;
     QAction* TabelleExportieren;
+    // Menu "Messung", last: the concentration series' window, made at its first showing.
+    QAction* Konzentrationsreihe1;
+    TKonzentrationForm* KonzentrationForm = nullptr;
+    void Konzentrationsreihe1Click();
 
     // Tool bar.
     QWidget* ToolBar1;
@@ -241,6 +247,7 @@ protected:
 private:
     void CreateMenu();
     void CreateAnalysisMenu();
+    void CreateConcentrationCommand();
     void CreateToolBar(QWidget* client);
     void CreateControls(QWidget* client);
     void ConnectHandlers();

@@ -106,7 +106,7 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
             sample.Note = "keine Kalibriergerade";
         } else {
             const auto [measured, uncertainty] = InversePrediction(*result.Line, *sample.A.Value);
-            if (measured < result.Line->LowestC || measured > result.Line->HighestC) {
+            if (!(measured >= result.Line->LowestC && measured <= result.Line->HighestC)) {
                 sample.Note = "au\u00dferhalb der Kalibrierung";
             } else {
                 sample.Concentration = measured * row.Dilution;
@@ -118,7 +118,16 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
     return result;
 }
 
+std::string UncertainText(double value, double uncertainty) {
+    if (!(uncertainty > 1e-9 * std::fabs(value)) || !std::isfinite(uncertainty)) return DecimalText(value, 4);
+    const int place = static_cast<int>(std::floor(std::log10(uncertainty)));
+    const int valuePlace = value == 0 ? place : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+    return DecimalText(value, std::max(1, valuePlace - place + 2)) + " \u00b1 " + DecimalText(uncertainty, 2);
+}
+
 std::string DecimalText(double value, int significant) {
+    if (!std::isfinite(value) || std::fabs(value) > 1e15 || (value != 0 && std::fabs(value) < 1e-15))
+        return "\u2014";
     const int magnitude = value == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(value))));
     const int decimals = std::max(0, significant - 1 - magnitude);
     const double scale = std::pow(10.0, decimals);

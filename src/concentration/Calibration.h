@@ -64,6 +64,11 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series);
 std::optional<CalibrationLine> FitCalibrationLine(const std::vector<double>& c, const std::vector<double>& a,
                                                   bool throughOrigin);
 
+// A value and its standard uncertainty, the uncertainty to two significant digits and the value to the
+// same place: "30,05 ± 0,21"; the value alone to four significant digits when the uncertainty is none.
+std::string UncertainText(double value, double uncertainty);
+
 // A number as the concentration window writes it: decimal comma, `significant` significant digits
-// (at least none after the comma), halves to even; "2400", "0,0125".
+// (at least none after the comma), halves to even; "2400", "0,0125"; "—" for a number too large, too
+// small or not finite.
 std::string DecimalText(double value, int significant);
