@@ -3,6 +3,7 @@
 
 #include <QPainter>
 #include <QString>
+#include <QTransform>
 #include <algorithm>
 #include <cmath>
 
@@ -19,8 +20,10 @@ const QColor Band(200, 220, 255);
 const QColor LineColour(30, 60, 200);
 const QColor LeftOut(200, 30, 30);
 
-QString Comma(double value, int significant) {
-    return QString::fromStdString(DecimalText(value, significant));
+// A tick's value with as many decimals as its step needs: "0,5", "150", "0,015".
+QString TickText(double value, double step) {
+    const int decimals = std::clamp(-static_cast<int>(std::floor(std::log10(step) + 1e-9)), 0, 12);
+    return QString::number(value, 'f', decimals).replace(u'.', u',');
 }
 
 // The plot area inside the picture and the scales from values to pixels.
@@ -42,23 +45,30 @@ void DrawAxes(QPainter& painter, const Plot& plot, const std::vector<double>& xT
     painter.setPen(Frame);
     painter.drawRect(plot.area);
     const QFontMetrics metrics = painter.fontMetrics();
+    const double xStep = xTicks.size() > 1 ? xTicks[1] - xTicks[0] : 1;
+    const double yStep = yTicks.size() > 1 ? yTicks[1] - yTicks[0] : 1;
     for (double x : xTicks) {
-        const QString text = Comma(x, 3);
+        const QString text = TickText(x, xStep);
         painter.drawText(QPointF(plot.X(x) - metrics.horizontalAdvance(text) / 2.0, plot.area.bottom() + 14),
                          text);
     }
     for (double y : yTicks) {
-        const QString text = Comma(y, 3);
+        const QString text = TickText(y, yStep);
         painter.drawText(QPointF(plot.area.left() - 4 - metrics.horizontalAdvance(text), plot.Y(y) + 4),
                          text);
     }
     painter.drawText(QRect(plot.area.left(), plot.area.bottom() + 16, plot.area.width(), 16),
                      Qt::AlignHCenter, xTitle);
-    painter.save();
-    painter.translate(12, plot.area.center().y());
-    painter.rotate(-90);
-    painter.drawText(QRect(-plot.area.height() / 2, -10, plot.area.height(), 16), Qt::AlignHCenter, yTitle);
-    painter.restore();
+    // The window's font is a bitmap font whose glyphs don't turn: the title is written level and its
+    // picture turned.
+    QImage title(plot.area.height(), 16, QImage::Format_RGB32);
+    title.fill(Background);
+    QPainter titlePainter(&title);
+    titlePainter.setFont(painter.font());
+    titlePainter.setPen(Frame);
+    titlePainter.drawText(title.rect(), Qt::AlignCenter, yTitle);
+    titlePainter.end();
+    painter.drawImage(QPoint(2, plot.area.top()), title.transformed(QTransform().rotate(-90)));
 }
 
 QImage Blank(QSize size) {
@@ -95,7 +105,8 @@ QImage CalibrationPicture(const ConcentrationSeries& series, const CalibrationRe
     }
     for (const SampleResult& sample : result.Samples)
         if (sample.A.Value) aMax = std::max(aMax, *sample.A.Value);
-    const std::vector<double> xTicks = AxisTicks(cMax, 5), yTicks = AxisTicks(aMax, 5);
+    // A little room beyond the largest point, so that none sits on the frame.
+    const std::vector<double> xTicks = AxisTicks(cMax * 1.05, 5), yTicks = AxisTicks(aMax * 1.05, 5);
     const Plot plot{QRect(56, 8, size.width() - 70, size.height() - 48), 0, xTicks.back(), yTicks.back()};
     const QString unit = QString::fromStdString(UnitText(series.Unit));
     DrawAxes(painter, plot, xTicks, yTicks, QStringLiteral("Konzentration c in ") + unit,
@@ -143,7 +154,7 @@ QImage MapPicture(const ConcentrationSeries& series, const LinearityMap& map, QS
     for (const MapChannel& channel : map.Channels)
         if (channel.Line) slopeMax = std::max(slopeMax, channel.Line->Slope);
     const WavelengthCalibration& calibration = series.Calibration;
-    const std::vector<double> yTicks = AxisTicks(slopeMax, 4);
+    const std::vector<double> yTicks = AxisTicks(slopeMax * 1.05, 4);
     std::vector<double> xTicks;
     for (int nm = (calibration.LambdaMin + 49) / 50 * 50; nm <= calibration.LambdaMax; nm += 50)
         xTicks.push_back(nm);
@@ -168,6 +179,19 @@ QImage MapPicture(const ConcentrationSeries& series, const LinearityMap& map, QS
         const QColor colour = !channel.Line ? NoLine : channel.Linear() ? Holds : Bends;
         const double top = channel.Line ? plot.Y(std::min(slope, plot.yMax)) : plot.area.bottom() - 3;
         painter.fillRect(QRectF(plot.X(nm) - width / 2, top, width, plot.area.bottom() - top), colour);
+    }
+    // The legend, top left inside the plot.
+    const std::pair<QColor, QString> legend[] = {
+        {Holds, QStringLiteral("Gerade hält (R² ≥ 0,999, A ≤ 1,5)")},
+        {Bends, QStringLiteral("hält nicht (R² < 0,999 oder A über 1,5)")},
+        {Proposal, QStringLiteral("Vorschlag")},
+        {Band, QStringLiteral("Auswertebereich")}};
+    int x = plot.area.left() + 8;
+    for (const auto& [colour, text] : legend) {
+        painter.fillRect(QRect(x, plot.area.top() + 6, 10, 10), colour);
+        painter.setPen(Frame);
+        painter.drawText(QPoint(x + 14, plot.area.top() + 15), text);
+        x += 14 + painter.fontMetrics().horizontalAdvance(text) + 16;
     }
     return picture;
 }

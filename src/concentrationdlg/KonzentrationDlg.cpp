@@ -24,8 +24,8 @@
 
 namespace {
 
-constexpr QSize CalibrationSize(420, 300);
-constexpr QSize MapSize(964, 190);
+constexpr QSize CalibrationSize(384, 300);
+constexpr QSize MapSize(1084, 190);
 
 QPushButton* NewButton(QWidget* parent, const QRect& place, const QString& caption) {
     auto* button = new QPushButton(caption, parent);
@@ -73,7 +73,7 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     WiederholenButton = NewButton(this, QRect(484, 8, 80, 24), QStringLiteral("Wiederholen"));
 
     Table = new QTableWidget(0, ColumnCount, this);
-    Table->setGeometry(8, 40, 536, 300);
+    Table->setGeometry(8, 40, 700, 300);
     Table->setHorizontalHeaderLabels({QStringLiteral("Art"), QStringLiteral("Name"), QStringLiteral("c"),
                                       QStringLiteral("Verd."), QStringLiteral("A"), QStringLiteral("Resid."),
                                       QStringLiteral("Ergebnis"), QStringLiteral("Gerade"),
@@ -81,11 +81,11 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->verticalHeader()->hide();
-    const int widths[ColumnCount] = {56, 90, 48, 40, 48, 52, 92, 46, 160};
+    const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
     for (int column = 0; column < ColumnCount; ++column)
         Table->setColumnWidth(column, widths[column]);
 
-    CalibrationImage = new TImageView(this, QRect(QPoint(552, 40), CalibrationSize));
+    CalibrationImage = new TImageView(this, QRect(QPoint(716, 40), CalibrationSize));
     NewLabel(this, QPoint(8, 352), QStringLiteral("Band von"));
     FromEdit = new QLineEdit(this);
     FromEdit->setGeometry(64, 348, 56, 24);
@@ -96,10 +96,10 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     OriginBox = NewCheckBox(this, QRect(246, 348, 200, 24), QStringLiteral("Gerade durch den Ursprung"),
                             QStringLiteral("Aus: die Gerade hat einen Achsenabschnitt"));
     OriginBox->setChecked(true);
-    LineLabel = NewFixedLabel(this, QRect(552, 348, 420, 40), QString());
+    LineLabel = NewFixedLabel(this, QRect(716, 346, 384, 40), QString());
     LineLabel->setWordWrap(true);
     ProposalLabel = NewFixedLabel(this, QRect(8, 392, 800, 20), QString());
-    ProposalButton = NewButton(this, QRect(830, 388, 142, 24), QStringLiteral("Vorschlag übernehmen"));
+    ProposalButton = NewButton(this, QRect(950, 388, 142, 24), QStringLiteral("Vorschlag übernehmen"));
     MapImage = new TImageView(this, QRect(QPoint(8, 418), MapSize));
     SaveButton = NewButton(this, QRect(8, 620, 130, 28), QStringLiteral("Reihe speichern..."));
     LoadButton = NewButton(this, QRect(144, 620, 130, 28), QStringLiteral("Reihe laden..."));

@@ -26,7 +26,7 @@ public:
     // The window speaks to the main window only through `mainWindow`.
     explicit TKonzentrationForm(MainWindowLink& mainWindow, QWidget* parent = nullptr);
 
-    static constexpr int ClientWidth = 980;
+    static constexpr int ClientWidth = 1100;
     static constexpr int ClientHeight = 660;
 
     // The table's columns.
