@@ -5,55 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
-std::optional<CalibrationLine> FitCalibrationLine(const std::vector<double>& c, const std::vector<double>& a,
-                                                  bool throughOrigin) {
-    const int n = static_cast<int>(std::min(c.size(), a.size()));
-    if (n < (throughOrigin ? 2 : 3)) return std::nullopt;
-    double meanC = 0, meanA = 0;
-    for (int i = 0; i < n; ++i) {
-        meanC += c[i] / n;
-        meanA += a[i] / n;
-    }
-    const double centreC = throughOrigin ? 0 : meanC;
-    double spreadC = 0, product = 0, spreadA = 0;
-    for (int i = 0; i < n; ++i) {
-        spreadC += (c[i] - centreC) * (c[i] - centreC);
-        product += (c[i] - centreC) * (a[i] - (throughOrigin ? 0 : meanA));
-        spreadA += (a[i] - meanA) * (a[i] - meanA);
-    }
-    if (!(spreadC > 0)) return std::nullopt;
-    CalibrationLine line;
-    line.ThroughOrigin = throughOrigin;
-    line.Points = n;
-    line.Slope = product / spreadC;
-    line.Intercept = throughOrigin ? 0 : meanA - line.Slope * meanC;
-    double squares = 0;
-    for (int i = 0; i < n; ++i) {
-        const double residual = a[i] - (line.Slope * c[i] + line.Intercept);
-        squares += residual * residual;
-    }
-    line.Scatter = std::sqrt(squares / (n - (throughOrigin ? 1 : 2)));
-    line.SlopeUncertainty = line.Scatter / std::sqrt(spreadC);
-    if (!throughOrigin) {
-        double sumSquares = 0;
-        for (int i = 0; i < n; ++i)
-            sumSquares += c[i] * c[i];
-        line.InterceptUncertainty = line.Scatter * std::sqrt(sumSquares / (n * spreadC));
-    }
-    line.RSquared = spreadA > 0 ? 1 - squares / spreadA : 1;
-    line.MeanA = meanA;
-    line.SpreadC = spreadC;
-    line.LowestC = throughOrigin ? 0 : *std::min_element(c.begin(), c.begin() + n);
-    line.HighestC = *std::max_element(c.begin(), c.begin() + n);
-    return line;
-}
-
-std::pair<double, double> InversePrediction(const CalibrationLine& line, double a) {
-    const double c = (a - line.Intercept) / line.Slope;
-    const double distance = line.ThroughOrigin ? a : a - line.MeanA;
-    const double share = 1 + (line.ThroughOrigin ? 0 : 1.0 / line.Points) +
-                         distance * distance / (line.Slope * line.Slope * line.SpreadC);
-    return {c, line.Scatter / std::fabs(line.Slope) * std::sqrt(share)};
+std::optional<LineFit> CalibrationFit(const std::vector<double>& c, const std::vector<double>& a,
+                                      bool throughOrigin) {
+    const FitOutcome<LineFit> fit = FitLine(c, a, throughOrigin);
+    if (!fit.Ok()) return std::nullopt;
+    return *fit;
 }
 
 namespace {
@@ -90,7 +46,7 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
         }
         result.Standards.push_back(point);
     }
-    result.Line = FitCalibrationLine(c, a, series.Band.ThroughOrigin);
+    result.Line = CalibrationFit(c, a, series.Band.ThroughOrigin);
     if (result.Line)
         for (StandardPoint& point : result.Standards)
             if (point.A.Value)
@@ -105,12 +61,14 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
         } else if (!result.Line) {
             sample.Note = "keine Kalibriergerade";
         } else {
-            const auto [measured, uncertainty] = InversePrediction(*result.Line, *sample.A.Value);
-            if (!(measured >= result.Line->LowestC && measured <= result.Line->HighestC)) {
+            const FitOutcome<InversePrediction> read = PredictX(*result.Line, *sample.A.Value);
+            // Through the origin the line is known down to c = 0.
+            const double lowest = result.Line->ThroughOrigin ? 0 : result.Line->MinX;
+            if (!read.Ok() || !(read->X >= lowest && read->X <= result.Line->MaxX)) {
                 sample.Note = "au\u00dferhalb der Kalibrierung";
             } else {
-                sample.Concentration = measured * row.Dilution;
-                sample.Uncertainty = uncertainty * row.Dilution;
+                sample.Concentration = read->X * row.Dilution;
+                sample.Uncertainty = read->Uncertainty * row.Dilution;
             }
         }
         result.Samples.push_back(sample);

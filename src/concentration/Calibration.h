@@ -2,30 +2,11 @@
 #pragma once
 
 #include "concentration/ConcentrationSeries.h"
+#include "series/LineFit.h"
 
 #include <optional>
 #include <string>
 #include <vector>
-
-// The fitted line A = Slope · c + Intercept (Intercept 0 through the origin) with the standard
-// uncertainties of its two numbers, R² and the scatter of the points about it.
-struct CalibrationLine {
-    double Slope = 0;
-    double Intercept = 0;
-    double SlopeUncertainty = 0;
-    double InterceptUncertainty = 0;
-    double RSquared = 0;
-    double Scatter = 0; // residual standard deviation of A
-    bool ThroughOrigin = true;
-    int Points = 0;
-    double MeanA = 0;   // of the points in the line
-    double SpreadC = 0; // Σ(c − c̄)² with intercept, Σc² through the origin
-    double LowestC = 0; // the standards' range: 0 through the origin, else the lowest standard
-    double HighestC = 0;
-};
-
-// The concentration whose line value is `a`, and its standard uncertainty for one measurement of `a`.
-std::pair<double, double> InversePrediction(const CalibrationLine& line, double a);
 
 // A standard as the line sees it: its absorbance in the band, why it stays out of the line (None when
 // it is in), and its residual A − line(c) when there is a line and it has a value.
@@ -50,7 +31,7 @@ struct SampleResult {
 
 struct CalibrationResult {
     std::vector<StandardPoint> Standards;
-    std::optional<CalibrationLine> Line; // none below two standards in the line (three with intercept)
+    std::optional<LineFit> Line; // none below two standards in the line (three with intercept)
     std::vector<SampleResult> Samples;
 };
 
@@ -61,8 +42,8 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series);
 
 // The least-squares line of `a` against `c`, through the origin or with intercept; none when the
 // points cannot carry it (too few, or all at one concentration).
-std::optional<CalibrationLine> FitCalibrationLine(const std::vector<double>& c, const std::vector<double>& a,
-                                                  bool throughOrigin);
+std::optional<LineFit> CalibrationFit(const std::vector<double>& c, const std::vector<double>& a,
+                                      bool throughOrigin);
 
 // A value and its standard uncertainty, the uncertainty to two significant digits and the value to the
 // same place: "30,05 ± 0,21"; the value alone to four significant digits when the uncertainty is none.

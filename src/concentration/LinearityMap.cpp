@@ -53,7 +53,7 @@ LinearityMap MapLinearity(const ConcentrationSeries& series) {
             }
         }
         if (static_cast<int>(c.size()) >= FewestMapStandards)
-            entry.Line = FitCalibrationLine(c, a, series.Band.ThroughOrigin);
+            entry.Line = CalibrationFit(c, a, series.Band.ThroughOrigin);
         if (entry.Linear() && (best < 0 || entry.Line->Slope > map.Channels[best].Line->Slope))
             best = channel;
     }

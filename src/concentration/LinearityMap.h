@@ -15,7 +15,7 @@ constexpr int FewestMapStandards = 3;
 // One channel of the map: the line of A against c over the standards that have a value there (those
 // taken out by hand stay out), and the highest standard's A there; no line below three standards.
 struct MapChannel {
-    std::optional<CalibrationLine> Line;
+    std::optional<LineFit> Line;
     double HighestA = 0;
     // Whether the line holds here: R² ≥ 0.999 and the highest standard's A ≤ 1.5.
     bool Linear() const;
@@ -27,7 +27,7 @@ struct BandProposal {
     std::optional<std::pair<int, int>> Channels;
     double FromNm = 0;
     double ToNm = 0;
-    std::optional<CalibrationLine> Line;
+    std::optional<LineFit> Line;
     std::string Text;
 };
 

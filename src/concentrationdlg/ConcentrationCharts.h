@@ -3,17 +3,15 @@
 
 #include "concentration/LinearityMap.h"
 
-#include <QImage>
-#include <QSize>
+class TCanvas;
 
-// The calibration diagram: A against c with axis titles and units, each standard a dot (in the line)
-// or a ring with its reason beside it (left out), the fitted line, and the samples as crosses on it.
-QImage CalibrationPicture(const ConcentrationSeries& series, const CalibrationResult& result, QSize size);
+// The calibration diagram on `canvas`: A against c with axis titles and units, the standards in the
+// line and those left out (with the reason beside each), the samples read back onto the line, and
+// the fitted line.
+void DrawCalibrationChart(TCanvas& canvas, const ConcentrationSeries& series,
+                          const CalibrationResult& result);
 
-// The linearity map over the wavelength axis: the slope of A against c per channel as bars, green
-// where the line holds (R² ≥ 0.999, highest standard's A ≤ 1.5), orange where it bends and grey where
-// no line could be fitted; the proposed band and the evaluation band shaded.
-QImage MapPicture(const ConcentrationSeries& series, const LinearityMap& map, QSize size);
-
-// Tick values 1-2-5 from 0 to at least `highest`, about `count` of them.
-std::vector<double> AxisTicks(double highest, int count);
+// The linearity map on `canvas`: the slope of A against c per channel over the wavelength axis as bars,
+// green where the line holds (R² ≥ 0.999 and the highest standard's A ≤ 1.5), orange where it does
+// not; the evaluation band and the proposed band shaded behind them.
+void DrawLinearityMap(TCanvas& canvas, const ConcentrationSeries& series, const LinearityMap& map);

@@ -263,21 +263,21 @@ void TKonzentrationForm::Refresh() {
     ToEdit->setText(Text(DecimalText(series_.Band.ToNm, 4)));
     const QString slopeUnit = Text(SlopeUnitText(series_.Unit));
     if (result.Line) {
-        const CalibrationLine& line = *result.Line;
+        const LineFit& line = *result.Line;
         LineLabel->setText(QStringLiteral("Steigung %1 %2, Achsenabschnitt %3, R² %4, %5 Punkte")
-                               .arg(Text(UncertainText(line.Slope, line.SlopeUncertainty)), slopeUnit,
+                               .arg(Text(UncertainText(line.Slope, line.SlopeError)), slopeUnit,
                                     line.ThroughOrigin
                                         ? QStringLiteral("0 (fest)")
-                                        : Text(UncertainText(line.Intercept, line.InterceptUncertainty)),
+                                        : Text(UncertainText(line.Intercept, line.InterceptError)),
                                     Text(DecimalText(line.RSquared, 4)))
-                               .arg(line.Points));
+                               .arg(line.Count));
     } else {
         LineLabel->setText(QStringLiteral("Keine Gerade: zu wenige gemessene Standards im Band."));
     }
     ProposalLabel->setText(Text(map_.Proposal.Text));
-    CalibrationImage->Picture() = CalibrationPicture(series_, result, CalibrationSize);
+    DrawCalibrationChart(CalibrationImage->Canvas(), series_, result);
     CalibrationImage->update();
-    MapImage->Picture() = MapPicture(series_, map_, MapSize);
+    DrawLinearityMap(MapImage->Canvas(), series_, map_);
     MapImage->update();
     EnableButtons();
 }

@@ -112,7 +112,7 @@ TEST(ConcentrationSimulatorTest, StrayLightMarksTheHighestStandardAndMovesTheBan
             c.push_back(standard);
             a.push_back(MeasuredAbsorbance(slope[channel] * standard, stray));
         }
-        return FitCalibrationLine(c, a, true)->RSquared;
+        return CalibrationFit(c, a, true)->RSquared;
     };
     for (int channel = map.Proposal.Channels->first; channel <= map.Proposal.Channels->second; ++channel)
         EXPECT_GE(simulatedRSquared(channel), LinearRSquared) << channel;
