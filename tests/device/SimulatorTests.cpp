@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <functional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -237,4 +239,40 @@ TEST(Simulator, ProgramPrintsItsPortAndServes) {
     waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Crystal violet at 0.28 per minute toward 0.06, a hundred times faster than the clock: after
+// ln 2 / k′ of reaction time (2.476 min, 1.485 s of the clock) half of A₀ − A∞ is left.
+TEST(Simulator, ReactionFadesItsBandFirstOrderAtItsTimeFactor) {
+    Reaction reaction({0.28, 1.2, 0.06, 100});
+    const double halfLife = std::log(2.0) / 0.28 * 60 / 100;
+    EXPECT_DOUBLE_EQ(reaction.AbsorbanceAt(0), 1.2);
+    EXPECT_NEAR(reaction.AbsorbanceAt(halfLife), 0.06 + 0.57, 1e-12);
+    EXPECT_NEAR(reaction.AbsorbanceAt(1e6), 0.06, 1e-12);
+    const auto start = Reaction::Clock::now();
+    EXPECT_EQ(reaction.Transmission(start)[50], 1.0); // not yet poured in
+    reaction.Start(start);
+    const std::array<double, 128> now = reaction.Transmission(start);
+    const int centre = int(std::max_element(now.begin(), now.end(), std::greater<>()) - now.begin());
+    EXPECT_NEAR(SensorWavelength(centre), 590, 1.3);
+    EXPECT_NEAR(now[centre], std::pow(10.0, -1.2), 0.002);
+    EXPECT_GT(now[10], 0.99); // far from the band, at 385 nm
+    const auto later = start + std::chrono::duration_cast<Reaction::Clock::duration>(
+                                   std::chrono::duration<double>(halfLife));
+    EXPECT_NEAR(reaction.Transmission(later)[centre], std::pow(10.0, -0.63), 0.002);
+}
+
+TEST(Simulator, StartedReactionDarkensTheLampAtItsBand) {
+    InstrumentOptions options;
+    options.lamp = Lamp::White;
+    Connected link(options);
+    constexpr int Channel590 = 93;
+    const auto reading = [&] {
+        Answer(link.port, 255, 256);
+        return link.instrument.LastReadings()[Channel590];
+    };
+    const int before = reading();
+    // A₀ = A∞ = 1: a tenth of the light from the start on, however fast it runs.
+    link.instrument.StartReaction({0.28, 1.0, 1.0, 1});
+    EXPECT_NEAR(reading(), 0.1 * before, 0.03 * before);
 }

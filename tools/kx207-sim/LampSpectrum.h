@@ -23,7 +23,7 @@ struct Scene {
     double darkCurrent = 0;
     double flicker = 0.02;
     // A cuvette's transmission per channel behind the filter (see Concentration.h); none without one.
-    std::optional<std::array<double, 128>> cuvette;
+    std::optional<std::array<double, 128>> cuvette{};
 };
 
 using Readings = std::array<int, 128>;

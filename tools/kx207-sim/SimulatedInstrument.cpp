@@ -65,6 +65,12 @@ void SimulatedInstrument::SetCuvette(std::optional<DyeCuvette> cuvette) {
     options_.cuvette = cuvette;
 }
 
+void SimulatedInstrument::StartReaction(const ReactionOptions& reaction) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    reaction_.emplace(reaction);
+    reaction_->Start(Clock::now());
+}
+
 void SimulatedInstrument::SetLightBlocked(bool blocked) {
     std::lock_guard<std::mutex> lock(mutex_);
     blocked_ = blocked;
@@ -175,7 +181,10 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             return;
         }
         Scene scene{options_.lamp, options_.filter, blocked_, options_.darkCurrent, options_.flicker, {}};
-        if (options_.cuvette) scene.cuvette = CuvetteTransmission(*options_.cuvette);
+        if (options_.cuvette)
+            scene.cuvette = CuvetteTransmission(*options_.cuvette);
+        else if (reaction_)
+            scene.cuvette = reaction_->Transmission(Clock::now());
         lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {

@@ -4,6 +4,7 @@
 #include "kx207-sim/Concentration.h"
 #include "kx207-sim/LampSpectrum.h"
 #include "kx207-sim/PseudoTerminal.h"
+#include "kx207-sim/Reaction.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -65,6 +66,8 @@ public:
     void SetFilter(Filter filter);
     // Puts a cuvette of dye in the beam (std::nullopt takes it out), from the next spectrum on.
     void SetCuvette(std::optional<DyeCuvette> cuvette);
+    // Pours the reagents of `reaction` into the cuvette now: its band fades from the next spectrum on.
+    void StartReaction(const ReactionOptions& reaction);
     // Blocks the light (a cap on the input) or lets it through again, from the next spectrum on.
     void SetLightBlocked(bool blocked);
     int Exposure() const;
@@ -103,6 +106,7 @@ private:
     bool blocked_ = false;
     std::chrono::milliseconds answerDelay_{0};
     std::optional<Readings> fixedReadings_;
+    std::optional<Reaction> reaction_;
     Readings lastReadings_{};
     std::vector<uint8_t> received_;
     std::deque<Output> outputs_; // by due time

@@ -2,8 +2,9 @@
 // kx207-sim: plays the KX207 spectrometer on a pseudo-terminal. Prints the device path to open as the
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
 // standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
-// "filter rot|gruen|grau|kein" puts a filter in or takes it out, "konz MG_L" puts a cuvette of dye
-// at that concentration in the beam (0 is the blank) and "konz aus" takes it out.
+// "filter rot|gruen|grau|kein" puts a filter in or takes it out, "reaktion start" starts the reaction,
+// "konz MG_L" puts a cuvette of dye at that concentration in the beam (0 is the blank) and "konz aus"
+// takes it out.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -22,8 +23,9 @@ const char* const Usage =
     "usage: kx207-sim [--lamp hg|ne|led|white|cfl] [--version TEXT] [--exposure 0..100] [--seed N]\n"
     "                 [--delay MS] [--fault none|no-version|late-byte|short-frame|silence|garbage|hangup]\n"
     "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE]\n"
+    "                 [--reaction] [--rate PER_MIN] [--a0 A] [--a-end A] [--time-factor F]\n"
     "                 [--dye MG_L] [--stray SHARE]\n"
-    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | konz MG_L|aus\n";
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | reaktion start | konz MG_L|aus\n";
 
 const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
                                                {"rot", Filter::RedDye},
@@ -42,14 +44,24 @@ Value Choice(const std::map<std::string, Value>& choices, const std::string& opt
     return found->second;
 }
 
+// The reaction the options describe, and whether it starts at once.
+struct ReactionChoice {
+    ReactionOptions options;
+    bool atStart = false;
+};
+
 InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay,
-                               double& strayLight) {
+                               ReactionChoice& reaction, double& strayLight) {
     InstrumentOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--help" || option == "-h") {
             std::fputs(Usage, stdout);
             std::exit(0);
+        }
+        if (option == "--reaction") {
+            reaction.atStart = true;
+            continue;
         }
         if (i + 1 >= argc) Refuse("missing value for " + option);
         const char* value = argv[++i];
@@ -79,6 +91,14 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
             options.cuvette = DyeCuvette{std::atof(value), 0.0};
         else if (option == "--stray")
             strayLight = std::atof(value);
+        else if (option == "--rate")
+            reaction.options.ratePerMinute = std::atof(value);
+        else if (option == "--a0")
+            reaction.options.start = std::atof(value);
+        else if (option == "--a-end")
+            reaction.options.end = std::atof(value);
+        else if (option == "--time-factor")
+            reaction.options.timeFactor = std::atof(value);
         else if (option == "--version")
             options.version = value;
         else if (option == "--exposure")
@@ -94,11 +114,13 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
     if (strayLight < 0 || strayLight > 1) Refuse("stray light must be 0 to 1");
     if (options.cuvette) options.cuvette->strayLight = strayLight;
+    if (!(reaction.options.ratePerMinute >= 0) || !(reaction.options.timeFactor > 0))
+        Refuse("rate must not be negative and the time factor must be above 0");
     return options;
 }
 
 // Follows the commands on standard input until it ends; an unknown line is said and skipped.
-void FollowCommands(SimulatedInstrument& instrument, double strayLight) {
+void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reaction, double strayLight) {
     std::string line;
     while (std::getline(std::cin, line)) {
         if (line == "dunkel" || line == "hell") {
@@ -109,6 +131,8 @@ void FollowCommands(SimulatedInstrument& instrument, double strayLight) {
             instrument.SetCuvette(std::nullopt);
         } else if (line.rfind("konz ", 0) == 0 && std::atof(line.c_str() + 5) >= 0) {
             instrument.SetCuvette(DyeCuvette{std::atof(line.c_str() + 5), strayLight});
+        } else if (line == "reaktion start") {
+            instrument.StartReaction(reaction);
         } else if (!line.empty()) {
             std::fprintf(stderr, "kx207-sim: unknown command: %s\n", line.c_str());
         }
@@ -119,8 +143,9 @@ void FollowCommands(SimulatedInstrument& instrument, double strayLight) {
 
 int main(int argc, char** argv) {
     std::chrono::milliseconds answerDelay{0};
+    ReactionChoice reaction;
     double strayLight = 0;
-    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, strayLight);
+    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, reaction, strayLight);
     // The ending signals are taken here by sigwait, never by the serving thread.
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -131,9 +156,10 @@ int main(int argc, char** argv) {
     try {
         SimulatedInstrument instrument(options);
         instrument.SetAnswerDelay(answerDelay);
+        if (reaction.atStart) instrument.StartReaction(reaction.options);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
-        std::thread(FollowCommands, std::ref(instrument), strayLight).detach();
+        std::thread(FollowCommands, std::ref(instrument), reaction.options, strayLight).detach();
         int received;
         sigwait(&endSignals, &received);
     } catch (const std::exception& error) {

@@ -1,0 +1,257 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "files/TimeSeriesFile.h"
+
+#include "files/FileBytes.h"
+#include "files/TextFile.h"
+#include "files/Windows1252.h"
+
+#include <QLocale>
+#include <QStringList>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QString Magic = QStringLiteral("KX207-Zeitreihe");
+const QString IntervalKey = QStringLiteral("Intervall in s");
+const QString CountKey = QStringLiteral("Anzahl");
+const QString DurationKey = QStringLiteral("Dauer in s");
+const QString StartKey = QStringLiteral("Start");
+const QString AveragingKey = QStringLiteral("Mittelung");
+const QString CalibrationKey = QStringLiteral("Kalibrierung in nm");
+const QString WavelengthsKey = QStringLiteral("Wellenlängen in nm");
+const QString BandKey = QStringLiteral("Band ± nm");
+const QString DarkKey = QStringLiteral("Dunkelspektrum bei Belichtung");
+const QString ReferenceKey = QStringLiteral("Referenzspektrum bei Belichtung");
+const QString TimeHead = QStringLiteral("Zeit in s");
+const QString AtMixing = QStringLiteral("Jetzt mischen");
+const QString AtClick = QStringLiteral("Klick");
+// Time, point, exposure, dark, reference, averaging: the cells before the readings.
+constexpr int LeadingCells = 6;
+constexpr int ReportedLines = 5;
+
+QString Decimal(double value, int decimals) {
+    const double rounded = std::nearbyint(value * std::pow(10.0, decimals)) / std::pow(10.0, decimals);
+    return QString::number(rounded == 0 ? 0.0 : rounded, 'f', decimals).replace(u'.', u',');
+}
+
+// No time, interval or wavelength of a series comes near this; larger numbers are edits.
+constexpr double LargestNumber = 1e9;
+
+// A number from 0 to LargestNumber in the writer's form or as a spreadsheet may have saved it back
+// (decimal point).
+std::optional<double> ReadDecimal(QString text) {
+    bool ok = false;
+    const double value = QLocale::c().toDouble(text.trimmed().replace(u',', u'.'), &ok);
+    if (!ok || !(value >= 0 && value <= LargestNumber)) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ReadWhole(const QString& text, int low, int high) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+QString SpectrumLine(const QString& key, const StoredSpectrum& spectrum) {
+    QString line = key + u';' + QString::number(spectrum.Exposure);
+    for (int32_t reading : spectrum.Readings)
+        line += u';' + QString::number(reading);
+    return line;
+}
+
+std::optional<StoredSpectrum> ReadSpectrum(const QStringList& cells) {
+    if (cells.size() != 2 + ChannelCount) return std::nullopt;
+    StoredSpectrum spectrum;
+    const std::optional<int> exposure = ReadWhole(cells[1], 0, 100);
+    if (!exposure) return std::nullopt;
+    spectrum.Exposure = *exposure;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const std::optional<int> reading = ReadWhole(cells[2 + c], 0, 65535);
+        if (!reading) return std::nullopt;
+        spectrum.Readings[c] = *reading;
+    }
+    return spectrum;
+}
+
+// Reads one header line into the series; false when its value is unreadable.
+bool ReadHeaderLine(const QStringList& cells, TimedSeries& series) {
+    const QString& key = cells[0];
+    const auto value = [&](int i) { return i < cells.size() ? cells[i] : QString(); };
+    if (key == IntervalKey) {
+        const std::optional<double> interval = ReadDecimal(value(1));
+        if (!interval || *interval < 0.001) return false;
+        series.Plan.Interval = *interval;
+    } else if (key == CountKey) {
+        const std::optional<int> count = ReadWhole(value(1), 0, std::numeric_limits<int>::max());
+        if (!count) return false;
+        series.Plan.Count = *count;
+    } else if (key == DurationKey) {
+        const std::optional<double> duration = ReadDecimal(value(1));
+        if (!duration) return false;
+        series.Plan.Duration = *duration;
+    } else if (key == StartKey) {
+        if (value(1) != AtClick && value(1) != AtMixing) return false;
+        series.Plan.Start = value(1) == AtMixing ? SeriesStart::AtMixing : SeriesStart::AtClick;
+    } else if (key == AveragingKey) {
+        const std::optional<int> averaging = ReadWhole(value(1), 1, 16);
+        if (!averaging) return false;
+        series.Plan.Averaging = *averaging;
+    } else if (key == CalibrationKey) {
+        const std::optional<int> low = ReadWhole(value(1), 1, 10000), high = ReadWhole(value(2), 1, 10000);
+        if (!low || !high || *low >= *high) return false;
+        series.Calibration.SetRange(*low, *high);
+    } else if (key == WavelengthsKey) {
+        series.Wavelengths.clear();
+        for (int i = 1; i < cells.size(); ++i) {
+            const std::optional<double> wavelength = ReadDecimal(cells[i]);
+            if (!wavelength) return false;
+            series.Wavelengths.push_back(*wavelength);
+        }
+    } else if (key == BandKey) {
+        const std::optional<int> band = ReadWhole(value(1), 0, 100);
+        if (!band) return false;
+        series.BandHalfWidth = *band;
+    } else if (key == DarkKey || key == ReferenceKey) {
+        const std::optional<StoredSpectrum> spectrum = ReadSpectrum(cells);
+        if (!spectrum) return false;
+        (key == DarkKey ? series.Dark : series.Reference) = spectrum;
+    }
+    return true;
+}
+
+// The spectrum of one line, or why it is none.
+std::optional<SeriesSpectrum> ReadRow(const QStringList& cells, QString& reason) {
+    if (cells.size() < LeadingCells + ChannelCount) {
+        reason = QStringLiteral("unvollständig");
+        return std::nullopt;
+    }
+    if (cells.size() > LeadingCells + ChannelCount) {
+        reason = QStringLiteral("zu viele Spalten");
+        return std::nullopt;
+    }
+    const auto unreadable = [&](int column) {
+        reason = QStringLiteral("unlesbarer Wert in Spalte %1").arg(column + 1);
+        return std::nullopt;
+    };
+    SeriesSpectrum spectrum;
+    const std::optional<double> time = ReadDecimal(cells[0]);
+    if (!time) return unreadable(0);
+    spectrum.Time = *time;
+    const std::optional<int> point = ReadWhole(cells[1], 0, std::numeric_limits<int32_t>::max());
+    if (!point) return unreadable(1);
+    spectrum.Point = *point;
+    const std::optional<int> exposure = ReadWhole(cells[2], 0, 100);
+    if (!exposure) return unreadable(2);
+    spectrum.Exposure = int16_t(*exposure);
+    const std::optional<int> dark = ReadWhole(cells[3], 0, 1), reference = ReadWhole(cells[4], 0, 1);
+    if (!dark) return unreadable(3);
+    if (!reference) return unreadable(4);
+    spectrum.DarkSubtracted = *dark == 1;
+    spectrum.ReferenceInForce = *reference == 1;
+    const std::optional<int> averaging = ReadWhole(cells[5], 1, 16);
+    if (!averaging) return unreadable(5);
+    spectrum.Averaging = int8_t(*averaging);
+    for (int c = 0; c < ChannelCount; ++c) {
+        const std::optional<int> reading = ReadWhole(cells[LeadingCells + c], 0, 65535);
+        if (!reading) return unreadable(LeadingCells + c);
+        spectrum.Readings[c] = uint16_t(*reading);
+    }
+    return spectrum;
+}
+
+} // namespace
+
+std::string TimeSeriesHeaderBytes(const TimedSeries& series) {
+    QStringList lines{Magic + QStringLiteral(";1"),
+                      IntervalKey + u';' + Decimal(series.Plan.Interval, 3),
+                      CountKey + u';' + QString::number(series.Plan.Count),
+                      DurationKey + u';' + Decimal(series.Plan.Duration, 3),
+                      StartKey + u';' + (series.Plan.Start == SeriesStart::AtMixing ? AtMixing : AtClick),
+                      AveragingKey + u';' + QString::number(series.Plan.Averaging),
+                      CalibrationKey + u';' + QString::number(series.Calibration.LambdaMin) + u';' +
+                          QString::number(series.Calibration.LambdaMax)};
+    QString wavelengths = WavelengthsKey;
+    for (double wavelength : series.Wavelengths)
+        wavelengths += u';' + Decimal(wavelength, 1);
+    lines << wavelengths << BandKey + u';' + QString::number(series.BandHalfWidth);
+    if (series.Dark) lines << SpectrumLine(DarkKey, *series.Dark);
+    if (series.Reference) lines << SpectrumLine(ReferenceKey, *series.Reference);
+    QString heads = TimeHead + QStringLiteral(";Punkt;Belichtung;Dunkelabzug;Referenz;Mittelung");
+    for (int c = 0; c < ChannelCount; ++c)
+        heads += QStringLiteral(";%1 nm").arg(ChannelWavelength(series.Calibration, c, 0));
+    lines << heads;
+    return ToWindows1252(lines.join(QStringLiteral("\r\n"))) + "\r\n";
+}
+
+std::string TimeSeriesRowBytes(const SeriesSpectrum& spectrum) {
+    std::string row = Decimal(spectrum.Time, 3).toStdString() + ';' + std::to_string(spectrum.Point) + ';' +
+                      std::to_string(spectrum.Exposure) + ';' + (spectrum.DarkSubtracted ? "1;" : "0;") +
+                      (spectrum.ReferenceInForce ? "1;" : "0;") + std::to_string(spectrum.Averaging);
+    for (uint16_t reading : spectrum.Readings)
+        row += ';' + std::to_string(reading);
+    return row + "\r\n";
+}
+
+TimeSeriesFileWriter::TimeSeriesFileWriter(const std::string& path, const TimedSeries& series) : file_(path) {
+    file_.Append(TimeSeriesHeaderBytes(series));
+}
+
+void TimeSeriesFileWriter::Append(const SeriesSpectrum& spectrum) {
+    file_.Append(TimeSeriesRowBytes(spectrum));
+}
+
+TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
+    TimeSeriesFileLoad load;
+    const QStringList lines = SplitTextLines(bytes);
+    if (lines.isEmpty() || !lines[0].startsWith(Magic + u';')) {
+        load.Report = QStringLiteral("Die Datei ist keine Zeitreihe.");
+        return load;
+    }
+    TimedSeries series;
+    QStringList problems;
+    qsizetype i = 1;
+    for (; i < lines.size() && !lines[i].startsWith(TimeHead + u';'); ++i)
+        if (!ReadHeaderLine(lines[i].split(u';'), series))
+            problems << QStringLiteral("Kopfzeile %1 unlesbar").arg(i + 1);
+    // A last line without its line end was cut off while it was written: its last number may be short.
+    const bool cutShort = !bytes.empty() && bytes.back() != '\n';
+    double lastTime = -std::numeric_limits<double>::infinity();
+    for (++i; i < lines.size(); ++i) {
+        if (lines[i].trimmed().isEmpty()) continue;
+        QString reason;
+        std::optional<SeriesSpectrum> spectrum = ReadRow(lines[i].split(u';'), reason);
+        if (spectrum && i == lines.size() - 1 && cutShort) {
+            spectrum.reset();
+            reason = QStringLiteral("unvollständig");
+        }
+        if (spectrum && spectrum->Time < lastTime) {
+            spectrum.reset();
+            reason = QStringLiteral("Zeit läuft rückwärts");
+        }
+        if (!spectrum) {
+            if (++load.SkippedLines <= ReportedLines)
+                problems << QStringLiteral("Zeile %1 %2").arg(i + 1).arg(reason);
+            continue;
+        }
+        lastTime = spectrum->Time;
+        series.Spectra.push_back(*spectrum);
+    }
+    if (load.SkippedLines > ReportedLines)
+        problems << QStringLiteral("%1 weitere Zeilen").arg(load.SkippedLines - ReportedLines);
+    if (bytes.size() >= MaxTextFileBytes)
+        problems << QStringLiteral("nur die ersten %1 MiB gelesen").arg(MaxTextFileBytes >> 20);
+    if (!problems.isEmpty())
+        load.Report = QStringLiteral("Übersprungen: ") + problems.join(QStringLiteral(", ")) + u'.';
+    load.Series = std::move(series);
+    return load;
+}
+
+TimeSeriesFileLoad LoadTimeSeriesFile(const std::string& path) {
+    std::string bytes;
+    TimeSeriesFileLoad load;
+    load.Error = ReadFileBytes(path, std::numeric_limits<qsizetype>::max(), bytes);
+    if (load.Error != 0) return load;
+    return ParseTimeSeriesFile(bytes);
+}

@@ -1,0 +1,105 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The clock of a running series and the values read from its spectra.
+#include "series/SeriesSchedule.h"
+#include "series/BandValue.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+TEST(SeriesScheduleTest, KeepsUpToTheAveragingPerIntervalAndEndsAfterTheCount) {
+    SeriesSchedule schedule({0.5, 3, 0, SeriesStart::AtClick, 2});
+    EXPECT_EQ(schedule.State(100), SeriesSchedule::Phase::Idle);
+    EXPECT_FALSE(schedule.Due(100));
+    schedule.Start(100);
+    // The instrument answers every 0.2 s: two spectra of each interval are kept, the third is not.
+    EXPECT_EQ(schedule.Take(100.0), 0);
+    EXPECT_EQ(schedule.Take(100.2), 0);
+    EXPECT_FALSE(schedule.Take(100.4));
+    EXPECT_DOUBLE_EQ(schedule.NextPointStart(100.4), 100.5);
+    EXPECT_EQ(schedule.Take(100.6), 1);
+    EXPECT_EQ(schedule.Take(101.3), 2);
+    EXPECT_NEAR(schedule.SeriesTime(101.3), 1.3, 1e-9);
+    EXPECT_EQ(schedule.State(101.49), SeriesSchedule::Phase::Running);
+    EXPECT_EQ(schedule.State(101.5), SeriesSchedule::Phase::Finished);
+    EXPECT_FALSE(schedule.Take(101.6));
+}
+
+TEST(SeriesScheduleTest, WaitsForMixingAndEndsAfterTheDurationOrAStop) {
+    SeriesSchedule schedule({2, 0, 10, SeriesStart::AtMixing, 1});
+    schedule.Start(5);
+    EXPECT_EQ(schedule.State(6), SeriesSchedule::Phase::WaitingForMix);
+    EXPECT_FALSE(schedule.Take(6));
+    schedule.Mix(7);
+    EXPECT_EQ(schedule.Take(7.1), 0);
+    EXPECT_FALSE(schedule.Take(8.9));
+    EXPECT_EQ(schedule.Take(9.0), 1);
+    EXPECT_EQ(schedule.State(16.9), SeriesSchedule::Phase::Running);
+    EXPECT_EQ(schedule.State(17), SeriesSchedule::Phase::Finished);
+    schedule.Stop();
+    EXPECT_EQ(schedule.State(8), SeriesSchedule::Phase::Finished);
+}
+
+TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenTheIntervalCantBeKept) {
+    EXPECT_EQ(IntervalWarning({1, 0, 0, SeriesStart::AtClick, 4}, 0.2), "");
+    EXPECT_EQ(
+        IntervalWarning({0.5, 0, 0, SeriesStart::AtClick, 4}, 0.3),
+        "Das Intervall von 0,5 s ist nicht einzuhalten: die Mittelung über 4 Spektren dauert etwa 1,2 s. "
+        "Die wahren Zeiten werden festgehalten.");
+    EXPECT_EQ(IntervalWarning({0.5, 0, 0, SeriesStart::AtClick, 1}, 0.65),
+              "Das Intervall von 0,5 s ist nicht einzuhalten: eine Messung dauert etwa 0,65 s. "
+              "Die wahren Zeiten werden festgehalten.");
+}
+
+// A series at 360…675 nm (2.48 nm a channel): dark 10 Digits, reference 810, so 400 Digits measured
+// are T = 390/800 and A = 0.3116.
+TimedSeries Measured() {
+    TimedSeries series;
+    StoredSpectrum dark, reference;
+    dark.Exposure = reference.Exposure = 20;
+    dark.Readings.fill(10);
+    reference.Readings.fill(810);
+    reference.Readings[0] = 30; // too little light to divide by
+    series.Dark = dark;
+    series.Reference = reference;
+    const auto add = [&](double time, int32_t point, int32_t exposure, int32_t level) {
+        ChannelReadings readings;
+        readings.fill(level);
+        readings[127] = 1023;
+        SeriesSpectrum spectrum = MakeSeriesSpectrum(readings, time, point, exposure);
+        spectrum.DarkSubtracted = true;
+        series.Spectra.push_back(spectrum);
+    };
+    add(0.1, 0, 20, 400);
+    add(0.3, 0, 20, 402); // same point: averaged with the one before
+    add(0.6, 1, 20, 210);
+    add(1.1, 2, 30, 400); // another exposure than the reference's
+    return series;
+}
+
+TEST(SeriesValuesTest, PointsAverageOnlyTheirOwnSpectraAndGiveReasonsForGaps) {
+    const TimedSeries series = Measured();
+    const std::vector<SeriesPointSpectra> points = GroupByPoint(series.Spectra);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points[0].Count, 2u);
+    EXPECT_DOUBLE_EQ(points[0].Time, 0.2);
+    EXPECT_EQ(points[1].First, 2u);
+
+    SeriesEvaluator evaluator(series);
+    const auto value = [&](size_t point, double nm, double band, SeriesQuantity quantity) {
+        return evaluator.PointValue(points[point], nm, band, quantity);
+    };
+    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Absorbance).Value, -std::log10(391.0 / 800), 1e-9);
+    EXPECT_NEAR(*value(0, 500, 0, SeriesQuantity::TransmissionPercent).Value, 100 * 391.0 / 800, 1e-9);
+    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Intensity).Value, 391, 1e-9);
+    EXPECT_NEAR(*value(1, 590, 2, SeriesQuantity::Absorbance).Value, -std::log10(200.0 / 800), 1e-9);
+    EXPECT_EQ(value(0, 672, 5, SeriesQuantity::Intensity).Reason, "übersteuert");
+    EXPECT_EQ(value(0, 362, 3, SeriesQuantity::Absorbance).Reason, "zu wenig Licht in der Referenz");
+    EXPECT_EQ(value(2, 500, 5, SeriesQuantity::Absorbance).Reason, "Referenz nur bei Belichtung 20");
+    EXPECT_EQ(value(0, 700, 5, SeriesQuantity::Absorbance).Reason, "außerhalb des Wellenlängenbereichs");
+    EXPECT_FALSE(value(0, 700, 5, SeriesQuantity::Absorbance).Value);
+}
+
+} // namespace
