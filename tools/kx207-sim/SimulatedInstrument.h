@@ -37,7 +37,7 @@ struct InstrumentOptions {
     Filter filter = Filter::None;
     double darkCurrent = 0; // see Scene
     double flicker = 0.02;  // see Scene
-    std::optional<DyeCuvette> cuvette;
+    std::optional<DyeCuvette> cuvette{};
 };
 
 // The KX207 on a pseudo-terminal, played by a thread of its own on the master side: 254 answers the
