@@ -41,6 +41,7 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateControls(client);
     MeasurementCommands = new TMeasurementCommands(*this);
     CreateAnalysisMenu();
+    CreateConcentrationCommand();
     SeriesCommands = new TSeriesCommands(*this);
     HelpCommands = new THelpCommands(*this);
     ComPort = std::make_unique<TComPort>();
@@ -236,6 +237,10 @@ void TMainForm::SetCalibration(int32_t lambdaMin, int32_t lambdaMax) {
 
 bool TMainForm::CorrectionChecked() const {
     return Korrektur_CheckBox->isChecked();
+}
+
+int32_t TMainForm::Exposure() const {
+    return TrackBar->value();
 }
 
 bool TMainForm::CalibrationDialogShown() const {

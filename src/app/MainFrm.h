@@ -37,6 +37,7 @@ class TComLed;
 class THelpCommands;
 class TImageView;
 class TLabeledEdit;
+class TKonzentrationForm;
 class TMeasurementCommands;
 class TSeriesCommands;
 class TStatusBar;
@@ -136,6 +137,7 @@ public:
     TIniFile& SettingsFile() override { return *IniFile; }
     bool CorrectionChecked() const override;
     bool CalibrationDialogShown() const override;
+    int32_t Exposure() const override;
 
     // The registry reader that found the instrument's port at start.
     std::unique_ptr<TRegistryReader> Registry;
@@ -172,6 +174,10 @@ public:
     QAction* N2;
     QAction* BildSpeichern;
     QAction* TabelleExportieren;
+    // Menu "Messung", last: the concentration series' window, made at its first showing.
+    QAction* Konzentrationsreihe1;
+    TKonzentrationForm* KonzentrationForm = nullptr;
+    void Konzentrationsreihe1Click();
 
     // Tool bar.
     QWidget* ToolBar1;
@@ -252,6 +258,7 @@ protected:
 private:
     void CreateMenu();
     void CreateAnalysisMenu();
+    void CreateConcentrationCommand();
     void CreateToolBar(QWidget* client);
     void CreateControls(QWidget* client);
     void ConnectHandlers();

@@ -28,6 +28,6 @@ TPictureFileDialog::TPictureFileDialog(QWidget* parent)
                           AcceptSave, QStringLiteral("png")) {
     SizeBox = ChoiceRow(*this, QStringLiteral("&Größe:"),
                         {QStringLiteral("wie auf dem Bildschirm"), QStringLiteral("doppelt so groß")});
-    BackgroundBox =
-        ChoiceRow(*this, QStringLiteral("&Hintergrund:"), {QStringLiteral("schwarz"), QStringLiteral("weiß")});
+    BackgroundBox = ChoiceRow(*this, QStringLiteral("&Hintergrund:"),
+                              {QStringLiteral("schwarz"), QStringLiteral("weiß")});
 }

@@ -53,6 +53,8 @@ public:
     virtual bool CorrectionChecked() const = 0;
     // Whether the calibration dialog is on the screen.
     virtual bool CalibrationDialogShown() const = 0;
+    // The exposure the instrument measures at now, 0 to 100.
+    virtual int32_t Exposure() const = 0;
 
     // The readout at column `x` of a diagram with `columnsPerChannel` columns a channel, in the view
     // shown: Digits, or the transmission or absorbance under the pointer.

@@ -19,6 +19,7 @@ public:
     TIniFile Settings{"KX207.INI", Folder.Path()};
     int Redraws = 0;
     int LargeWindowCommands = 0;
+    int32_t ExposureValue = 40;
     std::vector<std::pair<Qt::MouseButtons, int32_t>> ReferenceClicks;
 
     MainWindowState& SharedState() override { return State; }
@@ -39,4 +40,5 @@ public:
     }
     bool CorrectionChecked() const override { return false; }
     bool CalibrationDialogShown() const override { return false; }
+    int32_t Exposure() const override { return ExposureValue; }
 };

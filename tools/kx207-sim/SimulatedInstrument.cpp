@@ -60,6 +60,11 @@ void SimulatedInstrument::SetFilter(Filter filter) {
     options_.filter = filter;
 }
 
+void SimulatedInstrument::SetCuvette(std::optional<DyeCuvette> cuvette) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    options_.cuvette = cuvette;
+}
+
 void SimulatedInstrument::StartReaction(const ReactionOptions& reaction) {
     std::lock_guard<std::mutex> lock(mutex_);
     reaction_.emplace(reaction);
@@ -192,7 +197,10 @@ void SimulatedInstrument::Answer(uint8_t command, Clock::time_point due) {
             return;
         }
         Scene scene = SceneNow();
-        if (reaction_) scene.cuvette = reaction_->Transmission(Clock::now());
+        if (options_.cuvette)
+            scene.cuvette = CuvetteTransmission(*options_.cuvette);
+        else if (reaction_)
+            scene.cuvette = reaction_->Transmission(Clock::now());
         lastReadings_ = fixedReadings_ ? *fixedReadings_ : SceneReadings(scene, options_.exposure, random_);
         std::vector<uint8_t> frame = EncodeFrame(lastReadings_);
         if (options_.fault == Fault::ShortFrame) {

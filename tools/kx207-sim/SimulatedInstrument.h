@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "kx207-sim/Concentration.h"
 #include "kx207-sim/LampSpectrum.h"
 #include "kx207-sim/PseudoTerminal.h"
 #include "kx207-sim/Reaction.h"
@@ -37,6 +38,7 @@ struct InstrumentOptions {
     double darkCurrent = 0; // see Scene
     double flicker = 0.02;  // see Scene
     LampDrift lampDrift;    // the lamp's slow drift and extra brightness
+    std::optional<DyeCuvette> cuvette{};
 };
 
 // The KX207 on a pseudo-terminal, played by a thread of its own on the master side: 254 answers the
@@ -63,6 +65,8 @@ public:
     void ServeLampSpectrum();
     // Puts `filter` between lamp and sensor (Filter::None takes it out), from the next spectrum on.
     void SetFilter(Filter filter);
+    // Puts a cuvette of dye in the beam (std::nullopt takes it out), from the next spectrum on.
+    void SetCuvette(std::optional<DyeCuvette> cuvette);
     // Pours the reagents of `reaction` into the cuvette now: its band fades from the next spectrum on.
     void StartReaction(const ReactionOptions& reaction);
     // Blocks the light (a cap on the input) or lets it through again, from the next spectrum on.

@@ -3,7 +3,8 @@
 // instrument's port on one line, then serves until it is ended (SIGINT or SIGTERM). Lines on its
 // standard input change the scene while it runs: "dunkel" blocks the light, "hell" lets it through,
 // "filter rot|gruen|grau|kein" puts a filter in or takes it out, "lampe FAKTOR" makes the lamp that many
-// times as bright as at the start, "reaktion start" starts the reaction.
+// times as bright as at the start, "reaktion start" starts the reaction, "konz MG_L" puts a cuvette of
+// dye at that concentration in the beam (0 is the blank) and "konz aus" takes it out.
 #include "kx207-sim/SimulatedInstrument.h"
 
 #include <csignal>
@@ -24,7 +25,9 @@ const char* const Usage =
     "                 [--filter kein|rot|gruen|grau] [--dark DIGITS] [--flicker SHARE] [--drift SHARE]\n"
     "                 [--brighter FACTOR] [--reaction] [--rate PER_MIN] [--a0 A] [--a-end A] [--time-factor "
     "F]\n"
-    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | lampe FACTOR | reaktion start\n";
+    "                 [--dye MG_L] [--stray SHARE]\n"
+    "stdin while running: dunkel | hell | filter kein|rot|gruen|grau | lampe FACTOR | reaktion start\n"
+    "                     | konz MG_L|aus\n";
 
 const std::map<std::string, Filter> Filters = {{"kein", Filter::None},
                                                {"rot", Filter::RedDye},
@@ -50,7 +53,7 @@ struct ReactionChoice {
 };
 
 InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds& answerDelay,
-                               ReactionChoice& reaction) {
+                               ReactionChoice& reaction, double& strayLight) {
     InstrumentOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -90,6 +93,10 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
             options.lampDrift.drift = std::atof(value);
         else if (option == "--brighter")
             options.lampDrift.brighter = std::atof(value);
+        else if (option == "--dye")
+            options.cuvette = DyeCuvette{std::atof(value), 0.0};
+        else if (option == "--stray")
+            strayLight = std::atof(value);
         else if (option == "--rate")
             reaction.options.ratePerMinute = std::atof(value);
         else if (option == "--a0")
@@ -112,13 +119,15 @@ InstrumentOptions ParseOptions(int argc, char** argv, std::chrono::milliseconds&
     if (options.exposure < 0 || options.exposure > 100) Refuse("exposure must be 0 to 100");
     if (answerDelay.count() < 0) Refuse("delay must not be negative");
     if (options.lampDrift.brighter <= 0) Refuse("brighter must be above 0");
+    if (strayLight < 0 || strayLight > 1) Refuse("stray light must be 0 to 1");
+    if (options.cuvette) options.cuvette->strayLight = strayLight;
     if (!(reaction.options.ratePerMinute >= 0) || !(reaction.options.timeFactor > 0))
         Refuse("rate must not be negative and the time factor must be above 0");
     return options;
 }
 
 // Follows the commands on standard input until it ends; an unknown line is said and skipped.
-void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reaction) {
+void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reaction, double strayLight) {
     std::string line;
     while (std::getline(std::cin, line)) {
         if (line == "dunkel" || line == "hell") {
@@ -127,6 +136,10 @@ void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reac
             instrument.SetFilter(Filters.at(line.substr(7)));
         } else if (line.rfind("lampe ", 0) == 0 && std::atof(line.c_str() + 6) > 0) {
             instrument.SetLampBrighter(std::atof(line.c_str() + 6));
+        } else if (line == "konz aus") {
+            instrument.SetCuvette(std::nullopt);
+        } else if (line.rfind("konz ", 0) == 0 && std::atof(line.c_str() + 5) >= 0) {
+            instrument.SetCuvette(DyeCuvette{std::atof(line.c_str() + 5), strayLight});
         } else if (line == "reaktion start") {
             instrument.StartReaction(reaction);
         } else if (!line.empty()) {
@@ -140,7 +153,8 @@ void FollowCommands(SimulatedInstrument& instrument, const ReactionOptions& reac
 int main(int argc, char** argv) {
     std::chrono::milliseconds answerDelay{0};
     ReactionChoice reaction;
-    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, reaction);
+    double strayLight = 0;
+    const InstrumentOptions options = ParseOptions(argc, argv, answerDelay, reaction, strayLight);
     // The ending signals are taken here by sigwait, never by the serving thread.
     sigset_t endSignals;
     sigemptyset(&endSignals);
@@ -154,7 +168,7 @@ int main(int argc, char** argv) {
         if (reaction.atStart) instrument.StartReaction(reaction.options);
         std::printf("%s\n", instrument.PortPath().c_str());
         std::fflush(stdout);
-        std::thread(FollowCommands, std::ref(instrument), reaction.options).detach();
+        std::thread(FollowCommands, std::ref(instrument), reaction.options, strayLight).detach();
         int received;
         sigwait(&endSignals, &received);
     } catch (const std::exception& error) {

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "concentration/ConcentrationSeries.h"
+
+#include <QStringList>
+#include <string>
+
+// A concentration series as a text file: a first line "KX207 Konzentrationsreihe", the series' keys
+// (Einheit, Kalibrierung, Band, Ursprung) and one section "[Standard]" or "[Probe]" per row with its
+// keys (Name, Konzentration, Verdünnung, Auswahl, Belichtung, Spektrum, Dunkel, Referenz); numbers with
+// a decimal point, spectra as 128 whole numbers separated by commas; Windows-1252, CR LF.
+std::string SeriesFileBytes(const ConcentrationSeries& series);
+
+// What a read brought: the series as far as it was sound, and whether the text was a series at all.
+struct SeriesFileContents {
+    ConcentrationSeries Series;
+    bool Recognised = false;
+    int SkippedLines = 0; // lines that were not understood and left out
+};
+
+// Reads the lines of a series file. Whatever is not understood is left out: an unknown or malformed
+// key keeps its default, a spectrum that is not 128 numbers 0..65279 leaves its row unmeasured, and
+// the rows' count is capped at MaxSeriesRows.
+SeriesFileContents ParseSeriesFile(const QStringList& lines);
+constexpr int MaxSeriesRows = 200;
+
+// Writes the series to `path`, replacing the file atomically. Throws std::system_error carrying errno
+// when it can't be written; an existing file is then left as it was.
+void SaveSeriesFile(const std::string& path, const ConcentrationSeries& series);
+// Reads the series file at `path`; `error` is 0 or the errno that kept it from being read.
+SeriesFileContents LoadSeriesFile(const std::string& path, int& error);

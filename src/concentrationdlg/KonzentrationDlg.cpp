@@ -1,0 +1,378 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "concentrationdlg/KonzentrationDlg.h"
+
+#include "concentration/SeriesFile.h"
+#include "concentration/SeriesTable.h"
+#include "concentrationdlg/ConcentrationCharts.h"
+#include "files/AtomicFile.h"
+#include "files/SystemReason.h"
+#include "ui/Controls.h"
+#include "ui/ImageView.h"
+#include "ui/MainWindowLink.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <cmath>
+#include <system_error>
+
+namespace {
+
+constexpr QSize CalibrationSize(384, 300);
+constexpr QSize MapSize(1084, 190);
+
+QPushButton* NewButton(QWidget* parent, const QRect& place, const QString& caption) {
+    auto* button = new QPushButton(caption, parent);
+    button->setGeometry(place);
+    return button;
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// A typed number with a comma or a point; none when the field holds no finite number.
+std::optional<double> TypedNumber(const QString& text) {
+    bool ok = false;
+    const double value = QString(text).trimmed().replace(u',', u'.').toDouble(&ok);
+    if (ok && std::isfinite(value)) return value;
+    return std::nullopt;
+}
+
+QTableWidgetItem* Item(const QString& text, bool editable) {
+    auto* item = new QTableWidgetItem(text);
+    if (!editable) item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+QString Number(const std::optional<double>& value, int significant) {
+    return value ? Text(DecimalText(*value, significant)) : QString();
+}
+
+} // namespace
+
+TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* parent)
+    : TForm<QDialog>(parent), mainWindow_(mainWindow) {
+    MakeFixedWindow(*this, QStringLiteral("Konzentrationsreihe"), ClientWidth, ClientHeight);
+    NewLabel(this, QPoint(8, 12), QStringLiteral("Einheit:"));
+    UnitBox = new QComboBox(this);
+    UnitBox->setGeometry(58, 8, 80, 24);
+    for (ConcentrationUnit unit : ConcentrationUnits)
+        UnitBox->addItem(Text(UnitText(unit)));
+    UnitBox->setCurrentIndex(int(ConcentrationUnit::MilligramPerLitre));
+    StandardButton = NewButton(this, QRect(150, 8, 80, 24), QStringLiteral("+ Standard"));
+    SampleButton = NewButton(this, QRect(234, 8, 70, 24), QStringLiteral("+ Probe"));
+    DeleteButton = NewButton(this, QRect(308, 8, 90, 24), QStringLiteral("Zeile löschen"));
+    MessenButton = NewButton(this, QRect(410, 8, 70, 24), QStringLiteral("Messen"));
+    WiederholenButton = NewButton(this, QRect(484, 8, 80, 24), QStringLiteral("Wiederholen"));
+
+    Table = new QTableWidget(0, ColumnCount, this);
+    Table->setGeometry(8, 40, 700, 300);
+    Table->setHorizontalHeaderLabels({QStringLiteral("Art"), QStringLiteral("Name"), QStringLiteral("c"),
+                                      QStringLiteral("Verd."), QStringLiteral("A"), QStringLiteral("Resid."),
+                                      QStringLiteral("Ergebnis"), QStringLiteral("Gerade"),
+                                      QStringLiteral("Hinweis")});
+    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Table->setSelectionMode(QAbstractItemView::SingleSelection);
+    Table->verticalHeader()->hide();
+    const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
+    for (int column = 0; column < ColumnCount; ++column)
+        Table->setColumnWidth(column, widths[column]);
+
+    CalibrationImage = new TImageView(this, QRect(QPoint(716, 40), CalibrationSize));
+    NewLabel(this, QPoint(8, 352), QStringLiteral("Band von"));
+    FromEdit = new QLineEdit(this);
+    FromEdit->setGeometry(64, 348, 56, 24);
+    NewLabel(this, QPoint(126, 352), QStringLiteral("bis"));
+    ToEdit = new QLineEdit(this);
+    ToEdit->setGeometry(148, 348, 56, 24);
+    NewLabel(this, QPoint(210, 352), QStringLiteral("nm"));
+    OriginBox = NewCheckBox(this, QRect(246, 348, 200, 24), QStringLiteral("Gerade durch den Ursprung"),
+                            QStringLiteral("Aus: die Gerade hat einen Achsenabschnitt"));
+    OriginBox->setChecked(true);
+    LineLabel = NewFixedLabel(this, QRect(716, 346, 384, 40), QString());
+    LineLabel->setWordWrap(true);
+    ProposalLabel = NewFixedLabel(this, QRect(8, 392, 800, 20), QString());
+    ProposalButton = NewButton(this, QRect(950, 388, 142, 24), QStringLiteral("Vorschlag übernehmen"));
+    MapImage = new TImageView(this, QRect(QPoint(8, 418), MapSize));
+    SaveButton = NewButton(this, QRect(8, 620, 130, 28), QStringLiteral("Reihe speichern..."));
+    LoadButton = NewButton(this, QRect(144, 620, 130, 28), QStringLiteral("Reihe laden..."));
+    ExportButton = NewButton(this, QRect(280, 620, 150, 28), QStringLiteral("Tabelle exportieren..."));
+    LinePictureButton =
+        NewButton(this, QRect(436, 620, 180, 28), QStringLiteral("Bild der Geraden speichern..."));
+    MapPictureButton =
+        NewButton(this, QRect(622, 620, 170, 28), QStringLiteral("Bild der Karte speichern..."));
+
+    connect(UnitBox, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
+        series_.Unit = ConcentrationUnits[std::clamp(index, 0, int(ConcentrationUnits.size()) - 1)];
+        Refresh();
+    });
+    connect(StandardButton, &QPushButton::clicked, this, [this] { AddRow(RowKind::Standard); });
+    connect(SampleButton, &QPushButton::clicked, this, [this] { AddRow(RowKind::Sample); });
+    connect(DeleteButton, &QPushButton::clicked, this, [this] {
+        const int row = Table->currentRow();
+        if (row < 0 || row >= int(series_.Rows.size())) return;
+        series_.Rows.erase(series_.Rows.begin() + row);
+        Refresh();
+    });
+    connect(MessenButton, &QPushButton::clicked, this, [this] { MeasureSelectedRow(); });
+    connect(WiederholenButton, &QPushButton::clicked, this, [this] { MeasureSelectedRow(); });
+    connect(Table, &QTableWidget::cellChanged, this,
+            [this](int row, int column) { CellChanged(row, column); });
+    connect(Table, &QTableWidget::currentCellChanged, this, [this] { EnableButtons(); });
+    connect(FromEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
+    connect(ToEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
+    connect(OriginBox, &QCheckBox::toggled, this, [this](bool on) {
+        series_.Band.ThroughOrigin = on;
+        Refresh();
+    });
+    connect(ProposalButton, &QPushButton::clicked, this, [this] { TakeProposal(); });
+    const QString seriesFilter = QStringLiteral("Konzentrationsreihen (*.kxr)");
+    connect(SaveButton, &QPushButton::clicked, this, [this, seriesFilter] {
+        const QString name =
+            AskFileName(true, QStringLiteral("Reihe speichern"), seriesFilter, QStringLiteral("kxr"));
+        if (!name.isEmpty()) SaveSeries(name);
+    });
+    connect(LoadButton, &QPushButton::clicked, this, [this, seriesFilter] {
+        const QString name =
+            AskFileName(false, QStringLiteral("Reihe laden"), seriesFilter, QStringLiteral("kxr"));
+        if (!name.isEmpty()) LoadSeries(name);
+    });
+    connect(ExportButton, &QPushButton::clicked, this, [this] {
+        const QString name = AskFileName(true, QStringLiteral("Tabelle exportieren"),
+                                         QStringLiteral("Tabellen (*.csv)"), QStringLiteral("csv"));
+        if (!name.isEmpty()) ExportTable(name);
+    });
+    const auto savePicture = [this](TImageView* image, const QString& title) {
+        const QString name =
+            AskFileName(true, title, QStringLiteral("PNG-Bilder (*.png)"), QStringLiteral("png"));
+        if (!name.isEmpty() && !image->Picture().save(name, "PNG"))
+            Tell(QStringLiteral("Das Bild konnte nicht gespeichert werden."));
+    };
+    connect(LinePictureButton, &QPushButton::clicked, this, [this, savePicture] {
+        savePicture(CalibrationImage, QStringLiteral("Bild der Geraden speichern"));
+    });
+    connect(MapPictureButton, &QPushButton::clicked, this,
+            [this, savePicture] { savePicture(MapImage, QStringLiteral("Bild der Karte speichern")); });
+    series_.Calibration = mainWindow_.SharedState().Calibration;
+    Refresh();
+    RunFormCreate();
+}
+
+void TKonzentrationForm::SetSeries(const ConcentrationSeries& series) {
+    series_ = series;
+    const QSignalBlocker unitBlocker(UnitBox), originBlocker(OriginBox);
+    UnitBox->setCurrentIndex(int(series_.Unit));
+    OriginBox->setChecked(series_.Band.ThroughOrigin);
+    Refresh();
+}
+
+void TKonzentrationForm::AddRow(RowKind kind) {
+    SeriesRow row;
+    row.Kind = kind;
+    int number = 1;
+    for (const SeriesRow& other : series_.Rows)
+        number += other.Kind == kind;
+    row.Name = (kind == RowKind::Standard ? "Standard " : "Probe ") + std::to_string(number);
+    series_.Rows.push_back(row);
+    Refresh();
+    Table->setCurrentCell(int(series_.Rows.size()) - 1,
+                          kind == RowKind::Standard ? ConcentrationColumn : NameColumn);
+}
+
+void TKonzentrationForm::MeasureSelectedRow() {
+    const int row = Table->currentRow();
+    if (row < 0 || row >= int(series_.Rows.size())) return;
+    MainWindowState& state = mainWindow_.SharedState();
+    const bool othersMeasured =
+        std::any_of(series_.Rows.begin(), series_.Rows.end(),
+                    [&](const SeriesRow& other) { return &other != &series_.Rows[row] && other.Spectrum; });
+    if (othersMeasured && (state.Calibration.LambdaMin != series_.Calibration.LambdaMin ||
+                           state.Calibration.LambdaMax != series_.Calibration.LambdaMax)) {
+        Tell(QStringLiteral("Die Wellenlängen-Kalibrierung hat sich seit den anderen Messungen der Reihe "
+                            "geändert; die Spektren passen nicht zusammen."));
+        return;
+    }
+    const std::optional<RowSpectrum> spectrum =
+        MeasuredRow(state.Measurement, state.Spectrum.Readings, mainWindow_.Exposure());
+    if (!spectrum) {
+        Tell(QStringLiteral("Kein Referenzspektrum bei dieser Belichtung: zuerst die Referenz (Leerprobe) "
+                            "im Menü \"Messung\" aufnehmen."));
+        return;
+    }
+    series_.Calibration = state.Calibration;
+    series_.Rows[row].Spectrum = spectrum;
+    Refresh();
+}
+
+void TKonzentrationForm::TakeProposal() {
+    if (!map_.Proposal.Channels) return;
+    series_.Band.FromNm = map_.Proposal.FromNm;
+    series_.Band.ToNm = map_.Proposal.ToNm;
+    Refresh();
+}
+
+bool TKonzentrationForm::SaveSeries(const QString& fileName) {
+    try {
+        SaveSeriesFile(fileName.toStdString(), series_);
+        return true;
+    } catch (const std::system_error& error) {
+        Tell(QStringLiteral("Die Reihe konnte nicht gespeichert werden: ") +
+             SystemReason(error.code().value()));
+        return false;
+    }
+}
+
+bool TKonzentrationForm::LoadSeries(const QString& fileName) {
+    int error = 0;
+    const SeriesFileContents contents = LoadSeriesFile(fileName.toStdString(), error);
+    if (error != 0 || !contents.Recognised) {
+        Tell(error != 0 ? QStringLiteral("Die Reihe konnte nicht gelesen werden: ") + SystemReason(error)
+                        : QStringLiteral("Die Datei ist keine Konzentrationsreihe."));
+        return false;
+    }
+    SetSeries(contents.Series);
+    if (contents.SkippedLines > 0)
+        Tell(QStringLiteral("%1 Zeilen der Datei waren unverständlich und wurden ausgelassen.")
+                 .arg(contents.SkippedLines));
+    return true;
+}
+
+bool TKonzentrationForm::ExportTable(const QString& fileName) {
+    try {
+        WriteFileAtomically(fileName.toStdString(), SeriesTableBytes(series_, EvaluateSeries(series_)));
+        return true;
+    } catch (const std::system_error& error) {
+        Tell(QStringLiteral("Die Tabelle konnte nicht gespeichert werden: ") +
+             SystemReason(error.code().value()));
+        return false;
+    }
+}
+
+void TKonzentrationForm::Refresh() {
+    const CalibrationResult result = EvaluateSeries(series_);
+    map_ = MapLinearity(series_);
+    FillTable(result);
+    FromEdit->setText(Text(DecimalText(series_.Band.FromNm, 4)));
+    ToEdit->setText(Text(DecimalText(series_.Band.ToNm, 4)));
+    const QString slopeUnit = Text(SlopeUnitText(series_.Unit));
+    if (result.Line) {
+        const LineFit& line = *result.Line;
+        LineLabel->setText(QStringLiteral("Steigung %1 %2, Achsenabschnitt %3, R² %4, %5 Punkte")
+                               .arg(Text(UncertainText(line.Slope, line.SlopeError)), slopeUnit,
+                                    line.ThroughOrigin
+                                        ? QStringLiteral("0 (fest)")
+                                        : Text(UncertainText(line.Intercept, line.InterceptError)),
+                                    Text(DecimalText(line.RSquared, 4)))
+                               .arg(line.Count));
+    } else {
+        LineLabel->setText(QStringLiteral("Keine Gerade: zu wenige gemessene Standards im Band."));
+    }
+    ProposalLabel->setText(Text(map_.Proposal.Text));
+    DrawCalibrationChart(CalibrationImage->Canvas(), series_, result);
+    CalibrationImage->update();
+    DrawLinearityMap(MapImage->Canvas(), series_, map_);
+    MapImage->update();
+    EnableButtons();
+}
+
+void TKonzentrationForm::FillTable(const CalibrationResult& result) {
+    filling_ = true;
+    const int current = Table->currentRow();
+    Table->setRowCount(int(series_.Rows.size()));
+    const QString unit = Text(UnitText(series_.Unit));
+    for (int row = 0; row < int(series_.Rows.size()); ++row) {
+        const SeriesRow& entry = series_.Rows[row];
+        const bool standard = entry.Kind == RowKind::Standard;
+        Table->setItem(row, KindColumn,
+                       Item(standard ? QStringLiteral("Standard") : QStringLiteral("Probe"), false));
+        Table->setItem(row, NameColumn, Item(Text(entry.Name), true));
+        Table->setItem(row, ConcentrationColumn,
+                       Item(standard ? Text(DecimalText(entry.Concentration, 4)) : "", standard));
+        Table->setItem(row, DilutionColumn,
+                       Item(standard ? "" : Text(DecimalText(entry.Dilution, 3)), !standard));
+        for (int column : {AColumn, ResidualColumn, ResultColumn, NoteColumn})
+            Table->setItem(row, column, Item(QString(), false));
+        auto* inLine = Item(QString(), false);
+        if (standard) inLine->setFlags(inLine->flags() | Qt::ItemIsUserCheckable);
+        Table->setItem(row, InLineColumn, inLine);
+    }
+    for (const StandardPoint& point : result.Standards) {
+        const int row = int(point.Row);
+        Table->item(row, AColumn)->setText(Number(point.A.Value, 4));
+        Table->item(row, ResidualColumn)->setText(Number(point.Residual, 2));
+        Table->item(row, InLineColumn)
+            ->setCheckState(point.Reason == Exclusion::None ? Qt::Checked : Qt::Unchecked);
+        Table->item(row, NoteColumn)->setText(Text(ExclusionText(point.Reason)));
+    }
+    for (const SampleResult& sample : result.Samples) {
+        const int row = int(sample.Row);
+        Table->item(row, AColumn)->setText(Number(sample.A.Value, 4));
+        if (sample.Concentration)
+            Table->item(row, ResultColumn)
+                ->setText(Text(UncertainText(*sample.Concentration, sample.Uncertainty)) +
+                          QStringLiteral(" ") + Text(UnitText(series_.Unit)));
+        Table->item(row, NoteColumn)->setText(Text(sample.Note));
+    }
+    Table->setHorizontalHeaderItem(ConcentrationColumn, new QTableWidgetItem(QStringLiteral("c in ") + unit));
+    if (current >= 0 && current < Table->rowCount()) Table->setCurrentCell(current, Table->currentColumn());
+    filling_ = false;
+}
+
+void TKonzentrationForm::CellChanged(int row, int column) {
+    if (filling_ || row < 0 || row >= int(series_.Rows.size())) return;
+    SeriesRow& entry = series_.Rows[row];
+    const QString text = Table->item(row, column)->text();
+    if (column == NameColumn) {
+        entry.Name = text.simplified().toStdString();
+    } else if (column == ConcentrationColumn) {
+        const std::optional<double> value = TypedNumber(text);
+        if (value && *value >= 0) entry.Concentration = *value;
+    } else if (column == DilutionColumn) {
+        const std::optional<double> value = TypedNumber(text);
+        if (value && *value >= 1) entry.Dilution = *value;
+    } else if (column == InLineColumn) {
+        entry.InLineByHand = Table->item(row, column)->checkState() == Qt::Checked;
+    }
+    Refresh();
+}
+
+void TKonzentrationForm::BandEdited() {
+    const std::optional<double> from = TypedNumber(FromEdit->text()), to = TypedNumber(ToEdit->text());
+    if (from && to && *from > 0 && *to > 0 && *from <= 10000 && *to <= 10000) {
+        series_.Band.FromNm = std::min(*from, *to);
+        series_.Band.ToNm = std::max(*from, *to);
+    }
+    Refresh();
+}
+
+void TKonzentrationForm::EnableButtons() {
+    const int row = Table->currentRow();
+    const bool selected = row >= 0 && row < int(series_.Rows.size());
+    DeleteButton->setEnabled(selected);
+    MessenButton->setEnabled(selected && !series_.Rows[row].Spectrum);
+    WiederholenButton->setEnabled(selected && series_.Rows[row].Spectrum);
+    ProposalButton->setEnabled(map_.Proposal.Channels.has_value());
+}
+
+void TKonzentrationForm::Tell(const QString& text) {
+    message_ = text;
+    QMessageBox::information(this, QStringLiteral("Konzentrationsreihe"), text);
+}
+
+QString TKonzentrationForm::AskFileName(bool save, const QString& title, const QString& filter,
+                                        const QString& suffix) {
+    QFileDialog dialog(this, title, mainWindow_.SharedState().StartDir, filter);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().front();
+}

@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "concentration/LinearityMap.h"
+#include "ui/Form.h"
+
+#include <QDialog>
+#include <QString>
+
+class MainWindowLink;
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class TImageView;
+
+// The window "Konzentrationsreihe": a table of standards and samples, each keeping the whole spectrum
+// measured for it, the calibration line of A against c in a band, the samples' concentrations, and
+// the linearity map with its proposed band.
+class TKonzentrationForm : public TForm<QDialog> {
+    Q_OBJECT
+public:
+    // The window speaks to the main window only through `mainWindow`.
+    explicit TKonzentrationForm(MainWindowLink& mainWindow, QWidget* parent = nullptr);
+
+    static constexpr int ClientWidth = 1100;
+    static constexpr int ClientHeight = 660;
+
+    // The table's columns.
+    enum Column {
+        KindColumn,
+        NameColumn,
+        ConcentrationColumn,
+        DilutionColumn,
+        AColumn,
+        ResidualColumn,
+        ResultColumn,
+        InLineColumn,
+        NoteColumn,
+        ColumnCount
+    };
+
+    const ConcentrationSeries& Series() const { return series_; }
+    // Replaces the whole series (as a load does) and shows it.
+    void SetSeries(const ConcentrationSeries& series);
+    // Adds a row of a standard or a sample and selects it.
+    void AddRow(RowKind kind);
+    // Keeps the spectrum shown in the main window for the selected row; a message says why not when
+    // there is no reference at the exposure or the wavelength axis has changed.
+    void MeasureSelectedRow();
+    // Takes the proposed band as the evaluation band.
+    void TakeProposal();
+    // Writes the series, the table or a picture to `fileName`; a failure is shown with its reason.
+    bool SaveSeries(const QString& fileName);
+    bool LoadSeries(const QString& fileName);
+    bool ExportTable(const QString& fileName);
+
+    QComboBox* UnitBox;
+    QPushButton* StandardButton;
+    QPushButton* SampleButton;
+    QPushButton* DeleteButton;
+    QPushButton* MessenButton;
+    QPushButton* WiederholenButton;
+    QTableWidget* Table;
+    QLineEdit* FromEdit;
+    QLineEdit* ToEdit;
+    QCheckBox* OriginBox;
+    QLabel* LineLabel;
+    QLabel* ProposalLabel;
+    QPushButton* ProposalButton;
+    TImageView* CalibrationImage;
+    TImageView* MapImage;
+    QPushButton* SaveButton;
+    QPushButton* LoadButton;
+    QPushButton* ExportButton;
+    QPushButton* LinePictureButton;
+    QPushButton* MapPictureButton;
+
+    // The last message shown instead of a measurement or a file operation (for the tests as well).
+    const QString& LastMessage() const { return message_; }
+
+private:
+    void Refresh();
+    void FillTable(const CalibrationResult& result);
+    void CellChanged(int row, int column);
+    void BandEdited();
+    void EnableButtons();
+    void Tell(const QString& text);
+    QString AskFileName(bool save, const QString& title, const QString& filter, const QString& suffix);
+
+    MainWindowLink& mainWindow_;
+    ConcentrationSeries series_;
+    LinearityMap map_;
+    bool filling_ = false;
+    QString message_;
+};
