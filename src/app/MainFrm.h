@@ -291,6 +291,8 @@ private:
     ExportChoices RememberedExport() const;
     // Keeps `choices` once a file was written with them.
     void RememberExport(const ExportChoices& choices);
+    // Keeps the folder of a file just exported as where the export dialogs open next.
+    void RememberExportFolder(const QString& writtenFile);
     // Warns that `what` could not be written to `fileName`, with the system's reason for `error`.
     void WarnNotSaved(const QString& what, const QString& fileName, int error);
 

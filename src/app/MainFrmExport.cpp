@@ -130,8 +130,13 @@ void TMainForm::TabelleExportierenClick() {
     ExportChoices choices = RememberedExport();
     if (!tableDialog_->Run(choices.Folder)) return;
     const QString fileName = tableDialog_->selectedFiles().constFirst();
-    choices.Folder = FolderOf(fileName);
-    if (ExportTable(fileName)) RememberExport(choices);
+    if (ExportTable(fileName)) RememberExportFolder(fileName);
+}
+
+void TMainForm::RememberExportFolder(const QString& writtenFile) {
+    ExportChoices choices = RememberedExport();
+    choices.Folder = FolderOf(writtenFile);
+    RememberExport(choices);
 }
 
 bool TMainForm::SaveDiagramPicture(const QString& fileName, const PictureOptions& options) {

@@ -100,7 +100,7 @@ void TSeriesCommands::ShowState() {
 }
 
 QString TSeriesCommands::NewSeriesFileName() const {
-    const QString folder = form_.ExportFolder();
+    const QString folder = form_.RememberedExport().Folder;
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'Zeitreihe' yyyy-MM-dd hh-mm-ss'.csv'"));
     return QDir(folder).filePath(name);
@@ -256,19 +256,22 @@ void TSeriesCommands::ZeitverlaufBildClick() {
         pictureDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Bild des Zeitverlaufs speichern"),
                                                  QStringLiteral("PNG-Bilder (*.png)"),
                                                  QFileDialog::AcceptSave, QStringLiteral("png"));
-    if (!pictureDialog_->Run(form_.ExportFolder())) return;
-    SaveCoursePicture(form_.TakeExportFileName(pictureDialog_->selectedFiles().constFirst()));
+    if (!pictureDialog_->Run(form_.RememberedExport().Folder)) return;
+    const QString fileName = pictureDialog_->selectedFiles().constFirst();
+    if (SaveCoursePicture(fileName)) form_.RememberExportFolder(fileName);
 }
 
-void TSeriesCommands::SaveCoursePicture(const QString& fileName) {
+bool TSeriesCommands::SaveCoursePicture(const QString& fileName) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     TimeCourseForm->CoursePicture().save(&buffer, "PNG");
     try {
         WriteFileAtomically(fileName.toStdString(), png.toStdString());
+        return true;
     } catch (const std::system_error& error) {
         form_.WarnNotSaved(QStringLiteral("Das Bild"), fileName, error.code().value());
+        return false;
     }
 }
 
@@ -276,7 +279,7 @@ void TSeriesCommands::ZeitreiheLadenClick() {
     if (!openDialog_)
         openDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitreihe laden"),
                                               QStringLiteral("CSV-Dateien (*.csv)"), QFileDialog::AcceptOpen);
-    if (!openDialog_->Run(form_.ExportFolder())) return;
+    if (!openDialog_->Run(form_.RememberedExport().Folder)) return;
     LoadSeries(openDialog_->selectedFiles().constFirst());
 }
 
@@ -308,11 +311,12 @@ void TSeriesCommands::ZeitverlaufExportierenClick() {
     if (!tableDialog_)
         tableDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitverlauf exportieren"),
                                                QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
-    if (!tableDialog_->Run(form_.ExportFolder())) return;
-    ExportCourse(form_.TakeExportFileName(tableDialog_->selectedFiles().constFirst()));
+    if (!tableDialog_->Run(form_.RememberedExport().Folder)) return;
+    const QString fileName = tableDialog_->selectedFiles().constFirst();
+    if (ExportCourse(fileName)) form_.RememberExportFolder(fileName);
 }
 
-void TSeriesCommands::ExportCourse(const QString& fileName) {
+bool TSeriesCommands::ExportCourse(const QString& fileName) {
     const NumberTable table =
         TimeCourseForm->Table({QStringLiteral("Zeitreihe: ") + QFileInfo(fileName_).fileName(),
                                QStringLiteral("Datum: ") +
@@ -320,7 +324,9 @@ void TSeriesCommands::ExportCourse(const QString& fileName) {
                                QStringLiteral("Band: ± %1 nm").arg(TimeCourseForm->BandHalfWidth())});
     try {
         SaveNumberTable(fileName.toStdString(), table);
+        return true;
     } catch (const std::system_error& error) {
         form_.WarnNotSaved(QStringLiteral("Die Tabelle"), fileName, error.code().value());
+        return false;
     }
 }

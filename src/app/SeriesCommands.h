@@ -47,9 +47,10 @@ public:
     void ZeitreiheBeendenClick();
     // Loads the series file `fileName` into the time-course window; says what was skipped.
     void LoadSeries(const QString& fileName);
-    // Writes the time course as a table, or its picture as PNG; a failure is shown with its reason.
-    void ExportCourse(const QString& fileName);
-    void SaveCoursePicture(const QString& fileName);
+    // Writes the time course as a table, or its picture as PNG; false after a failure, shown with its
+    // reason.
+    bool ExportCourse(const QString& fileName);
+    bool SaveCoursePicture(const QString& fileName);
 
     // The series in the window: the one running, or the one last loaded; none at start.
     const TimedSeries* Series() const { return series_.get(); }

@@ -79,7 +79,7 @@ SpectrumQuantities SeriesEvaluator::Evaluate(const SeriesSpectrum* first, size_t
 
     modes_.SetDarkSubtraction(first->DarkSubtracted);
     const ChannelReadings shown = modes_.Process(mean, exposure, series_.Calibration);
-    modes_.Evaluate(shown, exposure);
+    modes_.Evaluate();
     for (int c = 0; c < ChannelCount; ++c)
         result.Intensity[c] = shown[c];
     result.Transmission = modes_.Transmission();

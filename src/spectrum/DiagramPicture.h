@@ -12,7 +12,7 @@ struct PictureOptions {
     bool Double = false;          // the large window's diagram, twice the size of the main one
     bool WhiteBackground = false; // black and white swapped inside the diagram and around it
     QString Caption;              // the line under the picture
-    QString AxisTitle;            // the value axis's title with its unit, e.g. "Transmission in %"
+    QString AxisTitle{};          // the value axis's title with its unit, e.g. "Transmission in %"
     qreal Scale = 1;              // screen pixels to a 96-dpi pixel: the picture as a scaled screen shows it
 };
 

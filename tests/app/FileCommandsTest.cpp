@@ -391,11 +391,15 @@ TEST_F(FileCommandsTest, TheOpenDialogOpensBesideTheMainWindowWhereTheScreenHasR
         QRect dialog;
         AnswerFileDialog(QString(), [&](QFileDialog* shown) { dialog = shown->frameGeometry(); });
         MainForm->FileOpenClick();
-        if (main.right() + dialog.width() <= screen.right()) EXPECT_EQ(dialog.left(), main.right() + 1) << x;
-        if (main.left() - dialog.width() >= screen.left() || main.right() + dialog.width() <= screen.right())
+        if (main.right() + dialog.width() <= screen.right()) {
+            EXPECT_EQ(dialog.left(), main.right() + 1) << x;
+        }
+        if (main.left() - dialog.width() >= screen.left() ||
+            main.right() + dialog.width() <= screen.right()) {
             EXPECT_FALSE(dialog.intersects(main)) << x;
-        else
+        } else {
             EXPECT_NEAR(dialog.center().x(), main.center().x(), 2) << x;
+        }
     }
     // A main window low on the screen: the dialog rises to stay wholly on it.
     MainForm->move(screen.left() - 100, screen.bottom() - 100);

@@ -37,7 +37,7 @@ struct InstrumentOptions {
     Filter filter = Filter::None;
     double darkCurrent = 0; // see Scene
     double flicker = 0.02;  // see Scene
-    LampDrift lampDrift;    // the lamp's slow drift and extra brightness
+    LampDrift lampDrift{};  // the lamp's slow drift and extra brightness
     std::optional<DyeCuvette> cuvette{};
 };
 
