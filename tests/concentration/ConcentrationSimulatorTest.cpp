@@ -35,7 +35,7 @@ public:
 
 private:
     ChannelReadings Spectrum(bool blocked, std::optional<DyeCuvette> cuvette) {
-        Scene scene{Lamp::White, Filter::None, blocked, 0, 0.02, {}};
+        Scene scene{Lamp::White, Filter::None, blocked, 0, 0.02, 1, {}};
         if (cuvette) scene.cuvette = CuvetteTransmission(*cuvette);
         const Readings readings = SceneReadings(scene, Exposure, random_);
         ChannelReadings copy;
