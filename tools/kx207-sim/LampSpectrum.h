@@ -21,7 +21,7 @@ struct Scene {
     Filter filter = Filter::None;
     bool blocked = false;
     double darkCurrent = 0;
-    double flicker = 0.02;
+    double flicker = 0.005;
     double brightness = 1; // the lamp's brightness as a factor: its drift, or a brighter lamp
     // A cuvette's transmission per channel behind the filter (see Concentration.h); none without one.
     std::optional<std::array<double, 128>> cuvette{};

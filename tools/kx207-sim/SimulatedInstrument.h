@@ -36,7 +36,7 @@ struct InstrumentOptions {
     int exposure = 50;
     Filter filter = Filter::None;
     double darkCurrent = 0; // see Scene
-    double flicker = 0.02;  // see Scene
+    double flicker = 0.005; // see Scene
     LampDrift lampDrift{};  // the lamp's slow drift and extra brightness
     std::optional<DyeCuvette> cuvette{};
 };
