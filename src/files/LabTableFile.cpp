@@ -109,7 +109,8 @@ std::string NumberTableBytes(const NumberTable& table) {
     }
     for (const std::vector<double>& row : table.Rows) {
         for (size_t i = 0; i < row.size(); ++i)
-            bytes += (i ? ";" : "") + Number(row[i], i < table.Decimals.size() ? table.Decimals[i] : 3, false);
+            bytes +=
+                (i ? ";" : "") + Number(row[i], i < table.Decimals.size() ? table.Decimals[i] : 3, false);
         bytes += "\r\n";
     }
     return bytes;

@@ -11,9 +11,9 @@
 #include "ui/Timer.h"
 
 #include <QAction>
-#include <QPushButton>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -119,7 +119,7 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     EXPECT_NE(table.find("\r\nt in s;Extinktion 590 nm;Anpassung 590 nm\r\n0,"), std::string::npos) << table;
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 22);
 
-        // A program killed while it writes leaves the last line cut short: every whole spectrum loads back,
+    // A program killed while it writes leaves the last line cut short: every whole spectrum loads back,
     // and the user is told what was left out.
     const std::string bytes = TempFolder::Read(file.toStdString());
     const std::string cut = settings.File("abgebrochen.csv");

@@ -591,7 +591,8 @@ TEST_F(MeasurementTest, AtClassroomPaceTheDyeIsRightOrTheReferenceRefused) {
                 dye.LitChannels);
     EXPECT_LE(dye.Off.back(), MeasurementModes::PrecisionPercent);
     EXPECT_GE(dye.Off.size(), 20u) << "the band itself keeps its values";
-    EXPECT_GE(dye.LitWithValue * 5, dye.LitChannels * 4) << "four in five channels the LED lights keep a value";
+    EXPECT_GE(dye.LitWithValue * 5, dye.LitChannels * 4)
+        << "four in five channels the LED lights keep a value";
 
     // A brighter lamp saturates the next reference: refused, the last one stays.
     instrument->SetFilter(Filter::None);
