@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Cost of one full repaint of the main diagram and of the large diagram (bars, spectral colours, grid,
 // marks, spectral lines and reference line on), against a floor of filling the same pictures once.
+#include "BenchApplication.h"
 #include "spectrum/DiagramPainter.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -11,16 +11,6 @@
 #include <vector>
 
 namespace {
-
-// Texts need the font database, which lives in the application object.
-void EnsureApplication() {
-    if (QCoreApplication::instance()) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "kx207bench";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 // A fluorescent lamp: three phosphor bands and a mercury line over a weak continuum.
 DiagramState LampState() {

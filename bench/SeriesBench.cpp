@@ -2,11 +2,11 @@
 // Cost of an hour's series at 0.5 s (7 200 points) in the time course: the chart's redraw with three
 // curves, adding one point and the first-order fit, each to be read against the main diagram's
 // repaint (BM_DrawDiagram/Main of the same run); and the memory the series' spectra take.
+#include "BenchApplication.h"
 #include "chart/Chart.h"
 #include "series/KineticFit.h"
 #include "series/TimedSeries.h"
 
-#include <QGuiApplication>
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -18,15 +18,6 @@ namespace {
 
 constexpr int Points = 7200;
 constexpr double Interval = 0.5;
-
-void EnsureApplication() {
-    if (QCoreApplication::instance()) return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "kx207bench";
-    static char* argv[] = {name, nullptr};
-    new QGuiApplication(argc, argv);
-}
 
 // Crystal violet fading at three wavelengths, with lamp noise.
 struct Course {
