@@ -188,11 +188,15 @@ std::vector<Step> KineticsSteps(SimulatedInstrument& instrument) {
 // Five standards of the purple dye and one sample, each measured through the window's own "Messen"
 // once the spectrum shows the new cuvette; then the proposed band taken.
 std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
-    constexpr double StrayLight = 0.01;
+    constexpr double StrayLight = 0.002;
     SimulatedInstrument* lamp = &instrument;
     lamp->SetCuvette(DyeCuvette{0, StrayLight});
     std::vector<Step> steps = ReferenceSteps(QStringLiteral("Violette Farbstofflösung"));
-    steps.push_back({QString(), [] { MainForm->Konzentrationsreihe1->trigger(); }});
+    // A mean of 2 spectra, filled anew after each change of the cuvette, keeps the noise off the line.
+    steps.push_back({QString(), [] {
+                         MainForm->MeasurementCommands->MittelungItems[1]->trigger();
+                         MainForm->Konzentrationsreihe1->trigger();
+                     }});
     const auto measure = [lamp](RowKind kind, double mgPerL) -> Step {
         return {QString(),
                 [lamp, kind, mgPerL] {
@@ -205,7 +209,7 @@ std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
                             ->setText(QString::number(mgPerL));
                 },
                 [] { return true; },
-                2500,
+                5000,
                 [] { return QRect(); },
                 [] { MainForm->KonzentrationForm->MessenButton->click(); }};
     };
