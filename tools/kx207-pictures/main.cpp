@@ -185,10 +185,10 @@ std::vector<Step> KineticsSteps(SimulatedInstrument& instrument) {
     return steps;
 }
 
-// Five standards of the purple dye and one sample, each measured through the window's own "Messen"
+// Five standards of the purple dye and a diluted sample, each measured through the window's own "Messen"
 // once the spectrum shows the new cuvette; then the proposed band taken.
 std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
-    constexpr double StrayLight = 0.002;
+    constexpr double StrayLight = 0.01;
     SimulatedInstrument* lamp = &instrument;
     lamp->SetCuvette(DyeCuvette{0, StrayLight});
     std::vector<Step> steps = ReferenceSteps(QStringLiteral("Violette Farbstofflösung"));
@@ -203,19 +203,26 @@ std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
                     lamp->SetCuvette(DyeCuvette{mgPerL, StrayLight});
                     TKonzentrationForm* form = MainForm->KonzentrationForm;
                     form->AddRow(kind);
-                    if (kind == RowKind::Standard)
-                        form->Table
-                            ->item(form->Table->rowCount() - 1, TKonzentrationForm::ConcentrationColumn)
-                            ->setText(QString::number(mgPerL));
+                    const auto type = [form](int column, const QString& text) {
+                        form->Table->item(form->Table->rowCount() - 1, column)->setText(text);
+                    };
+                    if (kind == RowKind::Standard) {
+                        type(TKonzentrationForm::ConcentrationColumn, QString::number(mgPerL));
+                    } else {
+                        type(TKonzentrationForm::NameColumn, QStringLiteral("Sportgetränk"));
+                        type(TKonzentrationForm::DilutionColumn, QStringLiteral("2"));
+                    }
                 },
                 [] { return true; },
                 5000,
                 [] { return QRect(); },
                 [] { MainForm->KonzentrationForm->MessenButton->click(); }};
     };
-    for (const double mgPerL : {10, 20, 40, 60, 80})
+    // The highest standard lies above A = 1.5 at the band's centre, where the stray light bends the line.
+    for (const double mgPerL : {10, 20, 40, 60, 140})
         steps.push_back(measure(RowKind::Standard, mgPerL));
-    steps.push_back(measure(RowKind::Sample, 35));
+    // A sports drink diluted twofold: 30 mg/L in the cuvette.
+    steps.push_back(measure(RowKind::Sample, 30));
     steps.push_back({QStringLiteral("konzentrationsreihe.png"),
                      [] { MainForm->KonzentrationForm->TakeProposal(); }, [] { return true; }, 1000,
                      [] { return PictureScript::Around({MainForm->KonzentrationForm}); }});
