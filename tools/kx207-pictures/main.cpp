@@ -2,16 +2,19 @@
 // kx207-pictures: makes the handbook's pictures from the program itself, measuring the simulated
 // instrument in-process, so that a change to a window shows up as a changed picture. Run under an X
 // display, in a folder that holds the line library "dat"; scripts/screenshot handbuch does both.
-// Usage: kx207-pictures emission|absorption|unplugged <output folder>
+// Usage: kx207-pictures emission|absorption|kinetik|konzentration|unplugged <output folder>
 #include "PictureScript.h"
 
 #include "app/HelpCommands.h"
 #include "app/MainFrm.h"
 #include "app/MeasurementCommands.h"
 #include "app/Program.h"
+#include "app/SeriesCommands.h"
 #include "calibration/Setup.h"
+#include "concentrationdlg/KonzentrationDlg.h"
 #include "kx207-sim/SimulatedInstrument.h"
 #include "lines/SpektralDlg.h"
+#include "timecourse/TimeCourseDlg.h"
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 #include "ui/LabeledEdit.h"
@@ -23,6 +26,8 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -150,13 +155,89 @@ std::vector<Step> UnpluggedSteps() {
     return {{QStringLiteral("kein-spektrometer.png"), [] {}, [] { return true; }, 2000, MainWindow}};
 }
 
+// The reference of the lamp through the blank cuvette, once Automatik has settled.
+std::vector<Step> ReferenceSteps(const QString& name) {
+    TMeasurementCommands* commands = MainForm->MeasurementCommands;
+    return {{QString(), [name] { MainForm->SpektrumEdit->setText(name); }, Settled, 1500},
+            {QString(), [commands] { commands->ReferenzspektrumAufnehmen->trigger(); }, CaptureDone, 500}};
+}
+
+// Crystal violet fading in the cuvette, the reaction's quarter of an hour passed in a series of 15
+// seconds, and its first-order fit.
+std::vector<Step> KineticsSteps(SimulatedInstrument& instrument) {
+    std::vector<Step> steps = ReferenceSteps(QStringLiteral("Kristallviolett mit Natronlauge"));
+    SimulatedInstrument* cuvette = &instrument;
+    steps.push_back({QString(),
+                     [cuvette] {
+                         ReactionOptions reaction;
+                         reaction.timeFactor = 60;
+                         cuvette->StartReaction(reaction);
+                         SeriesPlan plan;
+                         plan.Interval = 0.5;
+                         plan.Count = 30;
+                         MainForm->SeriesCommands->StartSeries(
+                             plan, QDir::current().filePath(QStringLiteral("Zeitreihe Kristallviolett.csv")));
+                     },
+                     [] { return !MainForm->SeriesCommands->Running(); }, 500});
+    steps.push_back({QStringLiteral("kinetik-zeitverlauf.png"), [] { TimeCourseForm->FitButton->click(); },
+                     [] { return TimeCourseForm->Fit().has_value(); }, 1000,
+                     [] { return PictureScript::Around({TimeCourseForm}); }});
+    return steps;
+}
+
+// Five standards of the purple dye and a diluted sample, each measured through the window's own "Messen"
+// once the spectrum shows the new cuvette; then the proposed band taken.
+std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
+    constexpr double StrayLight = 0.01;
+    SimulatedInstrument* lamp = &instrument;
+    lamp->SetCuvette(DyeCuvette{0, StrayLight});
+    std::vector<Step> steps = ReferenceSteps(QStringLiteral("Violette Farbstofflösung"));
+    // A mean of 2 spectra, filled anew after each change of the cuvette, keeps the noise off the line.
+    steps.push_back({QString(), [] {
+                         MainForm->MeasurementCommands->MittelungItems[1]->trigger();
+                         MainForm->Konzentrationsreihe1->trigger();
+                     }});
+    const auto measure = [lamp](RowKind kind, double mgPerL) -> Step {
+        return {QString(),
+                [lamp, kind, mgPerL] {
+                    lamp->SetCuvette(DyeCuvette{mgPerL, StrayLight});
+                    TKonzentrationForm* form = MainForm->KonzentrationForm;
+                    form->AddRow(kind);
+                    const auto type = [form](int column, const QString& text) {
+                        form->Table->item(form->Table->rowCount() - 1, column)->setText(text);
+                    };
+                    if (kind == RowKind::Standard) {
+                        type(TKonzentrationForm::ConcentrationColumn, QString::number(mgPerL));
+                    } else {
+                        type(TKonzentrationForm::NameColumn, QStringLiteral("Sportgetränk"));
+                        type(TKonzentrationForm::DilutionColumn, QStringLiteral("2"));
+                    }
+                },
+                [] { return true; },
+                5000,
+                [] { return QRect(); },
+                [] { MainForm->KonzentrationForm->MessenButton->click(); }};
+    };
+    // The highest standard lies above A = 1.5 at the band's centre, where the stray light bends the line.
+    for (const double mgPerL : {10, 20, 40, 60, 140})
+        steps.push_back(measure(RowKind::Standard, mgPerL));
+    // A sports drink diluted twofold: 30 mg/L in the cuvette.
+    steps.push_back(measure(RowKind::Sample, 30));
+    steps.push_back({QStringLiteral("konzentrationsreihe.png"),
+                     [] { MainForm->KonzentrationForm->TakeProposal(); }, [] { return true; }, 1000,
+                     [] { return PictureScript::Around({MainForm->KonzentrationForm}); }});
+    return steps;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const char* scenes[] = {"emission", "absorption", "unplugged"};
+    const char* scenes[] = {"emission", "absorption", "kinetik", "konzentration", "unplugged"};
     if (argc != 3 || std::none_of(std::begin(scenes), std::end(scenes),
                                   [&](const char* scene) { return std::strcmp(argv[1], scene) == 0; })) {
-        std::fputs("usage: kx207-pictures emission|absorption|unplugged <output folder>\n", stderr);
+        std::fputs(
+            "usage: kx207-pictures emission|absorption|kinetik|konzentration|unplugged <output folder>\n",
+            stderr);
         return 2;
     }
     const std::string scene = argv[1];
@@ -167,6 +248,9 @@ int main(int argc, char** argv) {
         options.lamp = Lamp::Led;
         options.darkCurrent = 30;
         // A calm lamp, as the lesson's LED on a steady supply: the views keep a value where it shines.
+        options.flicker = 0.005;
+    } else if (scene == "kinetik" || scene == "konzentration") {
+        options.lamp = Lamp::White;
         options.flicker = 0.005;
     }
     SimulatedInstrument instrument(options);
@@ -191,9 +275,11 @@ int main(int argc, char** argv) {
     TApplication application(argc, argv);
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
     CreateWindows(context);
-    const std::vector<Step> steps = scene == "emission"     ? EmissionSteps(output)
-                                    : scene == "absorption" ? AbsorptionSteps(instrument)
-                                                            : UnpluggedSteps();
+    const std::vector<Step> steps = scene == "emission"        ? EmissionSteps(output)
+                                    : scene == "absorption"    ? AbsorptionSteps(instrument)
+                                    : scene == "kinetik"       ? KineticsSteps(instrument)
+                                    : scene == "konzentration" ? ConcentrationSteps(instrument)
+                                                               : UnpluggedSteps();
     PictureScript script(output, steps);
     script.Start();
     TApplication::exec();
