@@ -134,7 +134,8 @@ TEST_F(KonzentrationClickTest, AClickInTheMainDiagramCentresTheBandOnlyWhileAske
     MainForm->ImageMouseDown(Qt::RightButton, 0, 0);
 
     form.PickButton->click();
-    EXPECT_TRUE(form.PickButton->isChecked());
+    MainForm->ImageMouseDown(Qt::RightButton, 4 * 40, 100);
+    EXPECT_TRUE(form.PickButton->isChecked()) << "a right click names no wavelength";
     MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
     EXPECT_EQ(MainForm->ReferenceValue, 0);
     EXPECT_EQ(form.FromEdit->text(), QStringLiteral("586,0")) << "591 nm, the band kept 10 nm wide";
