@@ -233,7 +233,7 @@ void TKonzentrationForm::TakeProposal() {
 }
 
 bool TKonzentrationForm::PickWavelength(int nm) {
-    if (!PickButton->isChecked() || !isVisible()) return false;
+    if (!isVisible()) return false;
     const double halfWidth = (series_.Band.ToNm - series_.Band.FromNm) / 2;
     series_.Band.FromNm = nm - halfWidth;
     series_.Band.ToNm = nm + halfWidth;

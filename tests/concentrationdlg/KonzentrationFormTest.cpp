@@ -156,6 +156,7 @@ TEST_F(KonzentrationClickTest, AClickInTheMainDiagramCentresTheBandOnlyWhileAske
     // A hidden window waits no more.
     form.PickButton->click();
     form.hide();
+    EXPECT_FALSE(form.PickButton->isChecked());
     MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
     EXPECT_EQ(form.Series().Band.FromNm, 455);
 }
