@@ -5,7 +5,6 @@
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "spectrum/DiagramGeometry.h"
-#include "timecourse/TimeCourseDlg.h"
 #include "ui/Application.h"
 #include "ui/ImageView.h"
 
@@ -59,11 +58,11 @@ void TMainForm::ShowCursorReadout() {
 }
 
 void TMainForm::ImageMouseDown(Qt::MouseButtons buttons, int x, int y) {
-    // While the time course asks for a wavelength, the click names one and sets no reference.
+    // While a secondary window asks for a wavelength, the click names one and sets no reference.
     const int column = ClampedColumn(x);
-    if ((buttons & Qt::LeftButton) &&
-        TimeCourseForm->PickWavelength(ChannelWavelength(Calibration, column / MainDiagram.ColumnsPerChannel,
-                                                         column % MainDiagram.ColumnsPerChannel)))
+    if ((buttons & Qt::LeftButton) && Picker &&
+        Picker->PickWavelength(ChannelWavelength(Calibration, column / MainDiagram.ColumnsPerChannel,
+                                                 column % MainDiagram.ColumnsPerChannel)))
         return;
     SetReferenceByClick(buttons, (DiagramHeight - y) * DiagramScaleDivisor());
 }

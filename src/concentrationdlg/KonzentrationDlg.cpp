@@ -93,7 +93,11 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     ToEdit = new QLineEdit(this);
     ToEdit->setGeometry(148, 348, 56, 24);
     NewLabel(this, QPoint(210, 352), QStringLiteral("nm"));
-    OriginBox = NewCheckBox(this, QRect(246, 348, 200, 24), QStringLiteral("Gerade durch den Ursprung"),
+    PickButton = NewButton(this, QRect(236, 348, 130, 24), QStringLiteral("Im Spektrum wählen"));
+    PickButton->setCheckable(true);
+    PickButton->setToolTip(
+        QStringLiteral("Der nächste Klick ins Hauptdiagramm legt die Mitte des Bandes fest"));
+    OriginBox = NewCheckBox(this, QRect(380, 348, 200, 24), QStringLiteral("Gerade durch den Ursprung"),
                             QStringLiteral("Aus: die Gerade hat einen Achsenabschnitt"));
     OriginBox->setChecked(true);
     LineLabel = NewFixedLabel(this, QRect(716, 346, 384, 40), QString());
@@ -128,6 +132,12 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     connect(Table, &QTableWidget::currentCellChanged, this, [this] { EnableButtons(); });
     connect(FromEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
     connect(ToEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
+    connect(PickButton, &QPushButton::toggled, this, [this](bool on) {
+        if (on)
+            mainWindow_.AskForWavelengths(*this);
+        else
+            mainWindow_.EndWavelengths(*this);
+    });
     connect(OriginBox, &QCheckBox::toggled, this, [this](bool on) {
         series_.Band.ThroughOrigin = on;
         Refresh();
@@ -163,6 +173,10 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     series_.Calibration = mainWindow_.SharedState().Calibration;
     Refresh();
     RunFormCreate();
+}
+
+void TKonzentrationForm::FormHide() {
+    PickButton->setChecked(false);
 }
 
 void TKonzentrationForm::SetSeries(const ConcentrationSeries& series) {
@@ -216,6 +230,20 @@ void TKonzentrationForm::TakeProposal() {
     series_.Band.FromNm = map_.Proposal.FromNm;
     series_.Band.ToNm = map_.Proposal.ToNm;
     Refresh();
+}
+
+bool TKonzentrationForm::PickWavelength(int nm) {
+    if (!isVisible()) return false;
+    const double halfWidth = (series_.Band.ToNm - series_.Band.FromNm) / 2;
+    series_.Band.FromNm = nm - halfWidth;
+    series_.Band.ToNm = nm + halfWidth;
+    PickButton->setChecked(false);
+    Refresh();
+    return true;
+}
+
+void TKonzentrationForm::StopPicking() {
+    PickButton->setChecked(false);
 }
 
 bool TKonzentrationForm::SaveSeries(const QString& fileName) {

@@ -3,11 +3,10 @@
 
 #include "concentration/LinearityMap.h"
 #include "ui/Form.h"
+#include "ui/MainWindowLink.h"
 
 #include <QDialog>
 #include <QString>
-
-class MainWindowLink;
 
 class QCheckBox;
 class QComboBox;
@@ -20,11 +19,13 @@ class TImageView;
 // The window "Konzentrationsreihe": a table of standards and samples, each keeping the whole spectrum
 // measured for it, the calibration line of A against c in a band, the samples' concentrations, and
 // the linearity map with its proposed band.
-class TKonzentrationForm : public TForm<QDialog> {
+class TKonzentrationForm : public TForm<QDialog>, public WavelengthPicker {
     Q_OBJECT
 public:
     // The window speaks to the main window only through `mainWindow`.
     explicit TKonzentrationForm(MainWindowLink& mainWindow, QWidget* parent = nullptr);
+
+    void FormHide() override;
 
     static constexpr int ClientWidth = 1100;
     static constexpr int ClientHeight = 660;
@@ -53,6 +54,10 @@ public:
     void MeasureSelectedRow();
     // Takes the proposed band as the evaluation band.
     void TakeProposal();
+    // While "Im Spektrum wählen" waits: centres the band, kept as wide as it is, on `nm` clicked in the
+    // main diagram and answers true; otherwise false, and the click is the main window's.
+    bool PickWavelength(int nm) override;
+    void StopPicking() override;
     // Writes the series, the table or a picture to `fileName`; a failure is shown with its reason.
     bool SaveSeries(const QString& fileName);
     bool LoadSeries(const QString& fileName);
@@ -67,6 +72,7 @@ public:
     QTableWidget* Table;
     QLineEdit* FromEdit;
     QLineEdit* ToEdit;
+    QPushButton* PickButton;
     QCheckBox* OriginBox;
     QLabel* LineLabel;
     QLabel* ProposalLabel;

@@ -161,7 +161,13 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
                 DrawCourse();
             }));
     connect(PlotBox, &QComboBox::currentIndexChanged, this, Guarded([this] { DrawCourse(); }));
-    connect(PickButton, &QPushButton::toggled, this, [this](bool on) { picking_ = on; });
+    connect(PickButton, &QPushButton::toggled, this, [this](bool on) {
+        picking_ = on;
+        if (on)
+            mainWindow_.AskForWavelengths(*this);
+        else
+            mainWindow_.EndWavelengths(*this);
+    });
     connect(FitButton, &QPushButton::clicked, this, Guarded([this] { FitButtonClick(); }));
     Image->OnMouseMove = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseMove(buttons, x, y); };
     Image->OnMouseDown = [this](Qt::MouseButtons buttons, int x, int y) { ImageMouseDown(buttons, x, y); };
@@ -169,6 +175,7 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
 }
 
 TTimeCourseForm::~TTimeCourseForm() {
+    mainWindow_.EndWavelengths(*this);
     if (TimeCourseForm == this) TimeCourseForm = nullptr;
 }
 
@@ -231,6 +238,10 @@ bool TTimeCourseForm::Minutes() const {
 
 double TTimeCourseForm::TimeScale() const {
     return Minutes() ? 60 : 1;
+}
+
+void TTimeCourseForm::StopPicking() {
+    PickButton->setChecked(false);
 }
 
 bool TTimeCourseForm::PickWavelength(int nm) {

@@ -5,6 +5,7 @@
 #include "series/KineticFit.h"
 #include "timecourse/TimeCourse.h"
 #include "ui/Form.h"
+#include "ui/MainWindowLink.h"
 
 #include <QDialog>
 #include <QImage>
@@ -12,8 +13,6 @@
 #include <memory>
 #include <optional>
 #include <vector>
-
-class MainWindowLink;
 
 class QComboBox;
 class QGroupBox;
@@ -33,7 +32,7 @@ QString FitText(const KineticFit& fit, bool minutes);
 
 // The time-course window "Zeitverlauf": the chosen quantity at up to three wavelengths against time,
 // live while a series runs, with the fits of a reaction's order over a chosen range.
-class TTimeCourseForm : public TForm<QDialog> {
+class TTimeCourseForm : public TForm<QDialog>, public WavelengthPicker {
     Q_OBJECT
 public:
     // The window speaks to the main window only through `mainWindow`.
@@ -56,7 +55,8 @@ public:
     void SetSeriesState(const QString& text);
     // While "Im Spektrum wählen" waits for a click in the main diagram: takes `nm` as the next
     // wavelength and answers true; otherwise false, and the click is the main window's.
-    bool PickWavelength(int nm);
+    bool PickWavelength(int nm) override;
+    void StopPicking() override;
     // The wavelengths typed or picked, in nm, and the band's half width.
     std::vector<double> Wavelengths() const;
     int BandHalfWidth() const;

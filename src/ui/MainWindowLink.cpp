@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/MainWindowLink.h"
 
+#include <utility>
+
 QString MainWindowLink::CursorReadout(int x, int columnsPerChannel) {
     const MainWindowState& state = SharedState();
     const MeasurementModes& measurement = state.Measurement;
@@ -23,4 +25,13 @@ QString MainWindowLink::LevelText(int32_t level) {
     const double fullScale = measurement.Levels().FullScale;
     return QString::fromStdString(
         ViewValueText(level * fullScale / (DiagramHeight * ViewScaleDivisor), measurement.View()));
+}
+
+void MainWindowLink::AskForWavelengths(WavelengthPicker& picker) {
+    WavelengthPicker* const before = std::exchange(SharedState().Picker, &picker);
+    if (before && before != &picker) before->StopPicking();
+}
+
+void MainWindowLink::EndWavelengths(WavelengthPicker& picker) {
+    if (SharedState().Picker == &picker) SharedState().Picker = nullptr;
 }

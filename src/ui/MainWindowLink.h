@@ -11,6 +11,18 @@
 
 class TIniFile;
 
+// A secondary window that names wavelengths by clicks in the main diagram.
+class WavelengthPicker {
+public:
+    // Takes `nm`, clicked in the main diagram, and answers true; false leaves the click to the main window.
+    virtual bool PickWavelength(int nm) = 0;
+    // Another window has asked for the clicks since: this one waits no longer.
+    virtual void StopPicking() = 0;
+
+protected:
+    ~WavelengthPicker() = default;
+};
+
 // The state the main window shares with the secondary windows: the one spectrum, its calibration and
 // the flags that say what the diagrams show.
 struct MainWindowState {
@@ -27,6 +39,8 @@ struct MainWindowState {
     int32_t CursorX = 0;
     // Dark spectrum, averaging, reference and the view of transmission or absorbance.
     MeasurementModes Measurement;
+    // The window that asked last for a click in the main diagram to name a wavelength, if it still waits.
+    WavelengthPicker* Picker = nullptr;
 };
 
 // What the secondary windows may ask of the main window; they are given it when they are made and
@@ -63,4 +77,9 @@ public:
     int32_t DiagramScaleDivisor();
     // A level of the diagram as the reference field shows it, in the view shown: "512", "50,0 %".
     QString LevelText(int32_t level);
+    // From now on the clicks in the main diagram name wavelengths for `picker`; the window that waited
+    // before stops waiting.
+    void AskForWavelengths(WavelengthPicker& picker);
+    // `picker` waits no longer; the clicks set the reference again unless another window waits.
+    void EndWavelengths(WavelengthPicker& picker);
 };

@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window "Konzentrationsreihe" driven alone against a stand-in main window: rows typed and measured,
-// the line, a sample's result, the proposal taken, and the series saved and loaded.
+// the line, a sample's result, the proposal taken, and the series saved and loaded; then among the
+// program's windows, its band picked by a click in the main diagram.
 #include "concentrationdlg/KonzentrationDlg.h"
 
+#include "app/MainFrm.h"
+#include "app/SeriesCommands.h"
 #include "support/FakeMainWindow.h"
 #include "support/ModalWatcher.h"
+#include "support/ProgramWindowsTest.h"
 #include "support/TempFolder.h"
+#include "timecourse/TimeCourseDlg.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,6 +121,44 @@ TEST_F(KonzentrationFormTest, TheSeriesIsSavedAndLoadedWhole) {
     EXPECT_FALSE(loaded.SaveSeries(QString::fromStdString(folder.File("fehlt/reihe.kxr"))));
     EXPECT_TRUE(
         loaded.LastMessage().startsWith(QStringLiteral("Die Reihe konnte nicht gespeichert werden: ")));
+}
+
+class KonzentrationClickTest : public ProgramWindowsTest {};
+
+TEST_F(KonzentrationClickTest, AClickInTheMainDiagramCentresTheBandOnlyWhileAsked) {
+    MainForm->Konzentrationsreihe1->trigger();
+    TKonzentrationForm& form = *MainForm->KonzentrationForm;
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
+    EXPECT_NE(MainForm->ReferenceValue, 0) << "without the window asking, a click sets the reference";
+    EXPECT_EQ(form.Series().Band.FromNm, 520);
+    MainForm->ImageMouseDown(Qt::RightButton, 0, 0);
+
+    form.PickButton->click();
+    MainForm->ImageMouseDown(Qt::RightButton, 4 * 40, 100);
+    EXPECT_TRUE(form.PickButton->isChecked()) << "a right click names no wavelength";
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
+    EXPECT_EQ(MainForm->ReferenceValue, 0);
+    EXPECT_EQ(form.FromEdit->text(), QStringLiteral("586,0")) << "591 nm, the band kept 10 nm wide";
+    EXPECT_EQ(form.ToEdit->text(), QStringLiteral("596,0"));
+    EXPECT_FALSE(form.PickButton->isChecked()) << "one click ends the choice";
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 40 + 2, 100);
+    EXPECT_NE(MainForm->ReferenceValue, 0);
+    EXPECT_EQ(form.Series().Band.FromNm, 586);
+
+    // The window that asked last is given the click; the other one stops waiting.
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    TimeCourseForm->PickButton->click();
+    form.PickButton->click();
+    EXPECT_FALSE(TimeCourseForm->PickButton->isChecked());
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 40 + 2, 100);
+    EXPECT_EQ(form.Series().Band.FromNm, 455);
+    EXPECT_EQ(TimeCourseForm->WavelengthEdits[1]->text(), QString());
+    // A hidden window waits no more.
+    form.PickButton->click();
+    form.hide();
+    EXPECT_FALSE(form.PickButton->isChecked());
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 93, 100);
+    EXPECT_EQ(form.Series().Band.FromNm, 455);
 }
 
 } // namespace
