@@ -303,8 +303,9 @@ private:
         image_.SetFontSize(geometry_.GridFontSize);
         image_.SetFontColor(clWhite);
         // A scale of its own marks a transmission or absorbance, whose peaks are bands.
-        const std::vector<Peak> peaks = FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_,
-                                                  {state_.NoValue, state_.RangeLabels.has_value()});
+        const std::vector<Peak> peaks =
+            FindPeaks(values_.Levels, calibration_, DiagramHeight * divisor_,
+                      {state_.NoValue, state_.RangeLabels.has_value(), state_.Saturated});
         PeakLabels = PlacePeakLabels(
             peaks, geometry_, divisor_, [this](const QString& text) { return image_.TextExtent(text); },
             gridTexts_);

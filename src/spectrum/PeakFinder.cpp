@@ -123,8 +123,13 @@ std::vector<Peak> FindPeaks(const Levels& measured, const WavelengthCalibration&
         for (int c = candidate.Where.First - BandReach; search.Bands && c <= candidate.Where.Last + BandReach;
              ++c)
             if (Inside(c, gaps)) level = std::max(level, measured[c]);
-        peaks.push_back(
-            {channel, level, RoundHalfEven(channel * calibration.NmPerChannel + calibration.LambdaMin)});
+        const int reach = search.Bands ? BandReach : 1;
+        bool saturated = false;
+        for (int c = candidate.Where.First - reach; c <= candidate.Where.Last + reach; ++c)
+            saturated = saturated || (Inside(c, gaps) && search.Saturated[size_t(c)]);
+        peaks.push_back({channel, level,
+                         RoundHalfEven(channel * calibration.NmPerChannel + calibration.LambdaMin),
+                         saturated});
         if (peaks.size() == MaxPeakCount) break;
     }
     return peaks;

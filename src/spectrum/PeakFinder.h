@@ -10,9 +10,10 @@
 
 // A peak of the levels: where its top lies and what it is called.
 struct Peak {
-    double Channel;     // position of the top, between channels
-    int32_t Level;      // level of the highest channel of the peak
-    int32_t Wavelength; // whole nm of Channel under the calibration
+    double Channel;         // position of the top, between channels
+    int32_t Level;          // level of the highest channel of the peak
+    int32_t Wavelength;     // whole nm of Channel under the calibration
+    bool Saturated = false; // a channel its top is found from was at full scale: Wavelength is untrustworthy
 };
 
 // At most this many peaks are named.
@@ -26,6 +27,8 @@ struct PeakSearch {
     // channels are noisy: the peaks are sought on the mean of each five neighbours, and a top's place
     // is the middle of its upper half.
     bool Bands = false;
+    // Channels at full scale: a top found from any of them, or from its neighbours, is clipped.
+    std::bitset<ChannelCount> Saturated;
 };
 
 // The peaks of `levels`, highest first (the lower channel first among equals), at most MaxPeakCount.

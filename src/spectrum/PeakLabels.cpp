@@ -13,6 +13,7 @@ constexpr int SideGap = 2;
 } // namespace
 
 QString PeakLabelText(const Peak& peak) {
+    if (peak.Saturated) return QStringLiteral("übersteuert");
     return QString::number(peak.Wavelength) + QStringLiteral("nm");
 }
 

@@ -10,7 +10,7 @@
 #include <functional>
 #include <vector>
 
-// A peak's wavelength as its label reads, e.g. "546nm".
+// A peak's wavelength as its label reads, e.g. "546nm"; "übersteuert" for a clipped top.
 QString PeakLabelText(const Peak& peak);
 
 // A label where it is written on a diagram.

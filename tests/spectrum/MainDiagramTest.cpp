@@ -71,6 +71,21 @@ TEST_F(MainDiagram, PeakLabelsAboveTheTopsClearOfEachOtherAndOfTheGridTexts) {
 
     Measure({{30, 40}, {100, 800}}, 4);
     EXPECT_EQ(Draw().PeakLabels.size(), 1u) << "a bump under 5 % of the larger scale";
+
+    // A clipped top has no trustworthy wavelength; its lower neighbour keeps its own.
+    Measure({{40, 250}, {75, 200}}, 1);
+    state.Options.Gitter = false;
+    for (const int clipped : {40, 41, 42}) {
+        state.Saturated.reset();
+        state.Saturated.set(size_t(clipped));
+        labels = Draw().PeakLabels;
+        ASSERT_EQ(labels.size(), 2u) << clipped;
+        EXPECT_EQ(labels[0].Text, clipped == 42 ? QStringLiteral("459nm") : QStringLiteral("übersteuert"))
+            << clipped;
+        EXPECT_TRUE(
+            ShowsGridText(image, labels[0].Cell.left(), labels[0].Cell.top(), labels[0].Text, 8, clWhite));
+        EXPECT_EQ(labels[1].Text, "546nm") << clipped;
+    }
 }
 
 TEST_F(MainDiagram, AComparisonSpectrumStandsAtItsOwnWavelengths) {
