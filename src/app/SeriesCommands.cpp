@@ -114,7 +114,12 @@ void TSeriesCommands::ZeitreiheStartenClick() {
         return;
     }
     delete dialog_;
-    dialog_ = new TSeriesDialog(&form_, SecondsPerSpectrum(), form_.Measurement.Averaging());
+    const int32_t exposure = form_.TrackBar->value();
+    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
+    const std::string preparation = PreparationWarning(reference && reference->Exposure == exposure,
+                                                       form_.Measurement.DarkInForce(exposure));
+    dialog_ = new TSeriesDialog(&form_, SecondsPerSpectrum(), form_.Measurement.Averaging(),
+                                QString::fromStdString(preparation));
     TIniFile& settings = *form_.IniFile;
     SeriesPlan stored;
     stored.Interval = Settings::Read(settings, Settings::SeriesIntervalTenths) / 10.0;

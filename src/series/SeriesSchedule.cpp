@@ -30,6 +30,17 @@ std::string IntervalWarning(const SeriesPlan& plan, double secondsPerSpectrum) {
     return warning + " etwa " + Seconds(needed) + " s. Die wahren Zeiten werden festgehalten.";
 }
 
+std::string PreparationWarning(bool referenceInForce, bool darkInForce) {
+    std::string warning;
+    if (!referenceInForce)
+        warning = "Kein Referenzspektrum bei dieser Belichtung: die Zeitreihe zeigt nur Intensitäten.";
+    if (!darkInForce)
+        warning += std::string(warning.empty() ? "" : " ") +
+                   "Ohne Dunkelabzug fallen hohe Extinktionen zu klein aus: Licht abdecken, Dunkelspektrum "
+                   "aufnehmen und abziehen.";
+    return warning;
+}
+
 SeriesSchedule::SeriesSchedule(const SeriesPlan& plan) : plan_(plan) {
     plan_.Averaging = std::max(plan_.Averaging, 1);
     // A point a moment long would divide by nothing: the shortest interval offered stands in.

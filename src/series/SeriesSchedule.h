@@ -9,6 +9,10 @@
 // Before the start: a German warning when the plan's interval can't be kept because one point's
 // spectra (`secondsPerSpectrum` each, the plan's averaging of them) take longer; empty when it can.
 std::string IntervalWarning(const SeriesPlan& plan, double secondsPerSpectrum);
+// Before the start: what a series measured now would lack, in German: a reference at its exposure (no
+// transmission or absorbance at all) and the dark subtracted (the darker the sample, the more its
+// absorbance falls short, and k′ with it); empty when it lacks neither.
+std::string PreparationWarning(bool referenceInForce, bool darkInForce);
 
 // The clock of a running series. Times are the caller's clock in seconds (any origin); the schedule
 // turns them into series times (s from t = 0), says which point a spectrum measured now belongs to and

@@ -39,8 +39,10 @@ QSpinBox* NewNumberEdit(QWidget* parent, const QRect& place, int minimum, int ma
 
 } // namespace
 
-TSeriesDialog::TSeriesDialog(QWidget* parent, double secondsPerSpectrum, int averaging)
-    : QDialog(parent), secondsPerSpectrum_(secondsPerSpectrum), averaging_(averaging) {
+TSeriesDialog::TSeriesDialog(QWidget* parent, double secondsPerSpectrum, int averaging,
+                             const QString& preparation)
+    : QDialog(parent), secondsPerSpectrum_(secondsPerSpectrum), averaging_(averaging),
+      preparation_(preparation) {
     MakeFixedWindow(*this, QStringLiteral("Zeitreihe starten"), ClientWidth, ClientHeight);
 
     NewLabel(this, QPoint(8, 12), QStringLiteral("Intervall:"));
@@ -66,15 +68,16 @@ TSeriesDialog::TSeriesDialog(QWidget* parent, double secondsPerSpectrum, int ave
     zeroGroup->addButton(AtStartButton);
     zeroGroup->addButton(AtMixingButton);
 
-    WarningLabel = NewFixedLabel(this, QRect(8, 150, 384, 44), QString());
+    // Room for both warnings at their longest: the preparation and the interval.
+    WarningLabel = NewFixedLabel(this, QRect(8, 150, 384, 84), QString());
     WarningLabel->setWordWrap(true);
     WarningLabel->setStyleSheet(QStringLiteral("color: #a00000"));
 
     StartButton = new QPushButton(QStringLiteral("Starten"), this);
-    StartButton->setGeometry(224, 202, 80, 24);
+    StartButton->setGeometry(224, 242, 80, 24);
     StartButton->setDefault(true);
     CancelButton = new QPushButton(QStringLiteral("Abbrechen"), this);
-    CancelButton->setGeometry(312, 202, 80, 24);
+    CancelButton->setGeometry(312, 242, 80, 24);
 
     connect(StartButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -115,5 +118,7 @@ SeriesPlan TSeriesDialog::Plan() const {
 }
 
 void TSeriesDialog::ShowWarning() {
-    WarningLabel->setText(QString::fromStdString(IntervalWarning(Plan(), secondsPerSpectrum_)));
+    const QString interval = QString::fromStdString(IntervalWarning(Plan(), secondsPerSpectrum_));
+    WarningLabel->setText(preparation_.isEmpty() || interval.isEmpty() ? preparation_ + interval
+                                                                       : preparation_ + u'\n' + interval);
 }

@@ -22,11 +22,12 @@ class TSeriesDialog : public QDialog {
     Q_OBJECT
 public:
     // `secondsPerSpectrum` is one measurement as the instrument answers now, `averaging` the spectra
-    // averaged into a point; an interval they can't keep is said before the start.
-    TSeriesDialog(QWidget* parent, double secondsPerSpectrum, int averaging);
+    // averaged into a point; an interval they can't keep is said before the start, after `preparation`,
+    // what the measurement lacks now (see PreparationWarning).
+    TSeriesDialog(QWidget* parent, double secondsPerSpectrum, int averaging, const QString& preparation);
 
     static constexpr int ClientWidth = 400;
-    static constexpr int ClientHeight = 232;
+    static constexpr int ClientHeight = 272;
 
     // Shows `plan` in the controls; an interval not offered shows as 1 s.
     void SetPlan(const SeriesPlan& plan);
@@ -49,4 +50,5 @@ private:
 
     double secondsPerSpectrum_;
     int averaging_;
+    QString preparation_;
 };

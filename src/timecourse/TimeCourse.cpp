@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "timecourse/TimeCourse.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -45,6 +46,12 @@ void TimeCourse::AddPoint(const SeriesPointSpectra& point) {
     for (size_t w = 0; w < curves_.size(); ++w)
         curves_[w].push_back(
             {point.Time, evaluator_.PointValue(point, wavelengths_[w], halfWidth_, quantity_)});
+}
+
+bool TimeCourse::WithoutDark() const {
+    return quantity_ != SeriesQuantity::Intensity &&
+           std::any_of(series_.Spectra.begin(), series_.Spectra.end(),
+                       [](const SeriesSpectrum& spectrum) { return !spectrum.DarkSubtracted; });
 }
 
 FitOutcome<KineticFit> TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {

@@ -40,6 +40,9 @@ public:
     const std::vector<double>& Wavelengths() const { return wavelengths_; }
     // One curve per watched wavelength, points in time order.
     const std::vector<std::vector<CoursePoint>>& Curves() const { return curves_; }
+    // Whether a transmission or absorbance shown comes from a spectrum whose dark was not subtracted:
+    // the darker the sample, the more its absorbance then falls short.
+    bool WithoutDark() const;
 
     // The fit of `request` to the curve `curve`, over the points that have a value.
     FitOutcome<KineticFit> Fit(size_t curve, const KineticFitRequest& request) const;

@@ -327,7 +327,9 @@ void TTimeCourseForm::FitButtonClick() {
             fitCurve_ = curve;
             fitFrom_ = request.From;
             fitTo_ = request.To;
-            ResultLabel->setText(FitText(*fit_, Minutes()));
+            const QString warning =
+                QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n");
+            ResultLabel->setText((course_->WithoutDark() ? warning : QString()) + FitText(*fit_, Minutes()));
         } else {
             ResultLabel->setText(QString::fromStdString(outcome.Message()));
         }
@@ -356,6 +358,7 @@ void TTimeCourseForm::DrawCourse() {
                           ? QStringLiteral("ln(A − A∞), A∞ = %1").arg(Decimal(endValue, 3))
                       : plot == CoursePlot::Reciprocal ? QStringLiteral("1/A")
                                                        : ValueTitles[QuantityBox->currentIndex()];
+    if (course_ && course_->WithoutDark()) content.Y.Title += QStringLiteral(", ohne Dunkelabzug");
     // Automatic scales over every point with a value.
     double low = std::numeric_limits<double>::infinity(), high = -low, last = 0;
     int gaps = 0;
@@ -459,6 +462,7 @@ QImage TTimeCourseForm::CoursePicture() const {
 }
 
 NumberTable TTimeCourseForm::Table(std::vector<QString> header) const {
+    if (course_ && course_->WithoutDark()) header.push_back(QStringLiteral("ohne Dunkelabzug"));
     if (fit_)
         header.push_back(TableSpelling(ModelBox->currentText() + QStringLiteral(": ") +
                                        FitText(*fit_, Minutes()).replace(u'\n', QStringLiteral(", "))));

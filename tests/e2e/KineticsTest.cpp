@@ -6,15 +6,19 @@
 #include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
 #include "support/TempFolder.h"
+#include "timecourse/SeriesDialog.h"
 #include "timecourse/TimeCourse.h"
 #include "timecourse/TimeCourseDlg.h"
 #include "ui/Timer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,10 +66,25 @@ protected:
             QTest::qWait(10);
         return done();
     }
+    // What the dialog "Zeitreihe starten" warns of before the start; it is cancelled.
+    static QString StartWarning() {
+        QString warning;
+        QTimer::singleShot(100, [&warning] {
+            if (auto* dialog = qobject_cast<TSeriesDialog*>(QApplication::activeModalWidget())) {
+                warning = dialog->WarningLabel->text();
+                dialog->reject();
+            }
+        });
+        MainForm->SeriesCommands->ZeitreiheStarten->trigger();
+        return warning;
+    }
 };
 
 TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateConstant) {
     TMeasurementCommands& menu = *MainForm->MeasurementCommands;
+    const QString unprepared = StartWarning();
+    EXPECT_TRUE(unprepared.contains("Kein Referenzspektrum") && unprepared.contains("Ohne Dunkelabzug"))
+        << unprepared.toStdString();
     instrument.SetLightBlocked(true);
     menu.DunkelspektrumAufnehmen->trigger();
     Cycles(MeasurementModes::CaptureCount);
@@ -75,6 +94,7 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     Cycles(MeasurementModes::CaptureCount);
     ASSERT_TRUE(MainForm->Measurement.Reference());
     EXPECT_EQ(MainForm->Messung_Timer->Interval(), 1000) << "outside a series the cycle keeps its pace";
+    EXPECT_FALSE(StartWarning().contains("Dunkel")) << "ready for a series";
 
     ReactionOptions dye;
     dye.timeFactor = TimeFactor;

@@ -51,6 +51,15 @@ TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenTheIntervalCantBeKept) {
     EXPECT_EQ(IntervalWarning({0.5, 0, 0, SeriesStart::AtClick, 1}, 0.65),
               "Das Intervall von 0,5 s ist nicht einzuhalten: eine Messung dauert etwa 0,65 s. "
               "Die wahren Zeiten werden festgehalten.");
+
+    EXPECT_EQ(PreparationWarning(true, true), "");
+    EXPECT_EQ(PreparationWarning(true, false),
+              "Ohne Dunkelabzug fallen hohe Extinktionen zu klein aus: Licht "
+              "abdecken, Dunkelspektrum aufnehmen und abziehen.");
+    EXPECT_EQ(PreparationWarning(false, true),
+              "Kein Referenzspektrum bei dieser Belichtung: die Zeitreihe zeigt nur Intensitäten.");
+    EXPECT_EQ(PreparationWarning(false, false),
+              PreparationWarning(false, true) + " " + PreparationWarning(true, false));
 }
 
 // A series at 360…675 nm (2.48 nm a channel): dark 10 Digits, reference 810, so 400 Digits measured

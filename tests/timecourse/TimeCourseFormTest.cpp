@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,8 +20,9 @@ namespace {
 
 class TimeCourseFormTest : public ProgramWindowsTest {
 protected:
-    // A first-order decay of A with k′ = 0.01 1/s and A∞ = 0.1, one point a second.
-    TimedSeries Decay(int points) {
+    // A first-order decay of A with k′ = 0.01 1/s and A∞ = 0.1, one point a second, its dark subtracted
+    // (a sensor without dark signal) or not.
+    TimedSeries Decay(int points, bool darkSubtracted = true) {
         TimedSeries series;
         ChannelReadings blank;
         blank.fill(800);
@@ -29,6 +31,7 @@ protected:
             ChannelReadings readings;
             readings.fill(int32_t(std::nearbyint(800 * std::pow(10.0, -(0.1 + std::exp(-0.01 * i))))));
             series.Spectra.push_back(MakeSeriesSpectrum(readings, i, i, 40));
+            series.Spectra.back().DarkSubtracted = darkSubtracted;
         }
         return series;
     }
@@ -115,6 +118,22 @@ TEST_F(TimeCourseFormTest, FitsOnlyWhatItCanAndSaysWhyNot) {
     ASSERT_TRUE(TimeCourseForm->Fit());
     EXPECT_EQ(TimeCourseForm->Fit()->Count, 240) << "from 1 min on";
     EXPECT_TRUE(TimeCourseForm->ResultLabel->text().contains("1/min"));
+    const auto tableHeader = [] {
+        const std::vector<QString> header = TimeCourseForm->Table({}).Header;
+        return QStringList(header.begin(), header.end()).join(u';');
+    };
+    EXPECT_FALSE(tableHeader().contains("Dunkelabzug"));
+
+    // A series measured in part without its dark subtracted says so with its fit and in its table.
+    TimedSeries withoutDark = Decay(300, false);
+    withoutDark.Spectra.front().DarkSubtracted = true;
+    TimeCourseForm->ShowSeries(&withoutDark);
+    TimeCourseForm->FitButton->click();
+    ASSERT_TRUE(TimeCourseForm->Fit());
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("Ohne Dunkelabzug gemessen"));
+    EXPECT_TRUE(tableHeader().contains("ohne Dunkelabzug"));
+    TimeCourseForm->QuantityBox->setCurrentIndex(2);
+    EXPECT_FALSE(tableHeader().contains("Dunkelabzug")) << "Digits are what they are";
     TimeCourseForm->ShowSeries(nullptr);
 }
 

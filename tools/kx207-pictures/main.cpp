@@ -155,17 +155,29 @@ std::vector<Step> UnpluggedSteps() {
     return {{QStringLiteral("kein-spektrometer.png"), [] {}, [] { return true; }, 2000, MainWindow}};
 }
 
-// The reference of the lamp through the blank cuvette, once Automatik has settled.
-std::vector<Step> ReferenceSteps(const QString& name) {
+// The reference of the lamp through the blank cuvette, once Automatik has settled, then the dark at
+// the same exposure, subtracted from then on.
+std::vector<Step> ReferenceSteps(SimulatedInstrument& instrument, const QString& name) {
     TMeasurementCommands* commands = MainForm->MeasurementCommands;
+    SimulatedInstrument* lamp = &instrument;
     return {{QString(), [name] { MainForm->SpektrumEdit->setText(name); }, Settled, 1500},
-            {QString(), [commands] { commands->ReferenzspektrumAufnehmen->trigger(); }, CaptureDone, 500}};
+            {QString(), [commands] { commands->ReferenzspektrumAufnehmen->trigger(); }, CaptureDone, 500},
+            {QString(),
+             [lamp, commands] {
+                 lamp->SetLightBlocked(true);
+                 commands->DunkelspektrumAufnehmen->trigger();
+             },
+             CaptureDone, 500},
+            {QString(), [lamp, commands] {
+                 lamp->SetLightBlocked(false);
+                 commands->DunkelspektrumAbziehen->trigger();
+             }}};
 }
 
 // Crystal violet fading in the cuvette, the reaction's quarter of an hour passed in a series of 15
 // seconds, and its first-order fit.
 std::vector<Step> KineticsSteps(SimulatedInstrument& instrument) {
-    std::vector<Step> steps = ReferenceSteps(QStringLiteral("Kristallviolett mit Natronlauge"));
+    std::vector<Step> steps = ReferenceSteps(instrument, QStringLiteral("Kristallviolett mit Natronlauge"));
     SimulatedInstrument* cuvette = &instrument;
     steps.push_back({QString(),
                      [cuvette] {
@@ -191,7 +203,7 @@ std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
     constexpr double StrayLight = 0.01;
     SimulatedInstrument* lamp = &instrument;
     lamp->SetCuvette(DyeCuvette{0, StrayLight});
-    std::vector<Step> steps = ReferenceSteps(QStringLiteral("Violette Farbstofflösung"));
+    std::vector<Step> steps = ReferenceSteps(instrument, QStringLiteral("Violette Farbstofflösung"));
     // A mean of 2 spectra, filled anew after each change of the cuvette, keeps the noise off the line.
     steps.push_back({QString(), [] {
                          MainForm->MeasurementCommands->MittelungItems[1]->trigger();
