@@ -134,7 +134,9 @@ void DrawLegend(TCanvas& canvas, const ChartFrame& frame, const ChartContent& co
 
 ChartFrame::ChartFrame(const TCanvas& canvas, const ChartAxis& x, const ChartAxis& y) : x_(x), y_(y) {
     const int textHeight = TextHeight(canvas);
-    const int top = textHeight + 2 * Gap;
+    // Below the y axis's title, with room for the upper half of the top tick's label, which is centred
+    // on the plot's top edge.
+    const int top = textHeight + 2 * Gap + textHeight / 2;
     const int bottom = canvas.Height() - 1 - (TickLength + 3 * Gap + 2 * textHeight);
     yTicks_ = ChooseTicks(y.Low, y.High, std::max(2, (bottom - top) / YTickSpacing + 1));
     int labelWidth = 0;
