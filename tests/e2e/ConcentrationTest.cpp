@@ -107,7 +107,10 @@ TEST_F(ConcentrationTest, TheDyesStandardsGiveItsSlopeAndADilutedSampleItsConcen
     for (const double mgPerL : {40, 60, 80}) {
         NewRow(mgPerL, form.StandardButton);
         Type(TKonzentrationForm::ConcentrationColumn, QString::number(mgPerL));
+        // Switched off just before the click, the dark was still subtracted from the spectrum shown.
+        if (mgPerL == 60) menu.DunkelspektrumAbziehen->trigger();
         Click(form.MessenButton);
+        if (mgPerL == 60) menu.DunkelspektrumAbziehen->trigger();
     }
     // A sample of 94 mg/L diluted twofold: 47 mg/L in the cuvette.
     NewRow(47, form.SampleButton);
@@ -116,7 +119,12 @@ TEST_F(ConcentrationTest, TheDyesStandardsGiveItsSlopeAndADilutedSampleItsConcen
     ASSERT_TRUE(form.ProposalButton->isEnabled()) << form.ProposalLabel->text().toStdString();
     Click(form.ProposalButton);
 
-    const ConcentrationSeries& series = form.Series();
+    // Closed and opened again through the menu, the window still holds the series.
+    form.close();
+    MainForm->Konzentrationsreihe1->trigger();
+    TKonzentrationForm& reopened = *MainForm->KonzentrationForm;
+    ASSERT_TRUE(reopened.isVisible());
+    const ConcentrationSeries& series = reopened.Series();
     ASSERT_EQ(series.Rows.size(), 5u);
     for (const SeriesRow& row : series.Rows)
         EXPECT_TRUE(row.Spectrum) << row.Name;
