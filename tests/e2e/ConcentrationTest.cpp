@@ -58,7 +58,7 @@ protected:
         QTableWidget* table = MainForm->KonzentrationForm->Table;
         table->item(table->rowCount() - 1, column)->setText(text);
     }
-    // The cuvette of `mgPerL` put in, measured until the mean shows it alone, and a new row of `kind`.
+    // The cuvette of `mgPerL` put in, measured until the mean shows it alone, and a row added with `add`.
     void NewRow(double mgPerL, QPushButton* add) {
         instrument.SetCuvette(DyeCuvette{mgPerL, 0});
         Cycles(Averaging + 1);
@@ -145,7 +145,7 @@ TEST_F(ConcentrationTest, TheDyesStandardsGiveItsSlopeAndADilutedSampleItsConcen
     EXPECT_NEAR(result.Line->Slope, known, 0.02 * known);
     EXPECT_NEAR(found, 94, 94 * 0.02);
     EXPECT_TRUE(
-        form.Table->item(4, TKonzentrationForm::ResultColumn)->text().endsWith(QStringLiteral("mg/L")));
+        reopened.Table->item(4, TKonzentrationForm::ResultColumn)->text().endsWith(QStringLiteral("mg/L")));
 }
 
 } // namespace
