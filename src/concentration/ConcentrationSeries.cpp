@@ -59,9 +59,13 @@ std::string ExclusionText(Exclusion reason) {
 std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, const ChannelReadings& shown,
                                        int32_t exposure) {
     const std::optional<StoredSpectrum>& reference = measurement.Reference();
-    if (!reference || reference->Exposure != exposure) return std::nullopt;
+    // The slider may already stand elsewhere than the spectrum shown was measured at.
+    const SpectrumConditions& shownUnder = measurement.Conditions();
+    if (!reference || reference->Exposure != exposure || !shownUnder.Measured ||
+        shownUnder.Exposure != exposure)
+        return std::nullopt;
     RowSpectrum row{shown, exposure, std::nullopt, reference->Readings};
-    if (measurement.DarkInForce(exposure)) row.Dark = measurement.Dark()->Readings;
+    if (shownUnder.DarkSubtracted && measurement.Dark()) row.Dark = measurement.Dark()->Readings;
     return row;
 }
 

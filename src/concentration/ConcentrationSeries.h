@@ -53,7 +53,8 @@ struct RowSpectrum {
 };
 
 // The spectrum shown now as a row keeps it, with the dark and reference spectra in force; none
-// without a reference taken at `exposure`, since then there is no absorbance to keep.
+// unless both the reference and the shown spectrum were taken at `exposure`, since then there is no
+// absorbance to keep.
 std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, const ChannelReadings& shown,
                                        int32_t exposure);
 
