@@ -38,6 +38,11 @@ std::string SlopeUnitText(ConcentrationUnit unit) {
     return "L/" + text.substr(0, text.size() - 2);
 }
 
+std::string RowNote(const SeriesRow& row, const std::string& note) {
+    if (!row.Spectrum || row.Spectrum->Dark) return note;
+    return note + (note.empty() ? "" : "; ") + "ohne Dunkelabzug";
+}
+
 std::string ExclusionText(Exclusion reason) {
     switch (reason) {
     case Exclusion::None:

@@ -90,6 +90,11 @@ struct SeriesRow {
     std::optional<bool> InLineByHand;
 };
 
+// A row's note as the table shows it: `note` (its exclusion or the sample's remark), and "ohne
+// Dunkelabzug" where its spectrum was measured without the dark subtracted, since its absorbance then
+// falls short, the more the darker the solution.
+std::string RowNote(const SeriesRow& row, const std::string& note);
+
 // How the series is evaluated: the band in nm and whether the line goes through the origin.
 struct EvaluationBand {
     double FromNm = 520;

@@ -33,13 +33,13 @@ std::string SeriesTableBytes(const ConcentrationSeries& series, const Calibratio
             unit + ");Hinweis\r\n";
     for (const StandardPoint& point : result.Standards)
         text += "Standard;" + NameCell(series.Rows[point.Row].Name) + ";" + Cell(point.Concentration) + ";;" +
-                Cell(point.A.Value) + ";" + Cell(point.Residual) + ";;;" + ExclusionText(point.Reason) +
-                "\r\n";
+                Cell(point.A.Value) + ";" + Cell(point.Residual) + ";;;" +
+                RowNote(series.Rows[point.Row], ExclusionText(point.Reason)) + "\r\n";
     for (const SampleResult& sample : result.Samples)
         text += "Probe;" + NameCell(series.Rows[sample.Row].Name) + ";;" +
                 Cell(series.Rows[sample.Row].Dilution) + ";" + Cell(sample.A.Value) + ";;" +
                 Cell(sample.Concentration) + ";" +
-                (sample.Concentration ? Cell(sample.Uncertainty) : std::string()) + ";" + sample.Note +
-                "\r\n";
+                (sample.Concentration ? Cell(sample.Uncertainty) : std::string()) + ";" +
+                RowNote(series.Rows[sample.Row], sample.Note) + "\r\n";
     return ToWindows1252(QString::fromStdString(text));
 }

@@ -337,7 +337,7 @@ void TKonzentrationForm::FillTable(const CalibrationResult& result) {
         Table->item(row, ResidualColumn)->setText(Number(point.Residual, 2));
         Table->item(row, InLineColumn)
             ->setCheckState(point.Reason == Exclusion::None ? Qt::Checked : Qt::Unchecked);
-        Table->item(row, NoteColumn)->setText(Text(ExclusionText(point.Reason)));
+        Table->item(row, NoteColumn)->setText(Text(RowNote(series_.Rows[row], ExclusionText(point.Reason))));
     }
     for (const SampleResult& sample : result.Samples) {
         const int row = int(sample.Row);
@@ -346,7 +346,7 @@ void TKonzentrationForm::FillTable(const CalibrationResult& result) {
             Table->item(row, ResultColumn)
                 ->setText(Text(UncertainText(*sample.Concentration, sample.Uncertainty)) +
                           QStringLiteral(" ") + Text(UnitText(series_.Unit)));
-        Table->item(row, NoteColumn)->setText(Text(sample.Note));
+        Table->item(row, NoteColumn)->setText(Text(RowNote(series_.Rows[row], sample.Note)));
     }
     Table->setHorizontalHeaderItem(ConcentrationColumn, new QTableWidgetItem(QStringLiteral("c in ") + unit));
     if (current >= 0 && current < Table->rowCount()) Table->setCurrentCell(current, Table->currentColumn());

@@ -77,9 +77,12 @@ TEST_F(KonzentrationFormTest, StandardsGiveTheLineAndASampleItsConcentration) {
         form.LineLabel->text(),
         QStringLiteral("Steigung 0,02945 ± 0,00035 L/mg, Achsenabschnitt 0 (fest), R² 0,9972, 4 Punkte"));
     EXPECT_EQ(Cell(3, TKonzentrationForm::ResultColumn), QStringLiteral("30,7 ± 1,4 mg/L"));
-    // Taking it out by hand leaves three in the line, and its reason beside it.
+    // Taking it out by hand leaves three in the line, and its reason beside it; every row measured
+    // without a dark spectrum subtracted says so.
     form.Table->item(4, TKonzentrationForm::InLineColumn)->setCheckState(Qt::Unchecked);
-    EXPECT_EQ(Cell(4, TKonzentrationForm::NoteColumn), QStringLiteral("von Hand herausgenommen"));
+    EXPECT_EQ(Cell(4, TKonzentrationForm::NoteColumn),
+              QStringLiteral("von Hand herausgenommen; ohne Dunkelabzug"));
+    EXPECT_EQ(Cell(3, TKonzentrationForm::NoteColumn), QStringLiteral("ohne Dunkelabzug"));
     EXPECT_TRUE(form.LineLabel->text().endsWith(QStringLiteral("3 Punkte")));
 }
 
