@@ -202,7 +202,15 @@ TEST_F(MainFormTest, AKeptDarkSpectrumComesBackWithEveryMeasurementFunctionOff) 
     EXPECT_TRUE(MainForm->MeasurementCommands->Intensitaet->isChecked());
     EXPECT_EQ(MainForm->Measurement.Averaging(), 1);
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "KX207 · Lehrmittel-Spektroskopie");
-    MainForm->MeasurementCommands->DunkelspektrumAbziehen->trigger();
+    // While measuring the status line follows the tick at once: the dark was taken at another exposure.
+    QAction* subtract = MainForm->MeasurementCommands->DunkelspektrumAbziehen;
+    MainForm->Messung_Timer->SetEnabled(true);
+    subtract->trigger();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Dunkelabzug nur bei Belichtung 35");
+    subtract->trigger();
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), "KX207 · Lehrmittel-Spektroskopie");
+    MainForm->Messung_Timer->SetEnabled(false);
+    subtract->trigger();
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Gilt ab der nächsten Messung") << "told at once";
     Stop();
 

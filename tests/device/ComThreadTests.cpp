@@ -138,3 +138,20 @@ TEST(ComThread, AfterAHangUpTheThreadIdlesAndTransfersRaise) {
     port.SetConnected(false);
     EXPECT_FALSE(port.Connected());
 }
+
+TEST(ComThread, ALineThatCannotCountItsTransmitQueueIsNeverReportedEmpty) {
+    PseudoTerminal terminal;
+    TComPort port;
+    // Transmit-empty alone: no error handling stands between the line and the report.
+    port.SetEvents({evTxEmpty});
+    int emptied = 0;
+    port.OnTxEmpty = [&](TCustomComPort&) { ++emptied; };
+    OpenLikeProgram(port, terminal.SlavePath());
+    RunEventsFor(50);
+    const int before = emptied;
+    // A hung-up line still reports room to write, but its queue can no longer be counted.
+    terminal.HangUp();
+    RunEventsFor(100);
+    EXPECT_EQ(emptied, before) << "bytes may still wait to be sent";
+    port.SetConnected(false);
+}
