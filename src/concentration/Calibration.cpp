@@ -84,8 +84,9 @@ std::string UncertainText(double value, double uncertainty) {
 }
 
 std::string DecimalText(double value, int significant) {
-    if (!std::isfinite(value) || std::fabs(value) > 1e15 || (value != 0 && std::fabs(value) < 1e-15))
-        return "\u2014";
+    if (!std::isfinite(value) || std::fabs(value) > 1e15) return "\u2014";
+    // What is left of a zero after rounding, such as the residual of a point exactly on the line.
+    if (std::fabs(value) < 1e-15) value = 0;
     const int magnitude = value == 0 ? 0 : static_cast<int>(std::floor(std::log10(std::fabs(value))));
     const int decimals = std::max(0, significant - 1 - magnitude);
     const double scale = std::pow(10.0, decimals);

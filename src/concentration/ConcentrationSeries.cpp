@@ -40,7 +40,8 @@ std::string SlopeUnitText(ConcentrationUnit unit) {
 
 std::string RowNote(const SeriesRow& row, const std::string& note) {
     if (!row.Spectrum || row.Spectrum->Dark) return note;
-    return note + (note.empty() ? "" : "; ") + "ohne Dunkelabzug";
+    // A comma, not a semicolon: the exported table separates its cells with those.
+    return note + (note.empty() ? "" : ", ") + "ohne Dunkelabzug";
 }
 
 std::string ExclusionText(Exclusion reason) {

@@ -170,6 +170,7 @@ TEST(CalibrationLineTest, NumbersAndUnitsAsTheWindowWritesThem) {
     EXPECT_EQ(DecimalText(2412.6, 3), "2413");
     EXPECT_EQ(DecimalText(0.99964, 4), "0,9996");
     EXPECT_EQ(DecimalText(-0.000012, 2), "-0,000012");
+    EXPECT_EQ(DecimalText(-1e-17, 3), "0,00") << "rounding's remains of a zero";
     EXPECT_EQ(SlopeUnitText(ConcentrationUnit::MicromolPerLitre), "L/\u00b5mol");
     EXPECT_EQ(SlopeUnitText(ConcentrationUnit::GramPerLitre), "L/g");
     EXPECT_EQ(UnitText(ConcentrationUnit::MillimolPerLitre), "mmol/L");

@@ -81,9 +81,20 @@ TEST_F(KonzentrationFormTest, StandardsGiveTheLineAndASampleItsConcentration) {
     // without a dark spectrum subtracted says so.
     form.Table->item(4, TKonzentrationForm::InLineColumn)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(Cell(4, TKonzentrationForm::NoteColumn),
-              QStringLiteral("von Hand herausgenommen; ohne Dunkelabzug"));
+              QStringLiteral("von Hand herausgenommen, ohne Dunkelabzug"));
     EXPECT_EQ(Cell(3, TKonzentrationForm::NoteColumn), QStringLiteral("ohne Dunkelabzug"));
     EXPECT_TRUE(form.LineLabel->text().endsWith(QStringLiteral("3 Punkte")));
+
+    // The table for a spreadsheet, in Windows-1252, with the same results and notes.
+    TempFolder folder;
+    ASSERT_TRUE(form.ExportTable(QString::fromStdString(folder.File("reihe.csv"))));
+    const std::string table = TempFolder::Read(folder.File("reihe.csv"));
+    EXPECT_NE(
+        table.find("\r\nStandard;Standard 4;40,0000;;1,15490;-0,0492180;;;von Hand herausgenommen, ohne "
+                   "Dunkelabzug\r\nProbe;Probe 1;;2,00000;0,452225;;30,0452;"),
+        std::string::npos)
+        << table;
+    EXPECT_EQ(table.substr(table.size() - 19), ";ohne Dunkelabzug\r\n");
 }
 
 TEST_F(KonzentrationFormTest, AMeasurementThatCannotBeTrustedIsRefused) {
