@@ -3,13 +3,10 @@
 // standards and a diluted sample, each kept with the window's own button, the proposed band taken.
 // The simulator's ε·d and the sample's concentration are the known answers.
 #include "kx207-sim/Concentration.h"
-#include "app/MeasurementCommands.h"
-#include "app/Program.h"
+#include "BulbProgramTest.h"
 #include "concentration/Calibration.h"
 #include "concentrationdlg/KonzentrationDlg.h"
-#include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
-#include "support/TempFolder.h"
 #include "ui/Timer.h"
 
 #include <QAction>
@@ -26,33 +23,8 @@ namespace {
 
 constexpr int Averaging = 4;
 
-class ConcentrationTest : public ::testing::Test {
+class ConcentrationTest : public BulbProgramTest {
 protected:
-    TempFolder settings;
-    // A bulb with a dark signal of its own: the series' absorbances hold only with the dark subtracted.
-    SimulatedInstrument instrument{[] {
-        InstrumentOptions options;
-        options.lamp = Lamp::White;
-        options.darkCurrent = 30;
-        options.flicker = 0.005;
-        return options;
-    }()};
-
-    void SetUp() override {
-        TempFolder::Write(settings.File("KX207.INI"), "[TSL1401]\nGain=50\n");
-        MainFormContext context{settings.Path()};
-        context.CreateRegistry = [port = instrument.PortPath()] {
-            return std::make_unique<TFixedPortRegistry>(port, true);
-        };
-        CreateWindows(context);
-        MainForm->VersionsTimerTimer();
-    }
-    void TearDown() override { DestroyWindows(); }
-
-    static void Cycles(int count) {
-        for (int i = 0; i < count; ++i)
-            MainForm->Messung_TimerTimer();
-    }
     static void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
     static void Type(int column, const QString& text) {
         QTableWidget* table = MainForm->KonzentrationForm->Table;
@@ -68,15 +40,8 @@ protected:
 
 TEST_F(ConcentrationTest, TheDyesStandardsGiveItsSlopeAndADilutedSampleItsConcentration) {
     TMeasurementCommands& menu = *MainForm->MeasurementCommands;
-    instrument.SetLightBlocked(true);
-    menu.DunkelspektrumAufnehmen->trigger();
-    Cycles(MeasurementModes::CaptureCount);
-    instrument.SetLightBlocked(false);
-    menu.DunkelspektrumAbziehen->trigger();
     instrument.SetCuvette(DyeCuvette{0, 0});
-    menu.ReferenzspektrumAufnehmen->trigger();
-    Cycles(MeasurementModes::CaptureCount);
-    ASSERT_TRUE(MainForm->Measurement.Reference());
+    TakeDarkAndReference();
     menu.MittelungItems[2]->trigger();
     ASSERT_EQ(MainForm->Measurement.Averaging(), Averaging);
     MainForm->Konzentrationsreihe1->trigger();

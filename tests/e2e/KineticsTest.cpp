@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A timed series of a reaction measured from the simulated instrument, end to end.
-#include "app/MeasurementCommands.h"
-#include "app/Program.h"
+#include "BulbProgramTest.h"
 #include "app/SeriesCommands.h"
-#include "kx207-sim/SimulatedInstrument.h"
 #include "support/ModalWatcher.h"
-#include "support/TempFolder.h"
 #include "timecourse/SeriesDialog.h"
 #include "timecourse/TimeCourse.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -30,34 +27,8 @@ namespace {
 // 0.28 per second, so the series sees nearly three time constants.
 constexpr double TimeFactor = 60;
 
-InstrumentOptions BulbWithDarkSignal() {
-    InstrumentOptions options;
-    options.lamp = Lamp::White;
-    options.darkCurrent = 30;
-    options.flicker = 0.005; // a bulb on a stabilised supply
-    return options;
-}
-
-class KineticsTest : public ::testing::Test {
+class KineticsTest : public BulbProgramTest {
 protected:
-    TempFolder settings;
-    SimulatedInstrument instrument{BulbWithDarkSignal()};
-
-    void SetUp() override {
-        TempFolder::Write(settings.File("KX207.INI"), "[TSL1401]\nGain=50\n");
-        MainFormContext context{settings.Path()};
-        context.CreateRegistry = [port = instrument.PortPath()] {
-            return std::make_unique<TFixedPortRegistry>(port, true);
-        };
-        CreateWindows(context);
-        MainForm->VersionsTimerTimer();
-    }
-    void TearDown() override { DestroyWindows(); }
-
-    static void Cycles(int count) {
-        for (int i = 0; i < count; ++i)
-            MainForm->Messung_TimerTimer();
-    }
     // Runs the program's own timers until `done` or `seconds` have passed.
     template <class Condition> static bool RunUntil(Condition done, double seconds) {
         QElapsedTimer clock;
@@ -81,18 +52,10 @@ protected:
 };
 
 TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateConstant) {
-    TMeasurementCommands& menu = *MainForm->MeasurementCommands;
     const QString unprepared = StartWarning();
     EXPECT_TRUE(unprepared.contains("Kein Referenzspektrum") && unprepared.contains("Ohne Dunkelabzug"))
         << unprepared.toStdString();
-    instrument.SetLightBlocked(true);
-    menu.DunkelspektrumAufnehmen->trigger();
-    Cycles(MeasurementModes::CaptureCount);
-    instrument.SetLightBlocked(false);
-    menu.DunkelspektrumAbziehen->trigger();
-    menu.ReferenzspektrumAufnehmen->trigger();
-    Cycles(MeasurementModes::CaptureCount);
-    ASSERT_TRUE(MainForm->Measurement.Reference());
+    TakeDarkAndReference();
     EXPECT_EQ(MainForm->Messung_Timer->Interval(), 1000) << "outside a series the cycle keeps its pace";
     EXPECT_FALSE(StartWarning().contains("Dunkel")) << "ready for a series";
 
