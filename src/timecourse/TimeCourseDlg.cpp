@@ -162,7 +162,6 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
             }));
     connect(PlotBox, &QComboBox::currentIndexChanged, this, Guarded([this] { DrawCourse(); }));
     connect(PickButton, &QPushButton::toggled, this, [this](bool on) {
-        picking_ = on;
         if (on)
             mainWindow_.AskForWavelengths(*this);
         else
@@ -245,7 +244,8 @@ void TTimeCourseForm::StopPicking() {
 }
 
 bool TTimeCourseForm::PickWavelength(int nm) {
-    if (!picking_ || !isVisible()) return false;
+    // The main window offers the clicks only while the button asks for them.
+    if (!isVisible()) return false;
     // The first empty field takes it; with all three filled, the first one is replaced.
     QLineEdit* target = WavelengthEdits[0];
     for (QLineEdit* edit : WavelengthEdits)

@@ -120,7 +120,6 @@ private:
     // How the last drawing mapped values to pixels, for the readout and the dragging.
     std::optional<ChartFrame> frame_;
     std::optional<double> dragFrom_;
-    bool picking_ = false;
     // Whether the window was shown in this run: only then are its choices and place kept.
     bool used_ = false;
 };

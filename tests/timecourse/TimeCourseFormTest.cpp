@@ -76,6 +76,8 @@ TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked)
     MainForm->ImageMouseDown(Qt::LeftButton, 4 * 40 + 2, 100);
     EXPECT_EQ(TimeCourseForm->WavelengthEdits[2]->text(), "460");
     EXPECT_FALSE(TimeCourseForm->PickButton->isChecked()) << "three wavelengths end the choice";
+    MainForm->ImageMouseDown(Qt::LeftButton, 4 * 60, 100);
+    EXPECT_NE(MainForm->ReferenceValue, 0) << "and the clicks set the reference again";
     EXPECT_EQ(TimeCourseForm->CurveBox->count(), 3);
 }
 
