@@ -115,8 +115,7 @@ void TSeriesCommands::ZeitreiheStartenClick() {
     }
     delete dialog_;
     const int32_t exposure = form_.TrackBar->value();
-    const std::optional<StoredSpectrum>& reference = form_.Measurement.Reference();
-    const std::string preparation = PreparationWarning(reference && reference->Exposure == exposure,
+    const std::string preparation = PreparationWarning(form_.Measurement.ReferenceInForce(exposure),
                                                        form_.Measurement.DarkInForce(exposure));
     dialog_ = new TSeriesDialog(&form_, SecondsPerSpectrum(), form_.Measurement.Averaging(),
                                 QString::fromStdString(preparation));
@@ -207,8 +206,7 @@ void TSeriesCommands::SpectrumMeasured(const ChannelReadings& measured) {
     SeriesSpectrum spectrum = MakeSeriesSpectrum(measured, schedule_->SeriesTime(now), *point, exposure);
     spectrum.Averaging = int8_t(form_.Measurement.Averaging());
     spectrum.DarkSubtracted = form_.Measurement.DarkInForce(exposure);
-    spectrum.ReferenceInForce =
-        form_.Measurement.Reference() && form_.Measurement.Reference()->Exposure == exposure;
+    spectrum.ReferenceInForce = form_.Measurement.ReferenceInForce(exposure);
     series_->Spectra.push_back(spectrum);
     try {
         writer_->Append(series_->Spectra.back());

@@ -116,6 +116,8 @@ public:
 
     // The reference spectrum, as measured (nothing subtracted).
     const std::optional<StoredSpectrum>& Reference() const { return reference_; }
+    // Whether readings taken at `exposure` have a reference to be divided by: it belongs to its own.
+    bool ReferenceInForce(int32_t exposure) const { return reference_ && reference_->Exposure == exposure; }
     // Forgets the reference; the exposure is free again.
     void DiscardReference();
     // Whether the exposure must stay as it is: from a capture's request until the reference is discarded.

@@ -157,7 +157,7 @@ std::vector<Step> UnpluggedSteps() {
 
 // The reference of the lamp through the blank cuvette, once Automatik has settled, then the dark at
 // the same exposure, subtracted from then on.
-std::vector<Step> ReferenceSteps(SimulatedInstrument& instrument, const QString& name) {
+std::vector<Step> ReferenceAndDarkSteps(SimulatedInstrument& instrument, const QString& name) {
     TMeasurementCommands* commands = MainForm->MeasurementCommands;
     SimulatedInstrument* lamp = &instrument;
     return {{QString(), [name] { MainForm->SpektrumEdit->setText(name); }, Settled, 1500},
@@ -177,7 +177,8 @@ std::vector<Step> ReferenceSteps(SimulatedInstrument& instrument, const QString&
 // Crystal violet fading in the cuvette, the reaction's quarter of an hour passed in a series of 15
 // seconds, and its first-order fit.
 std::vector<Step> KineticsSteps(SimulatedInstrument& instrument) {
-    std::vector<Step> steps = ReferenceSteps(instrument, QStringLiteral("Kristallviolett mit Natronlauge"));
+    std::vector<Step> steps =
+        ReferenceAndDarkSteps(instrument, QStringLiteral("Kristallviolett mit Natronlauge"));
     SimulatedInstrument* cuvette = &instrument;
     steps.push_back({QString(),
                      [cuvette] {
@@ -203,7 +204,7 @@ std::vector<Step> ConcentrationSteps(SimulatedInstrument& instrument) {
     constexpr double StrayLight = 0.01;
     SimulatedInstrument* lamp = &instrument;
     lamp->SetCuvette(DyeCuvette{0, StrayLight});
-    std::vector<Step> steps = ReferenceSteps(instrument, QStringLiteral("Violette Farbstofflösung"));
+    std::vector<Step> steps = ReferenceAndDarkSteps(instrument, QStringLiteral("Violette Farbstofflösung"));
     // A mean of 2 spectra, filled anew after each change of the cuvette, keeps the noise off the line.
     steps.push_back({QString(), [] {
                          MainForm->MeasurementCommands->MittelungItems[1]->trigger();
