@@ -153,5 +153,5 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
     if (!IsFolder(wideFolder)) remedy += "mkdir \"" + shownFolder + "\"\n";
     // S-1-5-32-545 is the group "Benutzer" ("Users") under every language of the system.
     return "Die Einstellungen können nicht in " + path + " gespeichert werden.\n" + reason + remedy +
-           "icacls \"" + shownFolder + "\" /grant *S-1-5-32-545:(OI)(CI)M";
+           "icacls \"" + shownFolder + "\" /grant \"*S-1-5-32-545:(OI)(CI)M\"";
 }

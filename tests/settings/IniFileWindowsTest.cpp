@@ -23,7 +23,7 @@ std::string CannotSave(const std::string& folder, const std::string& reason, boo
     return "Die Einstellungen können nicht in " + folder + "\\KX207.INI gespeichert werden.\n" + reason +
            "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\n" +
            (missing ? "mkdir \"" + folder + "\"\n" : "") + "icacls \"" + folder +
-           "\" /grant *S-1-5-32-545:(OI)(CI)M";
+           "\" /grant \"*S-1-5-32-545:(OI)(CI)M\"";
 }
 
 TEST_F(IniFileTest, TheFolderMayNameEnvironmentVariablesAndTheFirstWriteMakesIt) {

@@ -88,7 +88,7 @@ check "LIESMICH.txt starts with the UTF-8 byte-order mark" \
     test "$(head -c 3 "$folder/LIESMICH.txt" | od -An -tx1 | tr -d ' ')" = efbbbf
 check "every line of LIESMICH.txt ends in CR LF" test "$(grep -c $'[^\r]$\|^$' "$folder/LIESMICH.txt")" = 0
 check "LIESMICH.txt gives the command that makes the settings folder writable" \
-    grep -qF 'icacls "C:\ProgramData\KX207" /grant *S-1-5-32-545:(OI)(CI)M' "$folder/LIESMICH.txt"
+    grep -qF 'icacls "C:\ProgramData\KX207" /grant "*S-1-5-32-545:(OI)(CI)M"' "$folder/LIESMICH.txt"
 
 # The installer, silently, as an administrator would run it from a script. Wine's icacls changes no
 # access rights; it only reports the arguments it was given, which is what can be checked here.
