@@ -71,4 +71,15 @@ TEST(LabTableFile, TheHeaderSaysHowDarkAndReferenceWereTakenAndHowTheColumnsGive
         << "no formula without a transmission";
 }
 
+TEST(LabTableFile, OpenedAsASpectrumItGivesTheWholeDigitsAndTheCalibration) {
+    LabTable table = SampleTable();
+    table.Readings[3] = 20.0625;
+    TakeEveryColumn(table);
+    const SpectrumFileContents file = ParseSpectrumFile(LabTableBytes(table));
+    for (int c = 0; c < ChannelCount; ++c)
+        EXPECT_EQ(file.Readings[c], c == 3 ? 20 : SampleReadings()[c]) << c;
+    EXPECT_EQ(file.LambdaMin, 380);
+    EXPECT_EQ(file.LambdaMax, 700);
+}
+
 } // namespace
