@@ -293,6 +293,10 @@ private:
     void RememberExport(const ExportChoices& choices);
     // Keeps the folder of a file just exported as where the export dialogs open next.
     void RememberExportFolder(const QString& writtenFile);
+    // `remembered` where this user may write there, else the user's own folder, said in the status line.
+    QString FolderToWrite(const QString& remembered);
+    // The remembered export folder as FolderToWrite gives it: where exports and series files go.
+    QString ExportFolder();
     // Warns that `what` could not be written to `fileName`, with the system's reason for `error`.
     void WarnNotSaved(const QString& what, const QString& fileName, int error);
 

@@ -5,14 +5,17 @@
 #include "app/PictureFileDialog.h"
 #include "files/AtomicFile.h"
 #include "files/LabTableFile.h"
+#include "files/WritableFolder.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsTable.h"
 #include "ui/ImageView.h"
 #include "ui/LabeledEdit.h"
+#include "ui/StatusBar.h"
 
 #include <QBuffer>
 #include <QComboBox>
 #include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QSlider>
 #include <algorithm>
@@ -104,12 +107,26 @@ void TMainForm::RememberExport(const ExportChoices& choices) {
     }
 }
 
+QString TMainForm::FolderToWrite(const QString& remembered) {
+    const WritableFolderChoice choice = ChooseWritableFolder(remembered.toStdString(), OwnFilesFolder());
+    const QString folder = QString::fromStdString(choice.Folder);
+    if (choice.Replaced)
+        StatusBar->SetPanelText(
+            2, QStringLiteral("Gespeichert wird in „%2“: „%1“ ist nicht beschreibbar")
+                   .arg(QDir::toNativeSeparators(remembered), QDir::toNativeSeparators(folder)));
+    return folder;
+}
+
+QString TMainForm::ExportFolder() {
+    return FolderToWrite(RememberedExport().Folder);
+}
+
 void TMainForm::BildSpeichernClick() {
     if (!pictureDialog_) pictureDialog_ = new TPictureFileDialog(this);
     ExportChoices choices = RememberedExport();
     pictureDialog_->SizeBox->setCurrentIndex(choices.Doubled ? 1 : 0);
     pictureDialog_->BackgroundBox->setCurrentIndex(choices.White ? 1 : 0);
-    if (!pictureDialog_->Run(choices.Folder)) return;
+    if (!pictureDialog_->Run(FolderToWrite(choices.Folder))) return;
     const QString fileName = pictureDialog_->selectedFiles().constFirst();
     choices = {FolderOf(fileName), pictureDialog_->SizeBox->currentIndex() == 1,
                pictureDialog_->BackgroundBox->currentIndex() == 1};
@@ -127,8 +144,7 @@ void TMainForm::TabelleExportierenClick() {
     if (!tableDialog_)
         tableDialog_ = new TSpectrumFileDialog(this, QStringLiteral("Tabelle exportieren"),
                                                QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
-    ExportChoices choices = RememberedExport();
-    if (!tableDialog_->Run(choices.Folder)) return;
+    if (!tableDialog_->Run(ExportFolder())) return;
     const QString fileName = tableDialog_->selectedFiles().constFirst();
     if (ExportTable(fileName)) RememberExportFolder(fileName);
 }

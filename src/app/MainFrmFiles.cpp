@@ -41,7 +41,7 @@ QString TMainForm::TakeDialogFileName(const QString& chosen) {
 void TMainForm::FileCloseClick() {
     TSpectrumFileDialog* dialog = SaveDialog();
     // The remembered folder stays as it is until a file is chosen.
-    if (!dialog->Run(TSpectrumFileDialog::FolderToOpen(SaveDialogInitialDir, StartDir))) return;
+    if (!dialog->Run(FolderToWrite(SaveDialogInitialDir))) return;
     SaveSpectrumFile(TakeDialogFileName(dialog->selectedFiles().constFirst()));
 }
 

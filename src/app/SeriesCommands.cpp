@@ -100,7 +100,7 @@ void TSeriesCommands::ShowState() {
 }
 
 QString TSeriesCommands::NewSeriesFileName() const {
-    const QString folder = form_.RememberedExport().Folder;
+    const QString folder = form_.ExportFolder();
     const QString name =
         QDateTime::currentDateTime().toString(QStringLiteral("'Zeitreihe' yyyy-MM-dd hh-mm-ss'.csv'"));
     return QDir(folder).filePath(name);
@@ -259,7 +259,7 @@ void TSeriesCommands::ZeitverlaufBildClick() {
         pictureDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Bild des Zeitverlaufs speichern"),
                                                  QStringLiteral("PNG-Bilder (*.png)"),
                                                  QFileDialog::AcceptSave, QStringLiteral("png"));
-    if (!pictureDialog_->Run(form_.RememberedExport().Folder)) return;
+    if (!pictureDialog_->Run(form_.ExportFolder())) return;
     const QString fileName = pictureDialog_->selectedFiles().constFirst();
     if (SaveCoursePicture(fileName)) form_.RememberExportFolder(fileName);
 }
@@ -314,7 +314,7 @@ void TSeriesCommands::ZeitverlaufExportierenClick() {
     if (!tableDialog_)
         tableDialog_ = new TSpectrumFileDialog(&form_, QStringLiteral("Zeitverlauf exportieren"),
                                                QStringLiteral("CSV (*.csv)"), QFileDialog::AcceptSave);
-    if (!tableDialog_->Run(form_.RememberedExport().Folder)) return;
+    if (!tableDialog_->Run(form_.ExportFolder())) return;
     const QString fileName = tableDialog_->selectedFiles().constFirst();
     if (ExportCourse(fileName)) form_.RememberExportFolder(fileName);
 }

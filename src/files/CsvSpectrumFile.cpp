@@ -89,16 +89,24 @@ QString TitleCell(const QString& line) {
     return cell.size() - end >= 2 ? cell.left(end) : cell;
 }
 
+// Whether `title` is that of a table for a lab report, which names its date and calibration beside the name.
+bool IsLabTableTitle(const QString& title) {
+    return title.contains(QStringLiteral(";Kalibrierung: "));
+}
+
 // Title, name and readings from the first lines of a spectrum file.
 SpectrumFileContents SpectrumFromLines(const QStringList& lines) {
     SpectrumFileContents contents;
     const QString title = TitleCell(lines.value(0));
+    // A table's cells hold decimal commas, which would read as separators; its whole numbers count.
+    const bool table = IsLabTableTitle(title);
     if (!title.contains(u"Kanal")) contents.Name = title.mid(TitlePrefix().size());
     // A file that starts with the column header has no title line: its data follows at once.
     const qsizetype firstDataLine = title.startsWith(u"Kanal") ? 1 : 2;
     for (int i = 0; i < ChannelCount; ++i) {
         QString line = lines.value(firstDataLine + i);
         if (line.isEmpty()) continue;
+        if (table) line.replace(u',', u'.');
         line.replace(u';', u',');
         const QStringView wavelengthField = AfterFirstSeparator(line);
         const int32_t wavelength = LeadingNumber(wavelengthField);
@@ -124,9 +132,8 @@ ComparisonFile ComparisonFromLines(const QStringList& lines) {
     ComparisonFile comparison;
     const QString title = TitleCell(lines.value(0));
     const qsizetype headerLine = title.startsWith(u"Kanal") ? 0 : 1;
-    // A table for a lab report names its date and calibration beside the name, and its columns may be
-    // a spectrum's alone.
-    if (!SpectrumColumnHeader(lines.value(headerLine)) || title.contains(QStringLiteral(";Kalibrierung: "))) {
+    // A table for a lab report may have a spectrum's columns alone.
+    if (!SpectrumColumnHeader(lines.value(headerLine)) || IsLabTableTitle(title)) {
         comparison.Refusal = QStringLiteral("Die Datei ist keine Spektrumdatei: Ihre Spalten sind nicht "
                                             "„Kanal;nm;Digits“.");
         return comparison;

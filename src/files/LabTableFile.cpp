@@ -87,7 +87,9 @@ std::string LabTableBytes(const LabTable& table) {
         if (column.Values) bytes += std::string(";") + column.Head;
     bytes += "\r\n";
     for (int c = 0; c < ChannelCount; ++c) {
-        bytes += std::to_string(c) + ';' + std::to_string(ChannelWavelength(table.Calibration, c, 0)) + ';' +
+        // Channels lie some 2,5 nm apart: in whole nm their steps would read 2 or 3 nm.
+        bytes += std::to_string(c) + ';' +
+                 Number(c * table.Calibration.NmPerChannel + table.Calibration.LambdaMin, 1, false) + ';' +
                  Number(table.Readings[c], ExactDecimals, true);
         for (const OptionalColumn& column : optional)
             if (column.Values) bytes += ';' + Number((*column.Values)[c], column.Decimals, column.Exact);

@@ -44,8 +44,9 @@ struct LabTable {
 // spectrum was subtracted, the formula that gives the transmission from the other columns and why a cell
 // of it may be empty; then the column heads "Kanal;nm;Digits" and those of the columns taken, and one
 // line per channel; cells separated by ";", decimal commas, Windows-1252, every line ending in CR LF.
-// Digits, dark and reference are written exactly, without trailing zeros; a value that is no finite
-// number (a transmission against a dark reference) leaves its cell empty.
+// The wavelength of each channel has one decimal. Digits, dark and reference are written exactly, without
+// trailing zeros; a value that is no finite number (a transmission against a dark reference) leaves its cell
+// empty.
 std::string LabTableBytes(const LabTable& table);
 
 // Writes the table to `path`, replacing the file atomically. Throws std::system_error carrying errno

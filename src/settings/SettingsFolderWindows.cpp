@@ -5,6 +5,7 @@
 #include "settings/SettingsFolder.h"
 
 #include "files/WindowsFiles.h"
+#include "files/WritableFolder.h"
 
 #include <functional>
 #include <system_error>
@@ -31,16 +32,6 @@ HANDLE FolderMutex(const std::string& folder) {
     const std::wstring name = L"KX207 settings " + std::to_wstring(std::hash<std::string>()(lowered));
     if (const HANDLE global = CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str())) return global;
     return CreateMutexW(nullptr, FALSE, (L"Local\\" + name).c_str());
-}
-
-// Whether a file can be made in `folder`: tried with one that vanishes as it is closed.
-bool FolderWritable(const std::wstring& folder) {
-    const std::wstring probe = folder + L"\\KX207.tmp" + std::to_wstring(GetCurrentProcessId());
-    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
 }
 
 bool FileWritable(const std::wstring& path) {
@@ -141,12 +132,12 @@ std::string SettingsWriteProblem(const std::string& folder, const std::string& f
         if (FileWritable(widePath)) return {};
         reason = "Die Datei ist für die Benutzer dieses Computers nicht beschreibbar.";
     } else if (IsFolder(wideFolder)) {
-        if (FolderWritable(wideFolder)) return {};
+        if (MayMakeFilesIn(shownFolder)) return {};
         reason = "Der Ordner " + shownFolder + " ist für die Benutzer dieses Computers nicht beschreibbar.";
     } else {
         // The first write makes the folder.
         const size_t slash = shownFolder.find_last_of('\\');
-        if (slash != std::string::npos && FolderWritable(WidePath(shownFolder.substr(0, slash)))) return {};
+        if (slash != std::string::npos && MayMakeFilesIn(shownFolder.substr(0, slash))) return {};
         reason = "Der Ordner " + shownFolder + " fehlt und kann nicht angelegt werden.";
     }
     std::string remedy = "\n\nAbhilfe in einer Eingabeaufforderung als Administrator:\n";

@@ -37,13 +37,23 @@ std::vector<PlacedPeakLabel> PlacePeakLabels(const std::vector<Peak>& peaks, con
         const int beside = static_cast<int>(std::max<int64_t>(row, 0));
         const int above = static_cast<int>(std::max<int64_t>(row - Gap - size.height(), -size.height()));
         const int centred = std::clamp(x - size.width() / 2, 0, std::max(geometry.Width - size.width(), 0));
-        const QRect candidates[] = {QRect(QPoint(centred, above), size),
-                                    QRect(QPoint(x + 1 + SideGap, beside), size),
-                                    QRect(QPoint(x - SideGap - size.width(), beside), size)};
+        std::vector<QRect> candidates = {QRect(QPoint(centred, above), size),
+                                         QRect(QPoint(x + 1 + SideGap, beside), size),
+                                         QRect(QPoint(x - SideGap - size.width(), beside), size)};
+        // A top at full scale is where a class needs the word: where the usual places are taken, its
+        // label moves down beside the top, right or else left, to the first row where it fits.
+        if (peak.Saturated)
+            for (int y = beside + 1; y + size.height() <= geometry.Height; ++y) {
+                candidates.emplace_back(QPoint(x + 1 + SideGap, y), size);
+                candidates.emplace_back(QPoint(x - SideGap - size.width(), y), size);
+            }
         for (const QRect& cell : candidates) {
             if (!diagram.contains(cell) || meets(taken, cell)) continue;
             // Two labels in each other's way: the higher peak keeps its label.
-            if (meets(written, cell)) break;
+            if (meets(written, cell)) {
+                if (peak.Saturated) continue;
+                break;
+            }
             labels.push_back({text, cell});
             written.push_back(cell);
             break;

@@ -22,7 +22,8 @@ struct PlacedPeakLabel {
 // Places the labels of `peaks` (highest first) on a diagram of `geometry` drawn with `divisor`:
 // centred above the top with a row between; where that box would leave the diagram or meet a box of
 // `taken` (the grid texts), beside the top, right or else left. A label whose place meets the label of
-// a higher peak, or that finds no place, is left out. `extent` gives the box of a text in the label font.
+// a higher peak, or that finds no place, is left out; that of a clipped top instead moves further down
+// beside it until it fits. `extent` gives the box of a text in the label font.
 std::vector<PlacedPeakLabel> PlacePeakLabels(const std::vector<Peak>& peaks, const DiagramGeometry& geometry,
                                              int32_t divisor,
                                              const std::function<QSize(const QString&)>& extent,

@@ -190,7 +190,7 @@ TEST_F(FileCommandsTest, APictureShowsTheScreensDiagramAndATableItsNumbersStorin
     EXPECT_EQ(table.substr(0, 26), "Spektrum: Hg-Lampe;Datum: ");
     const std::string moment = table.substr(26, 17);
     EXPECT_TRUE(moment == before + ";" || moment == minute() + ";") << moment;
-    EXPECT_NE(table.find("\r\nKanal;nm;Digits\r\n0;360;100\r\n1;362;101\r\n"), std::string::npos);
+    EXPECT_NE(table.find("\r\nKanal;nm;Digits\r\n0;360,0;100\r\n1;362,5;101\r\n"), std::string::npos);
     EXPECT_NE(TempFolder::Read(ini).find("Exportverzeichnis=" + data.Path() + "/\n"), std::string::npos);
 }
 
@@ -546,6 +546,39 @@ TEST_F(FileCommandsTest, AStoredDataFolderTheUserMayNotReadGivesWayToTheStartFol
     EXPECT_EQ(TIniFile("KX207.INI", settings.Path()).ReadString("Daten", "Datenverzeichnis", ""),
               data.File("fort"));
     CreateWindows({settings.Path()});
+}
+
+TEST_F(FileCommandsTest, WhereTheRememberedFolderCantBeWrittenTheDialogsOpenInTheUsersOwnAndSaySo) {
+    // The settings keep one folder for the whole machine: another user's home, or a stick taken out, as
+    // here, which stops the superuser too.
+    const QString gone = DataFile("fort/");
+    MainForm->IniFile->WriteString("Messung", "Exportverzeichnis", gone.toStdString());
+    MainForm->SaveDialogInitialDir = gone;
+    const QString own = QDir::homePath() + QStringLiteral("/KX207");
+    const std::pair<const char*, std::function<void()>> commands[] = {
+        {"picture", [] { MainForm->BildSpeichern->trigger(); }},
+        {"table", [] { MainForm->TabelleExportieren->trigger(); }},
+        {"spectrum", [] { MainForm->FileCloseClick(); }}};
+    for (const auto& [what, command] : commands) {
+        std::filesystem::remove_all(own.toStdString());
+        MainForm->StatusBar->SetPanelText(2, QString());
+        QString opened;
+        AnswerFileDialog(QString(),
+                         [&](QFileDialog* dialog) { opened = dialog->directory().absolutePath(); });
+        command();
+        EXPECT_EQ(opened, own) << what << ": made where it was missing";
+        EXPECT_EQ(MainForm->StatusBar->PanelText(2),
+                  QStringLiteral("Gespeichert wird in „%1“: „%2“ ist nicht beschreibbar").arg(own, gone))
+            << what;
+    }
+    MainForm->IniFile->WriteString("Messung", "Exportverzeichnis", own.toStdString() + "/");
+    std::filesystem::remove_all(own.toStdString());
+    MainForm->StatusBar->SetPanelText(2, QString());
+    AnswerFileDialog(QString());
+    MainForm->BildSpeichern->trigger();
+    EXPECT_TRUE(QFileInfo(own).isDir());
+    EXPECT_EQ(MainForm->StatusBar->PanelText(2), QString())
+        << "the own folder, remembered and gone, replaces nothing";
 }
 
 TEST_F(FileCommandsTest, TheToolkitsDialogsLeaveNothingInTheHomeFolder) {

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
@@ -117,6 +118,19 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     }
     EXPECT_TRUE(TimeCourseForm->isVisible());
     EXPECT_EQ(TimeCourseForm->Course()->Curves()[0].size(), 19u) << "the time window shows what was loaded";
+}
+
+TEST_F(KineticsTest, ASeriesWhoseRememberedFolderIsGoneStartsInTheUsersOwnFolder) {
+    MainForm->IniFile->WriteString("Messung", "Exportverzeichnis", settings.File("fort/"));
+    const QString own = QDir::homePath() + QStringLiteral("/KX207");
+    QDir(own).removeRecursively();
+    QTimer::singleShot(100, [] {
+        if (auto* dialog = qobject_cast<TSeriesDialog*>(QApplication::activeModalWidget())) dialog->accept();
+    });
+    MainForm->SeriesCommands->ZeitreiheStarten->trigger();
+    ASSERT_TRUE(MainForm->SeriesCommands->Running());
+    MainForm->SeriesCommands->ZeitreiheBeenden->trigger();
+    EXPECT_EQ(QDir(own).entryList({QStringLiteral("Zeitreihe *.csv")}, QDir::Files).size(), 1);
 }
 
 } // namespace

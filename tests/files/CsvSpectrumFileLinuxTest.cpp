@@ -3,6 +3,7 @@
 #include "CsvSpectrumFileFixture.h"
 
 #include "files/SystemReason.h"
+#include "files/WritableFolder.h"
 #include "support/Unprivileged.h"
 
 #include <cerrno>
@@ -63,6 +64,20 @@ TEST_F(CsvSpectrumFile, AnOrdinaryUsersSaveFollowsThePermissionsOfFileAndFolder)
         EXPECT_EQ(SaveError(readOnly), EACCES);
         EXPECT_EQ(SystemReason(SaveError(closedFolder + "/neue.csv")), QStringLiteral("Keine Berechtigung."));
         EXPECT_EQ(TempFolder::Read(readOnly), "old content");
+
+        // Remembered for the whole machine, such a folder gives way to the user's own, made for them.
+        const std::string own = folder.File("eigen/KX207");
+        const struct {
+            std::string Remembered;
+            std::string Folder;
+        } choices[] = {{closedFolder, own}, {folder.File("fort"), own}, {folder.Path(), folder.Path()}};
+        for (const auto& choice : choices) {
+            const WritableFolderChoice chosen = ChooseWritableFolder(choice.Remembered, own);
+            EXPECT_EQ(chosen.Folder, choice.Folder) << choice.Remembered;
+            EXPECT_EQ(chosen.Replaced, choice.Folder == own) << choice.Remembered;
+            EXPECT_TRUE(MayMakeFilesIn(chosen.Folder)) << choice.Remembered;
+        }
+        EXPECT_FALSE(MayMakeFilesIn(closedFolder));
     });
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(closedFolder), {}), 1);
 }

@@ -86,6 +86,38 @@ TEST_F(MainDiagram, PeakLabelsAboveTheTopsClearOfEachOtherAndOfTheGridTexts) {
             ShowsGridText(image, labels[0].Cell.left(), labels[0].Cell.top(), labels[0].Text, 8, clWhite));
         EXPECT_EQ(labels[1].Text, "546nm") << clipped;
     }
+
+    // A top at full scale still says so where its usual places are taken: in the first row below the
+    // grid text at 400 nm right of the top, at the right edge left of it, below the label of an equal
+    // top close by. An unclipped top there stays unnamed, as before.
+    const int below = 1 + image.TextExtent(QStringLiteral("400nm")).height();
+    const QSize word = image.TextExtent(QStringLiteral("übersteuert"));
+    const struct {
+        std::vector<int> Tops;
+        bool Clipped;
+        bool Grid;
+        std::vector<QPoint> Places;
+    } cases[] = {{{16}, true, true, {{67, below}}},
+                 {{126}, true, true, {{504 - 2 - word.width(), below}}},
+                 {{16}, false, true, {}},
+                 {{60, 70}, true, false, {{243, 0}, {283, word.height()}}}};
+    for (const auto& c : cases) {
+        Measure({}, 4);
+        state.Saturated.reset();
+        for (const int top : c.Tops) {
+            state.Values.Readings[size_t(top)] = 1023;
+            if (c.Clipped) state.Saturated.set(size_t(top));
+        }
+        ComputeLevels(state.Values, state.Calibration, 0, LevelOptions{false, false, 4});
+        state.Options.Gitter = c.Grid;
+        labels = Draw().PeakLabels;
+        ASSERT_EQ(labels.size(), c.Places.size()) << c.Tops[0];
+        for (size_t i = 0; i < labels.size(); ++i) {
+            EXPECT_EQ(labels[i].Text, "übersteuert");
+            EXPECT_EQ(labels[i].Cell.topLeft(), c.Places[i]) << c.Tops[i];
+            EXPECT_TRUE(ShowsGridText(image, c.Places[i].x(), c.Places[i].y(), labels[i].Text, 8, clWhite));
+        }
+    }
 }
 
 TEST_F(MainDiagram, AComparisonSpectrumStandsAtItsOwnWavelengths) {
