@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The demonstration as a class uses it: the practice panel sets the scene, the unchanged main window
+// measures the simulated instrument in the process, and what it finds is the simulator's known answer,
+// which the panel names too.
+#include "app/MeasurementCommands.h"
+#include "app/Program.h"
+#include "device/SimulatedPort.h"
+#include "practice/PracticePanel.h"
+#include "support/TempFolder.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QPushButton>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int Averaging = 16;
+
+class PracticeTest : public ::testing::Test {
+protected:
+    TempFolder settings;
+    std::unique_ptr<TPracticePanel> panel;
+
+    void SetUp() override {
+        TempFolder::Write(settings.File("KX207.INI"), "[TSL1401]\nGain=50\n");
+        MainFormContext context{settings.Path()};
+        context.CreateRegistry = [] { return std::make_unique<TFixedPortRegistry>(SimulatedPortName); };
+        CreateWindows(context);
+        MainForm->VersionsTimerTimer();
+        panel = std::make_unique<TPracticePanel>(PlayedInstrument());
+    }
+    void TearDown() override {
+        panel.reset();
+        DestroyWindows();
+    }
+    static void Cycles(int count) {
+        for (int i = 0; i < count; ++i)
+            MainForm->Messung_TimerTimer();
+    }
+};
+
+TEST_F(PracticeTest, TheGreyFilterAndTheDyeGiveTheirKnownAnswersThroughTheMainWindow) {
+    ASSERT_TRUE(MainForm->ComPort->Connected());
+    TMeasurementCommands& menu = *MainForm->MeasurementCommands;
+    panel->LampBox->setCurrentText(QStringLiteral("Glühlampe"));
+    panel->CoverBox->setChecked(true);
+    menu.DunkelspektrumAufnehmen->trigger();
+    Cycles(MeasurementModes::CaptureCount);
+    panel->CoverBox->setChecked(false);
+    menu.DunkelspektrumAbziehen->trigger();
+    menu.ReferenzspektrumAufnehmen->trigger();
+    Cycles(MeasurementModes::CaptureCount);
+    ASSERT_TRUE(MainForm->Measurement.Reference());
+    menu.MittelungItems[4]->trigger();
+    ASSERT_EQ(MainForm->Measurement.Averaging(), Averaging);
+
+    // The grey filter lets half the light through wherever the lamp shines.
+    panel->FilterBox->setCurrentText(QStringLiteral("Graufilter 50 %"));
+    EXPECT_TRUE(panel->AnswerLabel->text().contains(QStringLiteral("T = 50 %")))
+        << panel->AnswerLabel->text().toStdString();
+    Cycles(Averaging + 1);
+    menu.Transmission->trigger();
+    const ChannelValues& blank = MainForm->Measurement.ReferenceLessDark();
+    const double strongest = **std::max_element(blank.begin(), blank.end());
+    int compared = 0;
+    for (int c = 0; c < 128; ++c)
+        if (blank[c] && *blank[c] >= 0.25 * strongest) {
+            ASSERT_TRUE(MainForm->Measurement.Transmission()[c]) << c;
+            EXPECT_NEAR(*MainForm->Measurement.Transmission()[c], 50, 2.0) << "channel " << c;
+            ++compared;
+        }
+    EXPECT_GE(compared, 40);
+
+    // The violet dye at 40 mg/L: its absorbance at the band's top is ε·d · c, as the panel says.
+    panel->FilterBox->setCurrentText(QStringLiteral("kein Filter"));
+    panel->CuvetteBox->setCurrentText(QStringLiteral("Violette Farbstofflösung"));
+    ASSERT_TRUE(panel->ConcentrationBox->isEnabled());
+    panel->ConcentrationBox->setValue(40);
+    EXPECT_TRUE(
+        panel->AnswerLabel->text().contains(QStringLiteral("ε·d = 0,0125 L/mg bei 523,7 nm, A = 0,500")))
+        << panel->AnswerLabel->text().toStdString();
+    Cycles(Averaging + 1);
+    menu.Extinktion->trigger();
+    const int top = static_cast<int>(std::nearbyint((523.7 - 360) * 127 / 315));
+    ASSERT_TRUE(MainForm->Measurement.Absorbance()[top]);
+    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.5, 0.02);
+
+    // Stray light bends it below ε·d · c, by as much as the panel says.
+    panel->StrayLightBox->setValue(5);
+    EXPECT_TRUE(panel->AnswerLabel->text().contains(QStringLiteral("mit Streulicht gemessen 0,457")))
+        << panel->AnswerLabel->text().toStdString();
+    Cycles(Averaging + 1);
+    ASSERT_TRUE(MainForm->Measurement.Absorbance()[top]);
+    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.457, 0.02);
+}
+
+TEST_F(PracticeTest, TheReactionRunsOnlyInItsCuvetteAndFadesFromItsStart) {
+    ASSERT_TRUE(MainForm->ComPort->Connected());
+    EXPECT_FALSE(panel->StartButton->isEnabled());
+    panel->LampBox->setCurrentText(QStringLiteral("Glühlampe"));
+    panel->CuvetteBox->setCurrentText(QStringLiteral("Kristallviolett mit Natronlauge"));
+    ASSERT_TRUE(panel->StartButton->isEnabled());
+    panel->FastBox->setChecked(true);
+    EXPECT_TRUE(panel->AnswerLabel->text().contains(QStringLiteral("k′ = 2,80 1/min")))
+        << panel->AnswerLabel->text().toStdString();
+    const int band = static_cast<int>(std::nearbyint((590 - 360) * 127 / 315.0));
+    Cycles(2);
+    const int clear = MainForm->Spectrum.Readings[band];
+    panel->StartButton->click();
+    Cycles(2);
+    const int started = MainForm->Spectrum.Readings[band];
+    EXPECT_LT(started, clear / 5) << "A about 1.2 at the start";
+    // Another cuvette takes the reaction out; choosing it again shows a clear cuvette until the start.
+    panel->CuvetteBox->setCurrentText(QStringLiteral("keine"));
+    panel->CuvetteBox->setCurrentText(QStringLiteral("Kristallviolett mit Natronlauge"));
+    Cycles(2);
+    EXPECT_NEAR(MainForm->Spectrum.Readings[band], clear, clear * 0.05);
+}
+
+} // namespace
