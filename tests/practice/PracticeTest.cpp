@@ -76,27 +76,27 @@ TEST_F(PracticeTest, TheGreyFilterAndTheDyeGiveTheirKnownAnswersThroughTheMainWi
         }
     EXPECT_GE(compared, 40);
 
-    // The violet dye at 40 mg/L: its absorbance at the band's top is ε·d · c, as the panel says.
+    // The violet dye at 60 mg/L: its absorbance at the band's top is ε·d · c, as the panel says.
     panel->FilterBox->setCurrentText(QStringLiteral("kein Filter"));
     panel->CuvetteBox->setCurrentText(QStringLiteral("Violette Farbstofflösung"));
     ASSERT_TRUE(panel->ConcentrationBox->isEnabled());
-    panel->ConcentrationBox->setValue(40);
+    panel->ConcentrationBox->setValue(60);
     EXPECT_TRUE(
-        panel->AnswerLabel->text().contains(QStringLiteral("ε·d = 0,0125 L/mg bei 523,7 nm, A = 0,500")))
+        panel->AnswerLabel->text().contains(QStringLiteral("ε·d = 0,0125 L/mg bei 523,7 nm, A = 0,750")))
         << panel->AnswerLabel->text().toStdString();
     Cycles(Averaging + 1);
     menu.Extinktion->trigger();
     const int top = static_cast<int>(std::nearbyint((523.7 - 360) * 127 / 315));
     ASSERT_TRUE(MainForm->Measurement.Absorbance()[top]);
-    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.5, 0.02);
+    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.75, 0.02);
 
     // Stray light bends it below ε·d · c, by as much as the panel says.
     panel->StrayLightBox->setValue(5);
-    EXPECT_TRUE(panel->AnswerLabel->text().contains(QStringLiteral("mit Streulicht gemessen 0,457")))
+    EXPECT_TRUE(panel->AnswerLabel->text().contains(QStringLiteral("mit Streulicht gemessen 0,664")))
         << panel->AnswerLabel->text().toStdString();
     Cycles(Averaging + 1);
     ASSERT_TRUE(MainForm->Measurement.Absorbance()[top]);
-    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.457, 0.02);
+    EXPECT_NEAR(*MainForm->Measurement.Absorbance()[top], 0.664, 0.02);
 }
 
 TEST_F(PracticeTest, TheReactionRunsOnlyInItsCuvetteAndFadesFromItsStart) {
@@ -115,11 +115,16 @@ TEST_F(PracticeTest, TheReactionRunsOnlyInItsCuvetteAndFadesFromItsStart) {
     Cycles(2);
     const int started = MainForm->Spectrum.Readings[band];
     EXPECT_LT(started, clear / 5) << "A about 1.2 at the start";
+    // The lamp turned up goes on through the reacting cuvette.
+    panel->BrightnessBox->setValue(1.25);
+    Cycles(2);
+    EXPECT_LT(MainForm->Spectrum.Readings[band], clear / 4) << "the reaction goes on";
     // Another cuvette takes the reaction out; choosing it again shows a clear cuvette until the start.
     panel->CuvetteBox->setCurrentText(QStringLiteral("keine"));
     panel->CuvetteBox->setCurrentText(QStringLiteral("Kristallviolett mit Natronlauge"));
     Cycles(2);
-    EXPECT_NEAR(MainForm->Spectrum.Readings[band], clear, clear * 0.05);
+    EXPECT_NEAR(MainForm->Spectrum.Readings[band], 1.25 * clear, clear * 0.06)
+        << "clear, with the brighter lamp";
 }
 
 } // namespace
