@@ -46,6 +46,11 @@ SimulatedLine& Line() {
 // The descriptor of the open device: there is only one.
 constexpr NativeHandle OpenHandle = 1;
 
+// EBADF for a request to a device that isn't open, otherwise 0.
+int Refused(NativeHandle handle) {
+    return handle >= 0 ? 0 : EBADF;
+}
+
 } // namespace
 
 InstrumentModel& PlayedInstrument() {
@@ -80,22 +85,20 @@ void SerialDevice::Close() {
     handle_ = -1;
 }
 
+// The instrument's USB bridge takes any line settings and the queues have room for any answer: an open
+// port accepts both requests as they are.
 int SerialDevice::Configure(const LineSettings&) {
-    // The instrument's USB bridge takes any line settings; bytes pass unchanged.
-    return handle_ >= 0 ? 0 : EBADF;
+    return Refused(handle_);
 }
 
 int SerialDevice::SetQueueSizes(int, int) {
-    return handle_ >= 0 ? 0 : EBADF;
+    return Refused(handle_);
 }
 
+// Writes are taken at once, so only the read time-outs matter.
 int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
-    if (handle_ < 0) return EBADF;
-    if (timeouts.ReadInterval != 0xFFFFFFFF || timeouts.ReadTotalMultiplier != 0 ||
-        timeouts.ReadTotalConstant != 0)
-        return EINVAL;
-    timeouts_ = timeouts;
-    return 0;
+    if (const int error = Refused(handle_)) return error;
+    return ReadsReturnAtOnce(timeouts) ? 0 : EINVAL;
 }
 
 IoResult SerialDevice::ReadNow(void* buffer, long count) {
@@ -139,16 +142,16 @@ IoResult SerialDevice::QueueCount() const {
 
 IoResult SerialDevice::OutputCount() const {
     // The instrument takes every byte at once.
-    return {0, handle_ >= 0 ? 0 : EBADF};
+    return {0, Refused(handle_)};
 }
 
 IoResult SerialDevice::ModemLines() const {
     // No modem lines, as on a pseudo-terminal.
-    return {0, handle_ >= 0 ? 0 : EBADF};
+    return {0, Refused(handle_)};
 }
 
 IoResult SerialDevice::LineErrors() {
-    return {0, handle_ >= 0 ? 0 : EBADF};
+    return {0, Refused(handle_)};
 }
 
 int SerialDevice::Purge(bool, bool input) const {
