@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Gives kx207.exe and kx207-demo.exe their icon, version information and manifest (kx207.rc.in). The icon kx207.ico is
-# rendered from the program's drawing in the sizes Windows shows (lists, menus, title bars, large
-# tiles); the installer takes the same file.
+# Gives kx207.exe and kx207-demo.exe their icon, version information and manifest (kx207.rc.in). The
+# icon kx207.ico is rendered from the program's drawing in the sizes Windows shows (lists, menus, title
+# bars, large tiles); the installer takes the same file.
 enable_language(RC)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
