@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Gives kx207.exe its icon, version information and manifest (kx207.rc.in). The icon kx207.ico is
-# rendered from the program's drawing in the sizes Windows shows (lists, menus, title bars, large
-# tiles); the installer takes the same file.
+# Gives kx207.exe and kx207-demo.exe their icon, version information and manifest (kx207.rc.in). The
+# icon kx207.ico is rendered from the program's drawing in the sizes Windows shows (lists, menus, title
+# bars, large tiles); the installer takes the same file.
 enable_language(RC)
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(IMAGEMAGICK_CONVERT convert REQUIRED)
@@ -20,8 +20,16 @@ add_custom_command(OUTPUT ${KX207_ICON}
     COMMAND ${IMAGEMAGICK_CONVERT} ${renderings} ${KX207_ICON}
     DEPENDS ${renderings} VERBATIM)
 set(KX207_MANIFEST ${CMAKE_CURRENT_LIST_DIR}/kx207.manifest)
-configure_file(${CMAKE_CURRENT_LIST_DIR}/kx207.rc.in kx207.rc @ONLY)
-set(resources ${CMAKE_CURRENT_BINARY_DIR}/kx207.rc)
-# windres reads the icon and the manifest, which CMake does not see in the script.
-set_source_files_properties(${resources} PROPERTIES OBJECT_DEPENDS "${KX207_ICON};${KX207_MANIFEST}")
-target_sources(kx207 PRIVATE ${resources})
+foreach(program kx207 kx207-demo)
+    set(KX207_PROGRAM ${program})
+    if(program STREQUAL kx207-demo)
+        set(KX207_DESCRIPTION "KX207 Demo (simulierte Lampe)")
+    else()
+        set(KX207_DESCRIPTION "KX207 Spektrometer")
+    endif()
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/kx207.rc.in ${program}.rc @ONLY)
+    set(resources ${CMAKE_CURRENT_BINARY_DIR}/${program}.rc)
+    # windres reads the icon and the manifest, which CMake does not see in the script.
+    set_source_files_properties(${resources} PROPERTIES OBJECT_DEPENDS "${KX207_ICON};${KX207_MANIFEST}")
+    target_sources(${program} PRIVATE ${resources})
+endforeach()

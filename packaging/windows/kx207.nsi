@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer: the program's folder into Program Files, the settings folder below
 # %ProgramData% and the working folder of the classroom in the public documents, both writable for all
-# users, a start-menu entry that starts the program there, and an uninstaller that keeps both folders.
+# users, start-menu entries that start the program and its demonstration there, and an uninstaller
+# that keeps both folders.
 # makensis -DVERSION=<version> -DFOLDER=<program folder> -DFILES=<file list .nsh> -DICON=<.ico>
 #          -DSIDE=<.bmp beside welcome and finish pages> -DOUTFILE=<exe> kx207.nsi
 Unicode true
@@ -13,6 +14,9 @@ SetCompressor /SOLID lzma
 
 !define KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KX207"
 !define LINK "$SMPROGRAMS\KX207 Spektrometer.lnk"
+# The demonstration measures the simulated instrument inside itself, with its practice panel; its
+# settings lie in the folder Demo of the working folder, apart from the machine's.
+!define DEMO_LINK "$SMPROGRAMS\KX207 Demo (simulierte Lampe).lnk"
 # The group "Users" under every language of the system.
 !define USERS "*S-1-5-32-545"
 # The folder the program starts in, shared by all users (C:\Users\Public\Documents\KX207): there it
@@ -129,6 +133,7 @@ Section
     # A link starts the program in the folder set last by SetOutPath.
     SetOutPath "${WORK}"
     CreateShortcut "${LINK}" "$INSTDIR\kx207.exe" "" "$INSTDIR\kx207.exe" 0
+    CreateShortcut "${DEMO_LINK}" "$INSTDIR\kx207-demo.exe" "" "$INSTDIR\kx207-demo.exe" 0
 
     WriteRegStr HKLM "${KEY}" "DisplayName" "KX207 Spektrometer"
     WriteRegStr HKLM "${KEY}" "DisplayVersion" "${VERSION}"
@@ -145,6 +150,7 @@ SectionEnd
 # folder and the working folder stay, since the calibration and the class's spectra are worth keeping.
 Section "Uninstall"
     Delete "${LINK}"
+    Delete "${DEMO_LINK}"
     !include "${FILES}"
     Delete "$INSTDIR\Deinstallieren.exe"
     RMDir "$INSTDIR"

@@ -116,13 +116,15 @@ void ReleaseToolkitMessages() {
 
 } // namespace
 
-int RunProgram(int& argc, char** argv, const MainFormContext& context) {
+int RunProgram(int& argc, char** argv, const MainFormContext& context, const CompanionWindow& companion) {
     HoldToolkitMessages();
     TApplication application(argc, argv);
     ReleaseToolkitMessages();
     QGuiApplication::setWindowIcon(Artwork::WindowIcon());
     CreateWindows(context);
+    std::unique_ptr<QWidget> companionWindow = companion ? companion() : nullptr;
     const int result = TApplication::exec();
+    companionWindow.reset();
     DestroyWindows();
     return result;
 }

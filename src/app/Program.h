@@ -12,6 +12,11 @@ void CreateWindows(const MainFormContext& context = {});
 // written are said once, naming the settings file.
 void DestroyWindows();
 
-// The program's run from start to end: the application object with the window icon, the five windows,
-// the message loop until the program ends, the windows destroyed. Returns the exit code.
-int RunProgram(int& argc, char** argv, const MainFormContext& context = {});
+// A window of the caller's own beside the program's, made once they are and destroyed before them.
+using CompanionWindow = std::function<std::unique_ptr<QWidget>()>;
+
+// The program's run from start to end: the application object with the window icon, the five windows
+// (and the companion, if any), the message loop until the program ends, the windows destroyed. Returns
+// the exit code.
+int RunProgram(int& argc, char** argv, const MainFormContext& context = {},
+               const CompanionWindow& companion = {});

@@ -4,7 +4,8 @@
 // The operating system's side of the serial port: the few calls TComPort builds on. Every call
 // reports failure by the system's own error number (0 = success) and never raises; the component
 // above turns failures into EComPort with its codes. Linux: SerialPlatformLinux.cpp (error numbers are
-// errno); Windows: SerialPlatformWindows.cpp (error numbers are GetLastError).
+// errno); Windows: SerialPlatformWindows.cpp (error numbers are GetLastError). The demonstration links
+// SerialPlatformSimulated.cpp instead, on either system (error numbers are errno).
 
 #include "device/PortHolders.h"
 
@@ -53,6 +54,13 @@ struct TimeoutSettings {
     uint32_t WriteTotalMultiplier = 100;
     uint32_t WriteTotalConstant = 1000;
 };
+
+// Whether the read time-outs say "return at once" (ReadInterval 0xFFFFFFFF, both read totals 0), the
+// only reads a platform here gives.
+inline bool ReadsReturnAtOnce(const TimeoutSettings& timeouts) {
+    return timeouts.ReadInterval == 0xFFFFFFFF && timeouts.ReadTotalMultiplier == 0 &&
+           timeouts.ReadTotalConstant == 0;
+}
 
 // A byte count, or the error number that ended the request.
 struct IoResult {

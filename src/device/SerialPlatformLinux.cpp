@@ -142,9 +142,7 @@ int SerialDevice::SetQueueSizes(int, int) {
 
 int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
     if (handle_ < 0) return EBADF;
-    if (timeouts.ReadInterval != 0xFFFFFFFF || timeouts.ReadTotalMultiplier != 0 ||
-        timeouts.ReadTotalConstant != 0)
-        return EINVAL;
+    if (!ReadsReturnAtOnce(timeouts)) return EINVAL;
     timeouts_ = timeouts;
     return 0;
 }

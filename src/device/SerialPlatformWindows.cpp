@@ -136,9 +136,7 @@ int SerialDevice::SetQueueSizes(int inputSize, int outputSize) {
 
 int SerialDevice::SetTimeouts(const TimeoutSettings& timeouts) {
     if (handle_ < 0) return ERROR_INVALID_HANDLE;
-    if (timeouts.ReadInterval != MAXDWORD || timeouts.ReadTotalMultiplier != 0 ||
-        timeouts.ReadTotalConstant != 0)
-        return ERROR_INVALID_PARAMETER;
+    if (!ReadsReturnAtOnce(timeouts)) return ERROR_INVALID_PARAMETER;
     COMMTIMEOUTS system{};
     system.ReadIntervalTimeout = MAXDWORD;
     system.WriteTotalTimeoutMultiplier = timeouts.WriteTotalMultiplier;

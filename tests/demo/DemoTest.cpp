@@ -1,54 +1,54 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The demonstration program against the simulated instrument: it finds the instrument at the port it
-// is given, through the main window's own discovery, and measures it.
-#include "kx207-sim/SimulatedInstrument.h"
+// The demonstration program as the menu entries start it: it makes its settings on first use, with the
+// exposure regulating itself, and runs, measuring the instrument inside itself (what it measures is
+// PracticeTest's part); it refuses arguments it doesn't know.
 #include "support/TempFolder.h"
 
 #include <QProcess>
 #include <QThread>
-#include <algorithm>
-#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
-constexpr uint8_t VersionRequest = 254;
-constexpr uint8_t SpectrumRequest = 255;
-
-// Whether the instrument heard a version request and, after it, a spectrum request.
-bool AskedVersionThenSpectrum(const std::vector<uint8_t>& heard) {
-    const auto version = std::find(heard.begin(), heard.end(), VersionRequest);
-    return version != heard.end() && std::find(version, heard.end(), SpectrumRequest) != heard.end();
-}
-
-TEST(Demo, MeasuresTheInstrumentAtTheGivenPort) {
-    SimulatedInstrument instrument;
-    TempFolder settings;
-    QProcess demo;
+QProcessEnvironment Headless() {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     // A warning the toolkit gives while the program starts is held back, then still reaches the terminal.
     environment.insert(QStringLiteral("QT_STYLE_OVERRIDE"), QStringLiteral("kein-stil"));
-    demo.setProcessEnvironment(environment);
-    demo.setWorkingDirectory(QString::fromStdString(settings.Path()));
-    demo.start(QStringLiteral(KX207_DEMO),
-               {QString::fromStdString(instrument.PortPath()), QString::fromStdString(settings.Path())});
-    ASSERT_TRUE(demo.waitForStarted());
+    return environment;
+}
 
-    // The version is asked about a second after start, the first spectrum a second later.
-    for (int waited = 0; waited < 300 && !AskedVersionThenSpectrum(instrument.ReceivedBytes()); ++waited)
+TEST(Demo, MakesItsSettingsOnFirstUseAndRuns) {
+    TempFolder work;
+    QProcess demo;
+    demo.setProcessEnvironment(Headless());
+    demo.setWorkingDirectory(QString::fromStdString(work.Path()));
+    demo.start(QStringLiteral(KX207_DEMO), {});
+    ASSERT_TRUE(demo.waitForStarted());
+    const std::string settings = work.File("Demo/KX207.INI");
+    for (int waited = 0; waited < 100 && !std::ifstream(settings); ++waited)
         QThread::msleep(100);
+    QThread::msleep(2500); // the version asked and the first spectra measured
     const bool running = demo.state() == QProcess::Running;
     demo.kill();
     demo.waitForFinished();
-    // Killed, the demo leaves the lock file of its port in the machine's lock folder.
-    std::string lockName = instrument.PortPath().substr(std::string("/dev/").size());
-    std::replace(lockName.begin(), lockName.end(), '/', '_');
-    std::remove(("/var/lock/LCK.." + lockName).c_str());
     const std::string said = demo.readAllStandardError().toStdString();
     EXPECT_TRUE(running) << said;
-    EXPECT_TRUE(AskedVersionThenSpectrum(instrument.ReceivedBytes()));
+    std::stringstream made;
+    made << std::ifstream(settings).rdbuf();
+    EXPECT_NE(made.str().find("[TSL1401]\nAuto-Belichtung=1\n"), std::string::npos) << made.str();
     EXPECT_NE(said.find("kein-stil"), std::string::npos) << said;
+}
+
+TEST(Demo, RefusesArgumentsItDoesNotKnow) {
+    QProcess demo;
+    demo.setProcessEnvironment(Headless());
+    demo.start(QStringLiteral(KX207_DEMO), {QStringLiteral("/dev/pts/3"), QStringLiteral("Demo")});
+    ASSERT_TRUE(demo.waitForFinished());
+    EXPECT_EQ(demo.exitCode(), 2);
+    EXPECT_TRUE(demo.readAllStandardError().startsWith("Aufruf: kx207-demo"));
 }
 
 } // namespace

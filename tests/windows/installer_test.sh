@@ -59,7 +59,7 @@ drive=$WINEPREFIX/drive_c
 (cd "$work/unzipped" && cmake -E tar xf "$zip")
 folder=$work/unzipped/KX207
 check "the zip holds only the folder KX207" test "$(ls "$work/unzipped")" = KX207
-for file in kx207.exe LIESMICH.txt platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
+for file in kx207.exe kx207-demo.exe LIESMICH.txt platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
     check "the zip holds KX207/$file" test -f "$folder/$file"
 done
 check "the zip holds the toolkit's German translation, of the Qt it ships" \
@@ -110,6 +110,11 @@ check "the start-menu entry exists for all users" test -f "$link"
 check "the start-menu entry starts kx207.exe" grep -qa 'kx207.exe' "$link"
 check "the start-menu entry starts the program in the working folder" \
     test "$(linkWorkingFolder "$link")" = 'C:\users\Public\Documents\KX207'
+demoLink=$drive/ProgramData/Microsoft/Windows/"Start Menu"/Programs/"KX207 Demo (simulierte Lampe).lnk"
+check "the demonstration's start-menu entry starts kx207-demo.exe in the working folder" \
+    grep -qa 'kx207-demo.exe' "$demoLink"
+check "the demonstration starts in the working folder" \
+    test "$(linkWorkingFolder "$demoLink")" = 'C:\users\Public\Documents\KX207'
 workFolder=$drive/users/Public/Documents/KX207
 for samples in dat Spektren; do
     check "the working folder holds a copy of $samples" diff -r "$folder/$samples" "$workFolder/$samples"
@@ -143,6 +148,7 @@ for _ in $(seq 50); do
 done
 check "the uninstaller removed the program folder" test ! -e "$installed"
 check "the uninstaller removed the start-menu entry" test ! -e "$link"
+check "the uninstaller removed the demonstration's start-menu entry" test ! -e "$demoLink"
 noEntry() { ! entry >/dev/null; }
 check "the uninstaller removed the Add/Remove Programs entry" noEntry
 check "the uninstaller kept the settings file as it was" cmp -s "$work/KX207.INI" "$settings/KX207.INI"
