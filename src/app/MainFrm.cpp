@@ -145,12 +145,16 @@ void TMainForm::FormActivate() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, even while a secondary window is still shown.
+    if (!MayQuit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }
 
 void TMainForm::FileQuitClick() {
-    QCoreApplication::quit();
+    if (MayQuit()) QCoreApplication::quit();
 }
 
 namespace {

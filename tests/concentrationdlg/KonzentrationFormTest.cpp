@@ -13,11 +13,15 @@
 #include "timecourse/TimeCourseDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,12 +136,134 @@ TEST_F(KonzentrationFormTest, TheSeriesIsSavedAndLoadedWhole) {
     EXPECT_FALSE(loaded.LoadSeries(QString::fromStdString(folder.File("fremd.kxr"))));
     EXPECT_EQ(loaded.LastMessage(), QStringLiteral("Die Datei ist keine Konzentrationsreihe."));
     EXPECT_EQ(loaded.Table->rowCount(), 2);
+    // A damaged file: each line left out is named, a row whose number can't be read is left out whole,
+    // and a file cut short says how much of it is missing.
+    std::string damaged = TempFolder::Read(folder.File("reihe.kxr"));
+    damaged.replace(damaged.find("Konzentration=10"), 16, "Konzentration=1O");
+    damaged.replace(damaged.find("Zeilen=2"), 8, "Zeilen=4");
+    TempFolder::Write(folder.File("kaputt.kxr"), damaged);
+    ASSERT_TRUE(loaded.LoadSeries(QString::fromStdString(folder.File("kaputt.kxr"))));
+    EXPECT_EQ(loaded.LastMessage().toStdString(),
+              std::string("„kaputt.kxr“ ist nicht vollständig geladen.\n\n"
+                          "1 Zeile übersprungen:\nZeile 9: „Konzentration=1O“\n"
+                          "Ohne lesbare Konzentration oder Verdünnung ausgelassen: "
+                          "„Standard 1“.\n"
+                          "Die Datei endet vorzeitig: 2 Zeilen der Tabelle fehlen."));
+    EXPECT_EQ(loaded.Table->rowCount(), 1);
     EXPECT_FALSE(loaded.SaveSeries(QString::fromStdString(folder.File("fehlt/reihe.kxr"))));
     EXPECT_TRUE(
         loaded.LastMessage().startsWith(QStringLiteral("Die Reihe konnte nicht gespeichert werden: ")));
 }
 
+TEST_F(KonzentrationFormTest, NothingMeasuredIsLostWithoutAQuestion) {
+    TempFolder folder;
+    ModalWatcher watcher;
+    const QString question = QStringLiteral("Reihe speichern?");
+    form.show();
+    form.StandardButton->click();
+    form.close();
+    EXPECT_FALSE(form.isVisible()) << "a series with nothing measured goes without a question";
+    EXPECT_TRUE(watcher.Texts.isEmpty());
+    form.show();
+    MeasureStandard("10", 500);
+    ASSERT_TRUE(form.Unsaved());
+
+    // Every way of losing it asks; "Abbrechen" leaves window and series as they were.
+    const std::pair<const char*, std::function<void()>> losses[] = {
+        {"close box", [&] { form.close(); }},
+        {"Esc", [&] { QTest::keyClick(&form, Qt::Key_Escape); }},
+        {"load", [&] { form.LoadButton->click(); }},
+    };
+    watcher.Answer = QStringLiteral("Abbrechen");
+    for (const auto& [way, lose] : losses) {
+        watcher.Texts.clear();
+        lose();
+        EXPECT_EQ(watcher.Texts, QStringList(question)) << way << ": no file dialog after it either";
+        EXPECT_TRUE(form.isVisible()) << way;
+        EXPECT_EQ(form.Series().Rows.size(), 2u) << way;
+        EXPECT_TRUE(form.Unsaved()) << way;
+    }
+    // "Speichern" writes the series before the window goes, and then nothing is asked any more.
+    watcher.Answer = QStringLiteral("Speichern");
+    watcher.FileName = QString::fromStdString(folder.File("gerettet.kxr"));
+    form.close();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Unsaved());
+    EXPECT_NE(TempFolder::Read(folder.File("gerettet.kxr")).find("Konzentration=10"), std::string::npos);
+    form.show();
+    form.OriginBox->setChecked(false);
+    EXPECT_TRUE(form.Unsaved()) << "a saved series changed";
+    // "Verwerfen" on closing leaves a new series for the next opening.
+    watcher.Answer = QStringLiteral("Verwerfen");
+    watcher.Texts.clear();
+    form.close();
+    EXPECT_EQ(watcher.Texts, QStringList(question));
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.Series().Rows.empty());
+    EXPECT_FALSE(form.Unsaved());
+}
+
+TEST_F(KonzentrationFormTest, AMeasuredRowIsDeletedOnlyWhenAskedAndOneClickDeletesOne) {
+    ModalWatcher watcher;
+    MeasureStandard("10", 500);
+    MeasureStandard("20", 250);
+    form.StandardButton->click();
+    form.Table->setCurrentCell(0, TKonzentrationForm::NameColumn);
+    watcher.Answer = QStringLiteral("Abbrechen");
+    form.DeleteButton->click();
+    EXPECT_EQ(watcher.Texts, QStringList(QStringLiteral("Zeile löschen?")));
+    EXPECT_EQ(form.Series().Rows.size(), 3u);
+    watcher.Answer = QStringLiteral("Löschen");
+    form.DeleteButton->click();
+    form.DeleteButton->click();
+    EXPECT_EQ(form.Series().Rows.size(), 2u) << "the second click of a double click deletes nothing";
+    EXPECT_EQ(form.Series().Rows[0].Name, "Standard 2");
+    EXPECT_FALSE(form.DeleteButton->isEnabled());
+    watcher.Texts.clear();
+    form.Table->setCurrentCell(1, TKonzentrationForm::NameColumn);
+    form.DeleteButton->click();
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "a row not measured goes without a question";
+    EXPECT_EQ(form.Series().Rows.size(), 1u);
+}
+
+TEST_F(KonzentrationFormTest, EscTakesBackTheTypingBeforeItClosesTheWindow) {
+    form.show();
+    form.FromEdit->setFocus();
+    form.FromEdit->selectAll();
+    QTest::keyClicks(form.FromEdit, QStringLiteral("7"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.FromEdit->text(), QStringLiteral("520,0"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+}
+
 class KonzentrationClickTest : public ProgramWindowsTest {};
+
+TEST_F(KonzentrationClickTest, QuittingWithAnUnsavedSeriesAsksFirst) {
+    MainForm->Konzentrationsreihe1->trigger();
+    TKonzentrationForm& form = *MainForm->KonzentrationForm;
+    ConcentrationSeries series;
+    series.Rows.push_back({});
+    series.Rows[0].Spectrum = RowSpectrum{};
+    form.SetSeries(series);
+    form.OriginBox->setChecked(false);
+    ModalWatcher watcher;
+    watcher.Answer = QStringLiteral("Abbrechen");
+    for (const auto& quit : std::initializer_list<std::function<void()>>{
+             [] { MainForm->FileQuit->trigger(); }, [] { MainForm->close(); }}) {
+        QTimer::singleShot(0, quit);
+        QTimer::singleShot(300, [] { QCoreApplication::exit(7); });
+        EXPECT_EQ(QApplication::exec(), 7) << "the program goes on";
+        EXPECT_TRUE(MainForm->isVisible());
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.Unsaved());
+    }
+    EXPECT_EQ(watcher.Texts, QStringList(2, QStringLiteral("Reihe speichern?")));
+    watcher.Answer = QStringLiteral("Verwerfen");
+    QTimer::singleShot(0, [] { MainForm->FileQuit->trigger(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
 
 TEST_F(KonzentrationClickTest, AClickInTheMainDiagramCentresTheBandOnlyWhileAsked) {
     MainForm->Konzentrationsreihe1->trigger();

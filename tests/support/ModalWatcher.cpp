@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ModalWatcher.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -16,9 +18,16 @@ void ModalWatcher::Poll() {
     if (!modal) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         Texts << box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (!Answer.isEmpty() && button->text() == Answer) {
+                button->click();
+                return;
+            }
         box->accept();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         Texts << dialog->windowTitle();
+        if (auto* files = qobject_cast<QFileDialog*>(dialog); files && !FileName.isEmpty())
+            files->selectFile(FileName);
         dialog->accept();
     }
 }
