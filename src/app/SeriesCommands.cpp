@@ -308,7 +308,9 @@ void TSeriesCommands::LoadSeries(const QString& fileName) {
     if (!TimeCourseForm->isVisible()) ZeitverlaufClick();
     ShowState();
     if (!loaded.Report.isEmpty())
-        QMessageBox::information(&form_, QCoreApplication::applicationName(), loaded.Report);
+        QMessageBox::warning(&form_, QCoreApplication::applicationName(),
+                             QStringLiteral("„%1“ ist nicht vollständig geladen.\n\n").arg(shown) +
+                                 loaded.Report);
 }
 void TSeriesCommands::ZeitverlaufExportierenClick() {
     if (!tableDialog_)

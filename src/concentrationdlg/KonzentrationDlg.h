@@ -94,8 +94,6 @@ public:
     const QString& LastMessage() const { return message_; }
 
 protected:
-    // Closing the window (close box or Esc) asks first for an unsaved measured series; Esc in a field
-    // being edited takes back the typing instead.
     void reject() override;
 
 private:

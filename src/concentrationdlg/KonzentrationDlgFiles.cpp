@@ -148,18 +148,12 @@ bool TKonzentrationForm::MaySeriesGo() {
 }
 
 void TKonzentrationForm::reject() {
+    // Esc in a field being typed in takes the typing back; only then does it close the window, which
+    // keeps its series for the next opening.
     if (auto* field = qobject_cast<QLineEdit*>(focusWidget()); field && field->isModified()) {
         Refresh();
         field->setModified(false);
         return;
-    }
-    if (!MaySeriesGo()) return;
-    // Closing with the series discarded leaves a new, empty series for the next opening.
-    if (unsaved_) {
-        ConcentrationSeries fresh;
-        fresh.Unit = series_.Unit;
-        fresh.Calibration = mainWindow_.SharedState().Calibration;
-        SetSeries(fresh);
     }
     TForm<QDialog>::reject();
 }

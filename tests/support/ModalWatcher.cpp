@@ -29,6 +29,8 @@ void ModalWatcher::Poll() {
         if (auto* files = qobject_cast<QFileDialog*>(dialog); files && !FileName.isEmpty())
             files->selectFile(FileName);
         dialog->accept();
+        // A file dialog refuses to be accepted without a name: then it is cancelled.
+        if (dialog->isVisible()) dialog->reject();
     }
 }
 
