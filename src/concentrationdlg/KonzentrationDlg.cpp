@@ -3,6 +3,7 @@
 
 #include "concentration/SeriesTable.h"
 #include "concentrationdlg/ConcentrationCharts.h"
+#include "ui/CheckedTyping.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLink.h"
@@ -30,14 +31,6 @@ QPushButton* NewButton(QWidget* parent, const QRect& place, const QString& capti
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// A typed number with a comma or a point; none when the field holds no finite number.
-std::optional<double> TypedNumber(const QString& text) {
-    bool ok = false;
-    const double value = QString(text).trimmed().replace(u',', u'.').toDouble(&ok);
-    if (ok && std::isfinite(value)) return value;
-    return std::nullopt;
 }
 
 QTableWidgetItem* Item(const QString& text, bool editable) {
@@ -120,8 +113,13 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     connect(Table, &QTableWidget::cellChanged, this,
             [this](int row, int column) { CellChanged(row, column); });
     connect(Table, &QTableWidget::currentCellChanged, this, [this] { EnableButtons(); });
-    connect(FromEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
-    connect(ToEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
+    InputLabel = NewHintLabel(this, QRect(576, 12, 516, 18));
+    CheckTyping(
+        FromEdit, InputLabel, [this](const QString& text) { return BandCheck(text, true); },
+        [this] { BandEdited(); });
+    CheckTyping(
+        ToEdit, InputLabel, [this](const QString& text) { return BandCheck(text, false); },
+        [this] { BandEdited(); });
     connect(PickButton, &QPushButton::toggled, this, [this](bool on) {
         if (on)
             mainWindow_.AskForWavelengths(*this);
@@ -306,30 +304,50 @@ void TKonzentrationForm::CellChanged(int row, int column) {
     if (filling_ || row < 0 || row >= int(series_.Rows.size())) return;
     SeriesRow& entry = series_.Rows[row];
     const QString text = Table->item(row, column)->text();
+    const std::optional<double> value = TypedNumber(text);
+    QString refused;
     if (column == NameColumn) {
         entry.Name = text.simplified().toStdString();
+    } else if ((column == ConcentrationColumn || column == DilutionColumn) && !value) {
+        refused = QStringLiteral("„%1“ ist keine Zahl.").arg(text.trimmed());
+    } else if (column == ConcentrationColumn && !(*value > 0)) {
+        refused = QStringLiteral("Die Konzentration eines Standards muss größer als 0 sein.");
+    } else if (column == DilutionColumn && !(*value >= 1)) {
+        refused = QStringLiteral("Die Verdünnung ist 1 (unverdünnt) oder größer.");
     } else if (column == ConcentrationColumn) {
-        const std::optional<double> value = TypedNumber(text);
-        if (value && *value >= 0) entry.Concentration = *value;
+        entry.Concentration = *value;
     } else if (column == DilutionColumn) {
-        const std::optional<double> value = TypedNumber(text);
-        if (value && *value >= 1) entry.Dilution = *value;
+        entry.Dilution = *value;
     } else if (column == InLineColumn) {
         entry.InLineByHand = Table->item(row, column)->checkState() == Qt::Checked;
     }
-    Changed();
+    InputLabel->setText(refused);
+    if (refused.isEmpty())
+        Changed();
+    else
+        Refresh();
+}
+
+QString TKonzentrationForm::BandCheck(const QString& text, bool from) const {
+    const std::optional<double> nm = TypedNumber(text);
+    const WavelengthCalibration& calibration = series_.Calibration;
+    if (!nm) return QStringLiteral("„%1“ ist keine Wellenlänge.").arg(text.trimmed());
+    if (*nm < calibration.LambdaMin || *nm > calibration.LambdaMax)
+        return QStringLiteral("Das Band muss in %1–%2 nm liegen.")
+            .arg(calibration.LambdaMin)
+            .arg(calibration.LambdaMax);
+    if (from ? *nm > series_.Band.ToNm : *nm < series_.Band.FromNm)
+        return QStringLiteral("Das Band beginnt vor seinem Ende: „von“ muss kleiner als „bis“ sein.");
+    return {};
 }
 
 void TKonzentrationForm::BandEdited() {
     const std::optional<double> from = TypedNumber(FromEdit->text()), to = TypedNumber(ToEdit->text());
-    if (from && to && *from > 0 && *to > 0 && *from <= 10000 && *to <= 10000 &&
-        (std::min(*from, *to) != series_.Band.FromNm || std::max(*from, *to) != series_.Band.ToNm)) {
-        series_.Band.FromNm = std::min(*from, *to);
-        series_.Band.ToNm = std::max(*from, *to);
+    if (from && to && *from <= *to && (*from != series_.Band.FromNm || *to != series_.Band.ToNm)) {
+        series_.Band.FromNm = *from;
+        series_.Band.ToNm = *to;
         Changed();
-        return;
     }
-    Refresh();
 }
 
 void TKonzentrationForm::EnableButtons() {

@@ -89,6 +89,8 @@ public:
     QPushButton* ExportButton;
     QPushButton* LinePictureButton;
     QPushButton* MapPictureButton;
+    // Why the last value typed was refused; empty after an accepted one.
+    QLabel* InputLabel;
 
     // The last message shown instead of a measurement or a file operation (for the tests as well).
     const QString& LastMessage() const { return message_; }
@@ -104,6 +106,8 @@ private:
     void FillTable(const CalibrationResult& result);
     void CellChanged(int row, int column);
     void BandEdited();
+    // Why `text` can't be the band's start (`from`) or end; empty when it can.
+    QString BandCheck(const QString& text, bool from) const;
     void EnableButtons();
     void Tell(const QString& text, bool warning = false);
     // Asks `question`, with `detail` below it, offering `answers`: the first is the default, the last

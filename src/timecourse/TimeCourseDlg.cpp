@@ -4,6 +4,7 @@
 #include "chart/AxisTicks.h"
 #include "settings/SettingsTable.h"
 #include "ui/Application.h"
+#include "ui/CheckedTyping.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLink.h"
@@ -60,10 +61,7 @@ QComboBox* NewChoice(QWidget* parent, const QRect& place, const QStringList& ite
 
 // A field's number with a comma or a point; none when it holds no number.
 std::optional<double> FieldNumber(const QLineEdit* field) {
-    bool ok = false;
-    const double value = QString(field->text()).trimmed().replace(u',', u'.').toDouble(&ok);
-    if (ok && std::isfinite(value)) return value;
-    return std::nullopt;
+    return TypedNumber(field->text());
 }
 
 } // namespace
@@ -151,11 +149,17 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
     ResultLabel->setWordWrap(true);
     ResultLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    InputLabel = NewHintLabel(this, QRect(548, 39, 224, 18));
     const auto recompute = Guarded([this] { Recompute(); });
     connect(QuantityBox, &QComboBox::currentIndexChanged, this, recompute);
     connect(BandEdit, &QSpinBox::valueChanged, this, recompute);
     for (QLineEdit* edit : WavelengthEdits)
-        connect(edit, &QLineEdit::editingFinished, this, recompute);
+        CheckTyping(
+            edit, InputLabel, [this, edit](const QString& text) { return WavelengthCheck(edit, text); },
+            recompute);
+    for (QLineEdit* edit : {FromEdit, ToEdit})
+        CheckTyping(
+            edit, ResultLabel, [this, edit](const QString& text) { return RangeCheck(edit, text); }, [] {});
     connect(TimeUnitBox, &QComboBox::currentIndexChanged, this, Guarded([this] {
                 ClearFit();
                 DrawCourse();

@@ -236,6 +236,57 @@ TEST_F(KonzentrationFormTest, EscTakesBackTheTypingBeforeItClosesTheWindow) {
     EXPECT_FALSE(form.isVisible());
 }
 
+TEST_F(KonzentrationFormTest, ValuesThatCannotBeAreRefusedWhereTheyAreTyped) {
+    form.StandardButton->click();
+    form.SampleButton->click();
+    const auto typeBand = [this](QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        emit field->editingFinished();
+    };
+    // What is typed, where, why it is refused, and the value kept.
+    const struct {
+        std::function<void(const QString&)> type;
+        QString text, reason;
+        std::function<QString()> kept;
+    } cases[] = {
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "4O",
+         "„4O“ ist keine Zahl.", [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "0",
+         "Die Konzentration eines Standards muss größer als 0 sein.",
+         [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "-40",
+         "Die Konzentration eines Standards muss größer als 0 sein.",
+         [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(1, TKonzentrationForm::DilutionColumn, t); }, "0,5",
+         "Die Verdünnung ist 1 (unverdünnt) oder größer.",
+         [&] { return Cell(1, TKonzentrationForm::DilutionColumn); }},
+        {[&](const QString& t) { typeBand(form.FromEdit, t); }, "abc", "„abc“ ist keine Wellenlänge.",
+         [&] { return form.FromEdit->text(); }},
+        {[&](const QString& t) { typeBand(form.FromEdit, t); }, "300", "Das Band muss in 360–675 nm liegen.",
+         [&] { return form.FromEdit->text(); }},
+        {[&](const QString& t) { typeBand(form.ToEdit, t); }, "510",
+         "Das Band beginnt vor seinem Ende: „von“ muss kleiner als „bis“ sein.",
+         [&] { return form.ToEdit->text(); }},
+    };
+    Type(0, TKonzentrationForm::ConcentrationColumn, "12,5");
+    Type(1, TKonzentrationForm::DilutionColumn, "4");
+    for (const auto& test : cases) {
+        const QString before = test.kept();
+        test.type(test.text);
+        EXPECT_EQ(form.InputLabel->text().toStdString(), test.reason.toStdString())
+            << test.text.toStdString();
+        EXPECT_EQ(test.kept(), before) << test.text.toStdString();
+    }
+    EXPECT_EQ(form.Series().Rows[0].Concentration, 12.5);
+    EXPECT_EQ(form.Series().Rows[1].Dilution, 4);
+    EXPECT_EQ(form.Series().Band.FromNm, 520);
+    EXPECT_EQ(form.Series().Band.ToNm, 530);
+    typeBand(form.ToEdit, QStringLiteral("540"));
+    EXPECT_EQ(form.InputLabel->text(), QString()) << "a good value clears the reason";
+    EXPECT_EQ(form.Series().Band.ToNm, 540);
+}
+
 class KonzentrationClickTest : public ProgramWindowsTest {};
 
 TEST_F(KonzentrationClickTest, QuittingWithAnUnsavedSeriesAsksFirst) {

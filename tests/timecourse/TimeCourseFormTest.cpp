@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -59,6 +60,43 @@ TEST_F(TimeCourseFormTest, KeepsItsChoicesOnceShownAndLeavesTheSettingsFileAlone
     DestroyWindows();
     EXPECT_EQ(TempFolder::Read(fresh.File("KX207.INI")).find("Zeitverlauf"), std::string::npos);
     CreateWindows({folder.Path()});
+}
+
+TEST_F(TimeCourseFormTest, WavelengthsAndRangesThatCannotBeAreRefusedWhereTheyAreTyped) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    TTimeCourseForm& form = *TimeCourseForm;
+    const auto type = [](QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        emit field->editingFinished();
+    };
+    type(form.WavelengthEdits[1], QStringLiteral("628"));
+    type(form.ToEdit, QStringLiteral("30"));
+    // The field, what is typed, the label that says why it is refused, and why.
+    const struct {
+        QLineEdit* field;
+        const char* text;
+        QLabel* label;
+        const char* reason;
+    } cases[] = {
+        {form.WavelengthEdits[1], "abc", form.InputLabel, "„abc“ ist keine Wellenlänge."},
+        {form.WavelengthEdits[1], "300", form.InputLabel, "Kalibriert sind 360–675 nm."},
+        {form.WavelengthEdits[1], "700", form.InputLabel, "Kalibriert sind 360–675 nm."},
+        {form.WavelengthEdits[2], "590,0", form.InputLabel, "590,0 nm ist schon gewählt."},
+        {form.FromEdit, "abc", form.ResultLabel, "„abc“ ist keine Zeit."},
+        {form.FromEdit, "40", form.ResultLabel, "Der Bereich ist leer: „von“ muss vor „bis“ liegen."},
+        {form.ToEdit, "0", form.ResultLabel, "Der Bereich ist leer: „von“ muss vor „bis“ liegen."},
+    };
+    for (const auto& test : cases) {
+        const QString before = test.field->text();
+        type(test.field, QString::fromUtf8(test.text));
+        EXPECT_EQ(test.label->text().toStdString(), test.reason) << test.text;
+        EXPECT_EQ(test.field->text(), before) << test.text << ": the field keeps its last good value";
+    }
+    EXPECT_EQ(form.Wavelengths(), std::vector<double>({590, 628}));
+    type(form.WavelengthEdits[2], QStringLiteral("460"));
+    EXPECT_EQ(form.InputLabel->text(), QString());
+    EXPECT_EQ(form.Wavelengths(), std::vector<double>({590, 628, 460}));
 }
 
 TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked) {
