@@ -69,6 +69,8 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->verticalHeader()->hide();
+    // Tab leaves the table for the next control; the arrows move within it.
+    Table->setTabKeyNavigation(false);
     const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
     for (int column = 0; column < ColumnCount; ++column)
         Table->setColumnWidth(column, widths[column]);

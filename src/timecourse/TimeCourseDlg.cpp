@@ -108,6 +108,11 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
     NewLabel(this, QPoint(336, 11), QStringLiteral("Auftragung:"));
     PlotBox = NewChoice(this, QRect(408, 8, 110, 22),
                         {QStringLiteral("A"), QStringLiteral("ln(A − A∞)"), QStringLiteral("1/A")});
+    // Shown only while a series waits for t = 0, where the eyes are at that moment.
+    MixButton = new QPushButton(QStringLiteral("Jetzt &mischen (Strg+M)"), this);
+    MixButton->setGeometry(580, 6, 192, 26);
+    MixButton->setToolTip(QStringLiteral("t = 0: die Reaktionspartner kommen jetzt zusammen"));
+    MixButton->hide();
 
     NewLabel(this, QPoint(8, 39), QStringLiteral("Wellenlängen in nm:"));
     for (int i = 0; i < CurveCount; ++i) {

@@ -76,6 +76,8 @@ public:
     QComboBox* PlotBox;
     std::array<QLineEdit*, CurveCount> WavelengthEdits;
     QPushButton* PickButton;
+    // "Jetzt mischen", shown while a series waits for it.
+    QPushButton* MixButton;
     QSpinBox* BandEdit;
     TImageView* Image;
     QLabel* ReadoutLabel;

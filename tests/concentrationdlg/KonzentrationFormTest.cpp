@@ -234,6 +234,7 @@ TEST_F(KonzentrationFormTest, EscTakesBackTheTypingBeforeItClosesTheWindow) {
     EXPECT_EQ(form.FromEdit->text(), QStringLiteral("520,0"));
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Table->tabKeyNavigation()) << "Tab leaves the table, the arrows move within it";
 }
 
 TEST_F(KonzentrationFormTest, ValuesThatCannotBeAreRefusedWhereTheyAreTyped) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The time-course window among the program's windows.
 #include "app/MainFrm.h"
+#include "app/MeasurementCommands.h"
 #include "app/SeriesCommands.h"
 #include "support/ProgramWindowsTest.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -10,7 +11,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
+#include <QShortcut>
 #include <QStringList>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -97,6 +102,42 @@ TEST_F(TimeCourseFormTest, WavelengthsAndRangesThatCannotBeAreRefusedWhereTheyAr
     type(form.WavelengthEdits[2], QStringLiteral("460"));
     EXPECT_EQ(form.InputLabel->text(), QString());
     EXPECT_EQ(form.Wavelengths(), std::vector<double>({590, 628, 460}));
+}
+
+TEST_F(TimeCourseFormTest, TheKeyboardReachesEveryMenuAndItsItems) {
+    QMenuBar* bar = MainForm->menuBar();
+    // Alt and a letter of its title opens each menu, the titles unchanged; F10 opens the first.
+    QStringList keys;
+    for (QShortcut* shortcut : MainForm->findChildren<QShortcut*>()) {
+        const QString key = shortcut->key().toString();
+        if (!key.startsWith(QStringLiteral("Alt+")) && key != QStringLiteral("F10")) continue;
+        keys << key;
+        emit shortcut->activated();
+        ASSERT_TRUE(bar->activeAction()) << key.toStdString();
+        const QString title = bar->activeAction()->text();
+        EXPECT_TRUE(key == QStringLiteral("F10") ? title == QStringLiteral("Datei")
+                                                 : title.contains(key.back(), Qt::CaseInsensitive))
+            << key.toStdString() << " opens " << title.toStdString();
+        bar->setActiveAction(nullptr);
+    }
+    keys.sort();
+    EXPECT_EQ(keys.join(u' ').toStdString(), "Alt+A Alt+D Alt+H Alt+K Alt+M Alt+S Alt+U F10");
+    // The items of the later menus each have a letter of their own within their menu.
+    for (QMenu* menu : {MainForm->MeasurementCommands->Messung1, MainForm->Auswertung1,
+                        MainForm->SeriesCommands->Kinetik1}) {
+        QSet<QChar> letters;
+        for (const QAction* item : menu->actions()) {
+            if (item->isSeparator()) continue;
+            const qsizetype mark = item->text().indexOf(u'&');
+            ASSERT_GE(mark, 0) << item->text().toStdString();
+            EXPECT_FALSE(letters.contains(item->text()[mark + 1].toLower())) << item->text().toStdString();
+            letters.insert(item->text()[mark + 1].toLower());
+        }
+    }
+    EXPECT_EQ(MainForm->SeriesCommands->JetztMischen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+    EXPECT_EQ(MainForm->SeriesCommands->JetztMischen->shortcutContext(), Qt::ApplicationShortcut)
+        << "from the time-course window too";
+    EXPECT_FALSE(TimeCourseForm->MixButton->isVisibleTo(TimeCourseForm)) << "no series waits for it";
 }
 
 TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked) {
