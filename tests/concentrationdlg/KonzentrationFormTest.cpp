@@ -156,49 +156,46 @@ TEST_F(KonzentrationFormTest, TheSeriesIsSavedAndLoadedWhole) {
 }
 
 TEST_F(KonzentrationFormTest, NothingMeasuredIsLostWithoutAQuestion) {
-    TempFolder folder;
     ModalWatcher watcher;
     const QStringList question{QStringLiteral("Reihe speichern?")};
-    watcher.FileName = QString::fromStdString(folder.File("leer.kxr"));
-    TempFolder::Write(folder.File("leer.kxr"), "KX207 Konzentrationsreihe\r\n");
     form.StandardButton->click();
-    form.LoadButton->click();
-    EXPECT_EQ(watcher.Texts, QStringList(QStringLiteral("Reihe laden"))) << "nothing measured, nothing asked";
+    EXPECT_TRUE(form.MaySeriesGo());
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "nothing measured, nothing asked";
     MeasureStandard("10", 500);
     ASSERT_TRUE(form.Unsaved());
     // Closing the window loses nothing: it keeps the series for its next opening.
     form.show();
     form.close();
-    EXPECT_EQ(form.Series().Rows.size(), 1u);
-    EXPECT_TRUE(form.Unsaved());
+    EXPECT_EQ(form.Series().Rows.size(), 2u);
 
-    // "Abbrechen" leaves the series as it was, without a file dialog.
+    // "Abbrechen" leaves the series as it was, without a file dialog; "Speichern" whose file dialog is
+    // cancelled saves nothing and keeps the series too; "Verwerfen" lets it go.
+    const struct {
+        const char* answer;
+        QStringList asked;
+        bool go;
+    } answers[] = {
+        {"Abbrechen", question, false},
+        {"Speichern", question + QStringList(QStringLiteral("Reihe speichern")), false},
+        {"Verwerfen", question, true},
+    };
+    for (const auto& test : answers) {
+        watcher.Texts.clear();
+        watcher.Answer = QString::fromUtf8(test.answer);
+        EXPECT_EQ(form.MaySeriesGo(), test.go) << test.answer;
+        EXPECT_EQ(watcher.Texts, test.asked) << test.answer;
+        EXPECT_EQ(form.Series().Rows.size(), 2u) << test.answer;
+    }
     watcher.Texts.clear();
     watcher.Answer = QStringLiteral("Abbrechen");
     form.LoadButton->click();
-    EXPECT_EQ(watcher.Texts, question);
-    EXPECT_EQ(form.Series().Rows.size(), 1u);
-    EXPECT_TRUE(form.Unsaved());
-    // "Speichern" writes the series before the file to load is asked for.
-    watcher.Texts.clear();
-    watcher.Answer = QStringLiteral("Speichern");
-    watcher.FileName = QString::fromStdString(folder.File("gerettet.kxr"));
-    form.LoadButton->click();
-    const QStringList asked{QStringLiteral("Reihe speichern?"), QStringLiteral("Reihe speichern"),
-                            QStringLiteral("Reihe laden")};
-    EXPECT_EQ(watcher.Texts, asked);
-    EXPECT_NE(TempFolder::Read(folder.File("gerettet.kxr")).find("Konzentration=10"), std::string::npos);
-    EXPECT_EQ(form.Series().Rows.size(), 1u);
+    EXPECT_EQ(watcher.Texts, question) << "asked before the file";
+    // Once saved, nothing is asked until the series changes.
+    TempFolder folder;
+    ASSERT_TRUE(form.SaveSeries(QString::fromStdString(folder.File("gerettet.kxr"))));
     EXPECT_FALSE(form.Unsaved());
     form.OriginBox->setChecked(false);
-    EXPECT_TRUE(form.Unsaved()) << "a saved series changed";
-    // "Verwerfen" loads over the change.
-    watcher.Answer = QStringLiteral("Verwerfen");
-    watcher.Texts.clear();
-    form.LoadButton->click();
-    EXPECT_EQ(watcher.Texts, question + QStringList(QStringLiteral("Reihe laden")));
-    EXPECT_TRUE(form.OriginBox->isChecked());
-    EXPECT_FALSE(form.Unsaved());
+    EXPECT_TRUE(form.Unsaved());
 }
 
 TEST_F(KonzentrationFormTest, AMeasuredRowIsDeletedOnlyWhenAskedAndOneClickDeletesOne) {

@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
-#include <QFileDialog>
 #include <QMessageBox>
 #include <gtest/gtest.h>
 
@@ -26,8 +25,6 @@ void ModalWatcher::Poll() {
         box->accept();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         Texts << dialog->windowTitle();
-        if (auto* files = qobject_cast<QFileDialog*>(dialog); files && !FileName.isEmpty())
-            files->selectFile(FileName);
         dialog->accept();
         // A file dialog refuses to be accepted without a name: then it is cancelled.
         if (dialog->isVisible()) dialog->reject();

@@ -18,8 +18,6 @@ public:
     QStringList Texts;
     // The caption of the button a message box is answered with; empty: the box is accepted.
     QString Answer;
-    // The name a file dialog is given before it is accepted.
-    QString FileName;
 
 private:
     void Poll();
