@@ -168,15 +168,13 @@ TEST_F(KonzentrationFormTest, NothingMeasuredIsLostWithoutAQuestion) {
     form.close();
     EXPECT_EQ(form.Series().Rows.size(), 2u);
 
-    // "Abbrechen" leaves the series as it was, without a file dialog; "Speichern" whose file dialog is
-    // cancelled saves nothing and keeps the series too; "Verwerfen" lets it go.
+    // "Abbrechen" leaves the series as it was, without a file dialog; "Verwerfen" lets it go.
     const struct {
         const char* answer;
         QStringList asked;
         bool go;
     } answers[] = {
         {"Abbrechen", question, false},
-        {"Speichern", question + QStringList(QStringLiteral("Reihe speichern")), false},
         {"Verwerfen", question, true},
     };
     for (const auto& test : answers) {

@@ -26,8 +26,6 @@ void ModalWatcher::Poll() {
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         Texts << dialog->windowTitle();
         dialog->accept();
-        // A file dialog refuses to be accepted without a name: then it is cancelled.
-        if (dialog->isVisible()) dialog->reject();
     }
 }
 
