@@ -4,6 +4,7 @@
 #include "app/AboutDlg.h"
 #include "app/HelpCommands.h"
 #include "app/MeasurementCommands.h"
+#include "app/MenuKeys.h"
 #include "app/SeriesCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
@@ -44,6 +45,11 @@ TMainForm::TMainForm(MainFormContext context) : context_(std::move(context)) {
     CreateConcentrationCommand();
     SeriesCommands = new TSeriesCommands(*this);
     HelpCommands = new THelpCommands(*this);
+    // The menus that came after the first three get letters for their items (the handbook has F1);
+    // every title a key.
+    for (QMenu* menu : {MeasurementCommands->Messung1, Auswertung1, SeriesCommands->Kinetik1})
+        MarkItemLetters(*menu);
+    GiveMenusKeys(*this);
     ComPort = std::make_unique<TComPort>();
     ComPort->SetBaudRate(br115200);
     ComPort->SetPort("COM2");
@@ -145,12 +151,16 @@ void TMainForm::FormActivate() {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, even while a secondary window is still shown.
+    if (!MayQuit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }
 
 void TMainForm::FileQuitClick() {
-    QCoreApplication::quit();
+    if (MayQuit()) QCoreApplication::quit();
 }
 
 namespace {

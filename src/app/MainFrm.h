@@ -178,6 +178,8 @@ public:
     QAction* Konzentrationsreihe1;
     TKonzentrationForm* KonzentrationForm = nullptr;
     void Konzentrationsreihe1Click();
+    // Whether the program may end now: a measured concentration series not yet saved is asked about.
+    bool MayQuit();
 
     // Tool bar.
     QWidget* ToolBar1;

@@ -25,3 +25,8 @@ void TMainForm::Konzentrationsreihe1Click() {
     KonzentrationForm->raise();
     KonzentrationForm->activateWindow();
 }
+
+bool TMainForm::MayQuit() {
+    // Asked before anything of the end has run, so that "Abbrechen" leaves the program as it was.
+    return !KonzentrationForm || KonzentrationForm->MaySeriesGo();
+}

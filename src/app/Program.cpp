@@ -2,6 +2,7 @@
 #include "app/Program.h"
 
 #include "app/AboutDlg.h"
+#include "app/SeriesCommands.h"
 #include "bigview/BigDlg.h"
 #include "calibration/Setup.h"
 #include "lines/SpektralDlg.h"
@@ -9,7 +10,9 @@
 #include "ui/Application.h"
 #include "ui/Artwork.h"
 
+#include <QAction>
 #include <QDir>
+#include <QPushButton>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -23,6 +26,8 @@ void CreateWindows(const MainFormContext& context) {
     new TSpektralForm(*MainForm);
     new TBigForm(*MainForm);
     new TTimeCourseForm(*MainForm);
+    QObject::connect(TimeCourseForm->MixButton, &QPushButton::clicked, MainForm->SeriesCommands->JetztMischen,
+                     &QAction::trigger);
 }
 
 namespace {

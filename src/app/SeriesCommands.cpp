@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
@@ -43,6 +44,9 @@ TSeriesCommands::TSeriesCommands(TMainForm& form) : QObject(&form), form_(form) 
     ZeitreiheStarten->setToolTip(QStringLiteral("Spektren in festem Takt aufnehmen und speichern"));
     JetztMischen = Kinetik1->addAction(QStringLiteral("Jetzt mischen"));
     JetztMischen->setToolTip(QStringLiteral("t = 0: die Reaktionspartner kommen jetzt zusammen"));
+    // Its moment matters: one key from any of the program's windows.
+    JetztMischen->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    JetztMischen->setShortcutContext(Qt::ApplicationShortcut);
     ZeitreiheBeenden = Kinetik1->addAction(QStringLiteral("Zeitreihe beenden"));
     Kinetik1->addSeparator();
     Zeitverlauf = Kinetik1->addAction(QStringLiteral("Zeitverlauf"));
@@ -85,6 +89,7 @@ void TSeriesCommands::ShowState() {
     ZeitverlaufBild->setEnabled(series_ != nullptr);
     if (!TimeCourseForm) return;
     Zeitverlauf->setChecked(TimeCourseForm->isVisible());
+    TimeCourseForm->MixButton->setVisible(phase == SeriesSchedule::Phase::WaitingForMix);
     QString text;
     if (phase == SeriesSchedule::Phase::WaitingForMix)
         text = QStringLiteral("Zeitreihe wartet auf „Jetzt mischen“");
@@ -308,7 +313,9 @@ void TSeriesCommands::LoadSeries(const QString& fileName) {
     if (!TimeCourseForm->isVisible()) ZeitverlaufClick();
     ShowState();
     if (!loaded.Report.isEmpty())
-        QMessageBox::information(&form_, QCoreApplication::applicationName(), loaded.Report);
+        QMessageBox::warning(&form_, QCoreApplication::applicationName(),
+                             QStringLiteral("„%1“ ist nicht vollständig geladen.\n\n").arg(shown) +
+                                 loaded.Report);
 }
 void TSeriesCommands::ZeitverlaufExportierenClick() {
     if (!tableDialog_)

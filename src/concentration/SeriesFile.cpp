@@ -11,6 +11,8 @@
 namespace {
 
 const char* const Header = "KX207 Konzentrationsreihe";
+// The rows' count, written first, so that a file cut short tells how much of it is missing.
+const char* const RowCountKey = "Zeilen";
 constexpr int32_t HighestReading = 65279; // 255 × 255 + 254, the most a frame can carry
 
 std::string Number(double value) {
@@ -53,6 +55,9 @@ struct PendingSpectrum {
     std::optional<int32_t> Exposure;
     std::optional<ChannelReadings> Shown, Dark, Reference;
     bool Malformed = false;
+    bool Quantity = false; // the concentration of a standard, the dilution of a sample, read soundly
+
+    bool Complete() const { return !Malformed && Exposure && Shown && Reference; }
 };
 
 bool ReadSeriesKey(ConcentrationSeries& series, const std::string& key, const std::string& value) {
@@ -67,6 +72,10 @@ bool ReadSeriesKey(ConcentrationSeries& series, const std::string& key, const st
     if (key == "Ursprung" && (value == "0" || value == "1")) {
         series.Band.ThroughOrigin = value == "1";
         return true;
+    }
+    if (key == RowCountKey) {
+        const auto count = ParseNumber(value);
+        return count && *count >= 0 && *count == std::floor(*count);
     }
     const auto comma = value.find(';');
     if (comma == std::string::npos) return false;
@@ -103,10 +112,12 @@ bool ReadRowKey(SeriesRow& row, PendingSpectrum& spectrum, const std::string& ke
     }
     const auto number = ParseNumber(value);
     if (!number || *number < 0) return false;
-    if (key == "Konzentration") {
+    if (key == "Konzentration" && row.Kind == RowKind::Standard) {
         row.Concentration = *number;
-    } else if (key == "Verd\u00fcnnung" && *number >= 1) {
+        spectrum.Quantity = true;
+    } else if (key == "Verd\u00fcnnung" && row.Kind == RowKind::Sample && *number >= 1) {
         row.Dilution = *number;
+        spectrum.Quantity = true;
     } else if (key == "Belichtung" && *number <= 100 && *number == std::floor(*number)) {
         spectrum.Exposure = static_cast<int32_t>(*number);
     } else {
@@ -115,8 +126,15 @@ bool ReadRowKey(SeriesRow& row, PendingSpectrum& spectrum, const std::string& ke
     return true;
 }
 
-void FinishRow(SeriesRow& row, const PendingSpectrum& spectrum) {
-    if (spectrum.Malformed || !spectrum.Exposure || !spectrum.Shown || !spectrum.Reference) return;
+// Completes the last row read; a row without its concentration or dilution is left out.
+void FinishRow(SeriesFileContents& contents, const PendingSpectrum& spectrum) {
+    SeriesRow& row = contents.Series.Rows.back();
+    if (!spectrum.Quantity) {
+        contents.DroppedRows.push_back(row.Name);
+        contents.Series.Rows.pop_back();
+        return;
+    }
+    if (!spectrum.Complete()) return;
     row.Spectrum = RowSpectrum{*spectrum.Shown, *spectrum.Exposure, spectrum.Dark, *spectrum.Reference};
 }
 
@@ -127,6 +145,7 @@ std::string SeriesFileBytes(const ConcentrationSeries& series) {
     const auto line = [&text](const std::string& key, const std::string& value) {
         text += key + "=" + value + "\r\n";
     };
+    line(RowCountKey, std::to_string(series.Rows.size()));
     line("Einheit", UnitText(series.Unit));
     line("Kalibrierung",
          std::to_string(series.Calibration.LambdaMin) + ";" + std::to_string(series.Calibration.LambdaMax));
@@ -155,14 +174,17 @@ SeriesFileContents ParseSeriesFile(const QStringList& lines) {
     SeriesRow* row = nullptr;
     bool beyondLastRow = false; // in a section past MaxSeriesRows, whose lines are all left out
     PendingSpectrum spectrum;
+    std::optional<double> announcedRows;
+    int sections = 0;
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const std::string text = lines[i].trimmed().toStdString();
         if (text.empty()) continue;
         if (text == "[Standard]" || text == "[Probe]") {
-            if (row) FinishRow(*row, spectrum);
+            if (row) FinishRow(contents, spectrum);
             row = nullptr;
             spectrum = {};
-            beyondLastRow = static_cast<int>(series.Rows.size()) >= MaxSeriesRows;
+            ++sections;
+            beyondLastRow = sections > MaxSeriesRows;
             if (!beyondLastRow) {
                 series.Rows.push_back({});
                 row = &series.Rows.back();
@@ -170,17 +192,26 @@ SeriesFileContents ParseSeriesFile(const QStringList& lines) {
                 continue;
             }
         }
-        if (beyondLastRow) {
-            ++contents.SkippedLines;
-            continue;
-        }
         const auto equals = text.find('=');
-        const bool read = equals != std::string::npos &&
-                          (row ? ReadRowKey(*row, spectrum, text.substr(0, equals), text.substr(equals + 1))
-                               : ReadSeriesKey(series, text.substr(0, equals), text.substr(equals + 1)));
-        if (!read) ++contents.SkippedLines;
+        const std::string key = text.substr(0, equals),
+                          value = equals == std::string::npos ? "" : text.substr(equals + 1);
+        const bool read = !beyondLastRow && equals != std::string::npos &&
+                          (row ? ReadRowKey(*row, spectrum, key, value) : ReadSeriesKey(series, key, value));
+        if (!read)
+            contents.Skipped.push_back({int(i) + 1, text});
+        else if (!row && key == RowCountKey)
+            announcedRows = ParseNumber(value);
     }
-    if (row) FinishRow(*row, spectrum);
+    const bool endsEarly = announcedRows && *announcedRows > sections;
+    if (endsEarly) contents.MissingRows = int(std::min(*announcedRows - sections, double(MaxSeriesRows)));
+    const bool partlyMeasured = spectrum.Exposure || spectrum.Shown || spectrum.Dark || spectrum.Reference;
+    if (row && endsEarly && (!spectrum.Quantity || (partlyMeasured && !spectrum.Complete()))) {
+        // The last row, cut off with the rest of the file, is missing with it.
+        series.Rows.pop_back();
+        ++contents.MissingRows;
+    } else if (row) {
+        FinishRow(contents, spectrum);
+    }
     return contents;
 }
 

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <string>
+#include <vector>
 
 // A concentration series as a text file: a first line "KX207 Konzentrationsreihe", the series' keys
 // (Einheit, Kalibrierung, Band, Ursprung) and one section "[Standard]" or "[Probe]" per row with its
@@ -12,16 +13,25 @@
 // a decimal point, spectra as 128 whole numbers separated by commas; Windows-1252, CR LF.
 std::string SeriesFileBytes(const ConcentrationSeries& series);
 
+// A line of the file that was not understood: its number from 1 and its text.
+struct SkippedLine {
+    int Number = 0;
+    std::string Text;
+};
+
 // What a read brought: the series as far as it was sound, and whether the text was a series at all.
 struct SeriesFileContents {
     ConcentrationSeries Series;
     bool Recognised = false;
-    int SkippedLines = 0; // lines that were not understood and left out
+    std::vector<SkippedLine> Skipped;     // lines that were not understood and left out
+    std::vector<std::string> DroppedRows; // names of rows left out for a number that could not be read
+    int MissingRows = 0;                  // rows the file announces but does not hold: it ends early
 };
 
 // Reads the lines of a series file. Whatever is not understood is left out: an unknown or malformed
-// key keeps its default, a spectrum that is not 128 numbers 0..65279 leaves its row unmeasured, and
-// the rows' count is capped at MaxSeriesRows.
+// series key keeps its default, a spectrum that is not 128 numbers 0..65279 leaves its row unmeasured,
+// a row without a readable concentration or dilution is left out whole (no value is made up for it),
+// and the rows' count is capped at MaxSeriesRows.
 SeriesFileContents ParseSeriesFile(const QStringList& lines);
 constexpr int MaxSeriesRows = 200;
 

@@ -1,18 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "concentrationdlg/KonzentrationDlg.h"
 
-#include "concentration/SeriesFile.h"
 #include "concentration/SeriesTable.h"
 #include "concentrationdlg/ConcentrationCharts.h"
-#include "files/AtomicFile.h"
-#include "files/SystemReason.h"
+#include "ui/CheckedTyping.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLink.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,7 +17,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <cmath>
-#include <system_error>
 
 namespace {
 
@@ -35,14 +31,6 @@ QPushButton* NewButton(QWidget* parent, const QRect& place, const QString& capti
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// A typed number with a comma or a point; none when the field holds no finite number.
-std::optional<double> TypedNumber(const QString& text) {
-    bool ok = false;
-    const double value = QString(text).trimmed().replace(u',', u'.').toDouble(&ok);
-    if (ok && std::isfinite(value)) return value;
-    return std::nullopt;
 }
 
 QTableWidgetItem* Item(const QString& text, bool editable) {
@@ -81,6 +69,8 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->verticalHeader()->hide();
+    // Tab leaves the table for the next control; the arrows move within it.
+    Table->setTabKeyNavigation(false);
     const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
     for (int column = 0; column < ColumnCount; ++column)
         Table->setColumnWidth(column, widths[column]);
@@ -115,23 +105,23 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
 
     connect(UnitBox, qOverload<int>(&QComboBox::currentIndexChanged), this, [this](int index) {
         series_.Unit = ConcentrationUnits[std::clamp(index, 0, int(ConcentrationUnits.size()) - 1)];
-        Refresh();
+        Changed();
     });
     connect(StandardButton, &QPushButton::clicked, this, [this] { AddRow(RowKind::Standard); });
     connect(SampleButton, &QPushButton::clicked, this, [this] { AddRow(RowKind::Sample); });
-    connect(DeleteButton, &QPushButton::clicked, this, [this] {
-        const int row = Table->currentRow();
-        if (row < 0 || row >= int(series_.Rows.size())) return;
-        series_.Rows.erase(series_.Rows.begin() + row);
-        Refresh();
-    });
+    connect(DeleteButton, &QPushButton::clicked, this, [this] { DeleteSelectedRow(); });
     connect(MessenButton, &QPushButton::clicked, this, [this] { MeasureSelectedRow(); });
     connect(WiederholenButton, &QPushButton::clicked, this, [this] { MeasureSelectedRow(); });
     connect(Table, &QTableWidget::cellChanged, this,
             [this](int row, int column) { CellChanged(row, column); });
     connect(Table, &QTableWidget::currentCellChanged, this, [this] { EnableButtons(); });
-    connect(FromEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
-    connect(ToEdit, &QLineEdit::editingFinished, this, [this] { BandEdited(); });
+    InputLabel = NewHintLabel(this, QRect(576, 12, 516, 18));
+    CheckTyping(
+        FromEdit, InputLabel, [this](const QString& text) { return BandCheck(text, true); },
+        [this] { BandEdited(); });
+    CheckTyping(
+        ToEdit, InputLabel, [this](const QString& text) { return BandCheck(text, false); },
+        [this] { BandEdited(); });
     connect(PickButton, &QPushButton::toggled, this, [this](bool on) {
         if (on)
             mainWindow_.AskForWavelengths(*this);
@@ -140,36 +130,10 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     });
     connect(OriginBox, &QCheckBox::toggled, this, [this](bool on) {
         series_.Band.ThroughOrigin = on;
-        Refresh();
+        Changed();
     });
     connect(ProposalButton, &QPushButton::clicked, this, [this] { TakeProposal(); });
-    const QString seriesFilter = QStringLiteral("Konzentrationsreihen (*.kxr)");
-    connect(SaveButton, &QPushButton::clicked, this, [this, seriesFilter] {
-        const QString name =
-            AskFileName(true, QStringLiteral("Reihe speichern"), seriesFilter, QStringLiteral("kxr"));
-        if (!name.isEmpty()) SaveSeries(name);
-    });
-    connect(LoadButton, &QPushButton::clicked, this, [this, seriesFilter] {
-        const QString name =
-            AskFileName(false, QStringLiteral("Reihe laden"), seriesFilter, QStringLiteral("kxr"));
-        if (!name.isEmpty()) LoadSeries(name);
-    });
-    connect(ExportButton, &QPushButton::clicked, this, [this] {
-        const QString name = AskFileName(true, QStringLiteral("Tabelle exportieren"),
-                                         QStringLiteral("Tabellen (*.csv)"), QStringLiteral("csv"));
-        if (!name.isEmpty()) ExportTable(name);
-    });
-    const auto savePicture = [this](TImageView* image, const QString& title) {
-        const QString name =
-            AskFileName(true, title, QStringLiteral("PNG-Bilder (*.png)"), QStringLiteral("png"));
-        if (!name.isEmpty() && !image->Picture().save(name, "PNG"))
-            Tell(QStringLiteral("Das Bild konnte nicht gespeichert werden."));
-    };
-    connect(LinePictureButton, &QPushButton::clicked, this, [this, savePicture] {
-        savePicture(CalibrationImage, QStringLiteral("Bild der Geraden speichern"));
-    });
-    connect(MapPictureButton, &QPushButton::clicked, this,
-            [this, savePicture] { savePicture(MapImage, QStringLiteral("Bild der Karte speichern")); });
+    ConnectFileCommands();
     series_.Calibration = mainWindow_.SharedState().Calibration;
     Refresh();
     RunFormCreate();
@@ -181,6 +145,7 @@ void TKonzentrationForm::FormHide() {
 
 void TKonzentrationForm::SetSeries(const ConcentrationSeries& series) {
     series_ = series;
+    unsaved_ = false;
     const QSignalBlocker unitBlocker(UnitBox), originBlocker(OriginBox);
     UnitBox->setCurrentIndex(int(series_.Unit));
     OriginBox->setChecked(series_.Band.ThroughOrigin);
@@ -222,14 +187,14 @@ void TKonzentrationForm::MeasureSelectedRow() {
     }
     series_.Calibration = state.Calibration;
     series_.Rows[row].Spectrum = spectrum;
-    Refresh();
+    Changed();
 }
 
 void TKonzentrationForm::TakeProposal() {
     if (!map_.Proposal.Channels) return;
     series_.Band.FromNm = map_.Proposal.FromNm;
     series_.Band.ToNm = map_.Proposal.ToNm;
-    Refresh();
+    Changed();
 }
 
 bool TKonzentrationForm::PickWavelength(int nm) {
@@ -238,7 +203,7 @@ bool TKonzentrationForm::PickWavelength(int nm) {
     series_.Band.FromNm = nm - halfWidth;
     series_.Band.ToNm = nm + halfWidth;
     PickButton->setChecked(false);
-    Refresh();
+    Changed();
     return true;
 }
 
@@ -246,41 +211,25 @@ void TKonzentrationForm::StopPicking() {
     PickButton->setChecked(false);
 }
 
-bool TKonzentrationForm::SaveSeries(const QString& fileName) {
-    try {
-        SaveSeriesFile(fileName.toStdString(), series_);
-        return true;
-    } catch (const std::system_error& error) {
-        Tell(QStringLiteral("Die Reihe konnte nicht gespeichert werden: ") +
-             SystemReason(error.code().value()));
-        return false;
-    }
+void TKonzentrationForm::Changed() {
+    unsaved_ = unsaved_ || std::any_of(series_.Rows.begin(), series_.Rows.end(),
+                                       [](const SeriesRow& row) { return bool(row.Spectrum); });
+    Refresh();
 }
 
-bool TKonzentrationForm::LoadSeries(const QString& fileName) {
-    int error = 0;
-    const SeriesFileContents contents = LoadSeriesFile(fileName.toStdString(), error);
-    if (error != 0 || !contents.Recognised) {
-        Tell(error != 0 ? QStringLiteral("Die Reihe konnte nicht gelesen werden: ") + SystemReason(error)
-                        : QStringLiteral("Die Datei ist keine Konzentrationsreihe."));
-        return false;
-    }
-    SetSeries(contents.Series);
-    if (contents.SkippedLines > 0)
-        Tell(QStringLiteral("%1 Zeilen der Datei waren unverständlich und wurden ausgelassen.")
-                 .arg(contents.SkippedLines));
-    return true;
-}
-
-bool TKonzentrationForm::ExportTable(const QString& fileName) {
-    try {
-        WriteFileAtomically(fileName.toStdString(), SeriesTableBytes(series_, EvaluateSeries(series_)));
-        return true;
-    } catch (const std::system_error& error) {
-        Tell(QStringLiteral("Die Tabelle konnte nicht gespeichert werden: ") +
-             SystemReason(error.code().value()));
-        return false;
-    }
+void TKonzentrationForm::DeleteSelectedRow() {
+    const int row = Table->currentRow();
+    if (row < 0 || row >= int(series_.Rows.size())) return;
+    if (series_.Rows[row].Spectrum &&
+        Ask(QStringLiteral("Zeile löschen?"),
+            QStringLiteral("Die Messung von „%1“ geht damit verloren.").arg(Text(series_.Rows[row].Name)),
+            {QStringLiteral("Löschen"), QStringLiteral("Abbrechen")}) != 0)
+        return;
+    series_.Rows.erase(series_.Rows.begin() + row);
+    Changed();
+    // No row stays selected, so that a second click meant for the first deletes nothing more.
+    Table->setCurrentCell(-1, -1);
+    EnableButtons();
 }
 
 void TKonzentrationForm::Refresh() {
@@ -357,27 +306,50 @@ void TKonzentrationForm::CellChanged(int row, int column) {
     if (filling_ || row < 0 || row >= int(series_.Rows.size())) return;
     SeriesRow& entry = series_.Rows[row];
     const QString text = Table->item(row, column)->text();
+    const std::optional<double> value = TypedNumber(text);
+    QString refused;
     if (column == NameColumn) {
         entry.Name = text.simplified().toStdString();
+    } else if ((column == ConcentrationColumn || column == DilutionColumn) && !value) {
+        refused = QStringLiteral("„%1“ ist keine Zahl.").arg(text.trimmed());
+    } else if (column == ConcentrationColumn && !(*value > 0)) {
+        refused = QStringLiteral("Die Konzentration eines Standards muss größer als 0 sein.");
+    } else if (column == DilutionColumn && !(*value >= 1)) {
+        refused = QStringLiteral("Die Verdünnung ist 1 (unverdünnt) oder größer.");
     } else if (column == ConcentrationColumn) {
-        const std::optional<double> value = TypedNumber(text);
-        if (value && *value >= 0) entry.Concentration = *value;
+        entry.Concentration = *value;
     } else if (column == DilutionColumn) {
-        const std::optional<double> value = TypedNumber(text);
-        if (value && *value >= 1) entry.Dilution = *value;
+        entry.Dilution = *value;
     } else if (column == InLineColumn) {
         entry.InLineByHand = Table->item(row, column)->checkState() == Qt::Checked;
     }
-    Refresh();
+    InputLabel->setText(refused);
+    if (refused.isEmpty())
+        Changed();
+    else
+        Refresh();
+}
+
+QString TKonzentrationForm::BandCheck(const QString& text, bool from) const {
+    const std::optional<double> nm = TypedNumber(text);
+    const WavelengthCalibration& calibration = series_.Calibration;
+    if (!nm) return QStringLiteral("„%1“ ist keine Wellenlänge.").arg(text.trimmed());
+    if (*nm < calibration.LambdaMin || *nm > calibration.LambdaMax)
+        return QStringLiteral("Das Band muss in %1–%2 nm liegen.")
+            .arg(calibration.LambdaMin)
+            .arg(calibration.LambdaMax);
+    if (from ? *nm > series_.Band.ToNm : *nm < series_.Band.FromNm)
+        return QStringLiteral("Das Band beginnt vor seinem Ende: „von“ muss kleiner als „bis“ sein.");
+    return {};
 }
 
 void TKonzentrationForm::BandEdited() {
     const std::optional<double> from = TypedNumber(FromEdit->text()), to = TypedNumber(ToEdit->text());
-    if (from && to && *from > 0 && *to > 0 && *from <= 10000 && *to <= 10000) {
-        series_.Band.FromNm = std::min(*from, *to);
-        series_.Band.ToNm = std::max(*from, *to);
+    if (from && to && *from <= *to && (*from != series_.Band.FromNm || *to != series_.Band.ToNm)) {
+        series_.Band.FromNm = *from;
+        series_.Band.ToNm = *to;
+        Changed();
     }
-    Refresh();
 }
 
 void TKonzentrationForm::EnableButtons() {
@@ -389,18 +361,9 @@ void TKonzentrationForm::EnableButtons() {
     ProposalButton->setEnabled(map_.Proposal.Channels.has_value());
 }
 
-void TKonzentrationForm::Tell(const QString& text) {
+void TKonzentrationForm::Tell(const QString& text, bool warning) {
     message_ = text;
-    QMessageBox::information(this, QStringLiteral("Konzentrationsreihe"), text);
-}
-
-QString TKonzentrationForm::AskFileName(bool save, const QString& title, const QString& filter,
-                                        const QString& suffix) {
-    QFileDialog dialog(this, title, mainWindow_.SharedState().StartDir, filter);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(suffix);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().front();
+    QMessageBox(warning ? QMessageBox::Warning : QMessageBox::Information, windowTitle(), text,
+                QMessageBox::Ok, this)
+        .exec();
 }

@@ -61,6 +61,11 @@ public:
     // Writes the series, the table or a picture to `fileName`; a failure is shown with its reason.
     bool SaveSeries(const QString& fileName);
     bool LoadSeries(const QString& fileName);
+    // Whether the series may be replaced or dropped: true when nothing measured is unsaved, or when the
+    // user, asked "Reihe speichern?", has saved it or chosen to discard it; false on "Abbrechen".
+    bool MaySeriesGo();
+    // Whether measured rows or their entries changed since the series was last saved or loaded.
+    bool Unsaved() const { return unsaved_; }
     bool ExportTable(const QString& fileName);
 
     QComboBox* UnitBox;
@@ -84,22 +89,37 @@ public:
     QPushButton* ExportButton;
     QPushButton* LinePictureButton;
     QPushButton* MapPictureButton;
+    // Why the last value typed was refused; empty after an accepted one.
+    QLabel* InputLabel;
 
     // The last message shown instead of a measurement or a file operation (for the tests as well).
     const QString& LastMessage() const { return message_; }
 
+protected:
+    void reject() override;
+
 private:
     void Refresh();
+    // A change of the series, which is then unsaved as soon as it holds a measurement.
+    void Changed();
+    void DeleteSelectedRow();
     void FillTable(const CalibrationResult& result);
     void CellChanged(int row, int column);
     void BandEdited();
+    // Why `text` can't be the band's start (`from`) or end; empty when it can.
+    QString BandCheck(const QString& text, bool from) const;
     void EnableButtons();
-    void Tell(const QString& text);
+    void Tell(const QString& text, bool warning = false);
+    // Asks `question`, with `detail` below it, offering `answers`: the first is the default, the last
+    // the one Esc or the close box gives. Answers the index of the one chosen.
+    int Ask(const QString& question, const QString& detail, const QStringList& answers);
+    void ConnectFileCommands();
     QString AskFileName(bool save, const QString& title, const QString& filter, const QString& suffix);
 
     MainWindowLink& mainWindow_;
     ConcentrationSeries series_;
     LinearityMap map_;
     bool filling_ = false;
+    bool unsaved_ = false;
     QString message_;
 };

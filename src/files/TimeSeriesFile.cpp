@@ -121,18 +121,26 @@ bool ReadHeaderLine(const QStringList& cells, TimedSeries& series) {
     return true;
 }
 
+// The beginning of a line as a report quotes it: its leading cells, "…" for the rest.
+QString LineStart(const QStringList& cells) {
+    return QStringLiteral("„%1%2“").arg(cells.mid(0, LeadingCells).join(u';'),
+                                        cells.size() > LeadingCells ? QStringLiteral(";…") : QString());
+}
+
 // The spectrum of one line, or why it is none.
 std::optional<SeriesSpectrum> ReadRow(const QStringList& cells, QString& reason) {
     if (cells.size() < LeadingCells + ChannelCount) {
-        reason = QStringLiteral("unvollständig");
+        reason = QStringLiteral("unvollständig: ") + LineStart(cells);
         return std::nullopt;
     }
     if (cells.size() > LeadingCells + ChannelCount) {
-        reason = QStringLiteral("zu viele Spalten");
+        reason =
+            QStringLiteral("hat %1 statt %2 Spalten: ").arg(cells.size()).arg(LeadingCells + ChannelCount) +
+            LineStart(cells);
         return std::nullopt;
     }
     const auto unreadable = [&](int column) {
-        reason = QStringLiteral("unlesbarer Wert in Spalte %1").arg(column + 1);
+        reason = QStringLiteral("unlesbarer Wert „%1“ in Spalte %2").arg(cells[column]).arg(column + 1);
         return std::nullopt;
     };
     SeriesSpectrum spectrum;
@@ -159,6 +167,23 @@ std::optional<SeriesSpectrum> ReadRow(const QStringList& cells, QString& reason)
         spectrum.Readings[c] = uint16_t(*reading);
     }
     return spectrum;
+}
+
+// What a file cut off while it was written lacks of its plan.
+QString CutReport(const TimedSeries& series) {
+    const int points = series.Spectra.empty() ? 0 : series.Spectra.back().Point + 1;
+    const int missing = series.Plan.Count - points;
+    if (missing == 1)
+        return QStringLiteral("Die Datei endet vorzeitig: 1 der %1 Punkte fehlt.").arg(series.Plan.Count);
+    if (missing > 1)
+        return QStringLiteral("Die Datei endet vorzeitig: %1 der %2 Punkte fehlen.")
+            .arg(missing)
+            .arg(series.Plan.Count);
+    if (series.Plan.Count == 0 && series.Plan.Duration > 0)
+        return QStringLiteral("Die Datei endet vorzeitig: nach %1 von %2 s.")
+            .arg(Decimal(series.Spectra.empty() ? 0 : series.Spectra.back().Time, 1),
+                 Decimal(series.Plan.Duration, 1));
+    return QStringLiteral("Die Datei endet vorzeitig.");
 }
 
 } // namespace
@@ -214,7 +239,7 @@ TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
     qsizetype i = 1;
     for (; i < lines.size() && !lines[i].startsWith(TimeHead + u';'); ++i)
         if (!ReadHeaderLine(lines[i].split(u';'), series))
-            problems << QStringLiteral("Kopfzeile %1 unlesbar").arg(i + 1);
+            problems << QStringLiteral("Kopfzeile %1 unlesbar: „%2“").arg(i + 1).arg(lines[i]);
     // A last line without its line end was cut off while it was written: its last number may be short.
     const bool cutShort = !bytes.empty() && bytes.back() != '\n';
     double lastTime = -std::numeric_limits<double>::infinity();
@@ -224,11 +249,11 @@ TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
         std::optional<SeriesSpectrum> spectrum = ReadRow(lines[i].split(u';'), reason);
         if (spectrum && i == lines.size() - 1 && cutShort) {
             spectrum.reset();
-            reason = QStringLiteral("unvollständig");
+            reason = QStringLiteral("unvollständig: ") + LineStart(lines[i].split(u';'));
         }
         if (spectrum && spectrum->Time < lastTime) {
             spectrum.reset();
-            reason = QStringLiteral("Zeit läuft rückwärts");
+            reason = QStringLiteral("Zeit läuft rückwärts: ") + LineStart(lines[i].split(u';'));
         }
         if (!spectrum) {
             if (++load.SkippedLines <= ReportedLines)
@@ -242,8 +267,8 @@ TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
         problems << QStringLiteral("%1 weitere Zeilen").arg(load.SkippedLines - ReportedLines);
     if (bytes.size() >= MaxTextFileBytes)
         problems << QStringLiteral("nur die ersten %1 MiB gelesen").arg(MaxTextFileBytes >> 20);
-    if (!problems.isEmpty())
-        load.Report = QStringLiteral("Übersprungen: ") + problems.join(QStringLiteral(", ")) + u'.';
+    if (!problems.isEmpty()) load.Report = QStringLiteral("Übersprungen:\n") + problems.join(u'\n');
+    if (cutShort) load.Report += (problems.isEmpty() ? QString() : QStringLiteral("\n")) + CutReport(series);
     load.Series = std::move(series);
     return load;
 }

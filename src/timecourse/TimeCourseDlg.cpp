@@ -4,6 +4,7 @@
 #include "chart/AxisTicks.h"
 #include "settings/SettingsTable.h"
 #include "ui/Application.h"
+#include "ui/CheckedTyping.h"
 #include "ui/Controls.h"
 #include "ui/ImageView.h"
 #include "ui/MainWindowLink.h"
@@ -60,10 +61,7 @@ QComboBox* NewChoice(QWidget* parent, const QRect& place, const QStringList& ite
 
 // A field's number with a comma or a point; none when it holds no number.
 std::optional<double> FieldNumber(const QLineEdit* field) {
-    bool ok = false;
-    const double value = QString(field->text()).trimmed().replace(u',', u'.').toDouble(&ok);
-    if (ok && std::isfinite(value)) return value;
-    return std::nullopt;
+    return TypedNumber(field->text());
 }
 
 } // namespace
@@ -110,6 +108,11 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
     NewLabel(this, QPoint(336, 11), QStringLiteral("Auftragung:"));
     PlotBox = NewChoice(this, QRect(408, 8, 110, 22),
                         {QStringLiteral("A"), QStringLiteral("ln(A − A∞)"), QStringLiteral("1/A")});
+    // Shown only while a series waits for t = 0, where the eyes are at that moment.
+    MixButton = new QPushButton(QStringLiteral("Jetzt &mischen (Strg+M)"), this);
+    MixButton->setGeometry(580, 6, 192, 26);
+    MixButton->setToolTip(QStringLiteral("t = 0: die Reaktionspartner kommen jetzt zusammen"));
+    MixButton->hide();
 
     NewLabel(this, QPoint(8, 39), QStringLiteral("Wellenlängen in nm:"));
     for (int i = 0; i < CurveCount; ++i) {
@@ -151,11 +154,17 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
     ResultLabel->setWordWrap(true);
     ResultLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    InputLabel = NewHintLabel(this, QRect(548, 39, 224, 18));
     const auto recompute = Guarded([this] { Recompute(); });
     connect(QuantityBox, &QComboBox::currentIndexChanged, this, recompute);
     connect(BandEdit, &QSpinBox::valueChanged, this, recompute);
     for (QLineEdit* edit : WavelengthEdits)
-        connect(edit, &QLineEdit::editingFinished, this, recompute);
+        CheckTyping(
+            edit, InputLabel, [this, edit](const QString& text) { return WavelengthCheck(edit, text); },
+            recompute);
+    for (QLineEdit* edit : {FromEdit, ToEdit})
+        CheckTyping(
+            edit, ResultLabel, [this, edit](const QString& text) { return RangeCheck(edit, text); }, [] {});
     connect(TimeUnitBox, &QComboBox::currentIndexChanged, this, Guarded([this] {
                 ClearFit();
                 DrawCourse();

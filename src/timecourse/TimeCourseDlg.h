@@ -76,6 +76,8 @@ public:
     QComboBox* PlotBox;
     std::array<QLineEdit*, CurveCount> WavelengthEdits;
     QPushButton* PickButton;
+    // "Jetzt mischen", shown while a series waits for it.
+    QPushButton* MixButton;
     QSpinBox* BandEdit;
     TImageView* Image;
     QLabel* ReadoutLabel;
@@ -89,6 +91,8 @@ public:
     QLineEdit* ToEdit;
     QPushButton* FitButton;
     QLabel* ResultLabel;
+    // Why the last wavelength typed was refused; empty after an accepted one.
+    QLabel* InputLabel;
 
     void FitButtonClick();
     void ImageMouseMove(Qt::MouseButtons buttons, int x, int y);
@@ -107,6 +111,9 @@ private:
     // Seconds per unit of the time axis.
     double TimeScale() const;
     std::optional<double> TimeField(const QLineEdit* field) const;
+    // Why `text` can't stand in the wavelength `field` or the fit range's `field`; empty when it can.
+    QString WavelengthCheck(const QLineEdit* field, const QString& text) const;
+    QString RangeCheck(const QLineEdit* field, const QString& text) const;
     void WriteSettings();
 
     MainWindowLink& mainWindow_;

@@ -82,7 +82,8 @@ TEST(SeriesFileTest, WhatIsSavedComesBackInWindows1252) {
     const SeriesFileContents read = LoadSeriesFile(path, error);
     EXPECT_EQ(error, 0);
     EXPECT_TRUE(read.Recognised);
-    EXPECT_EQ(read.SkippedLines, 0);
+    EXPECT_TRUE(read.Skipped.empty());
+    EXPECT_EQ(read.MissingRows, 0);
     ExpectSame(read.Series, Example());
 }
 
@@ -93,38 +94,59 @@ TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
         bytes.replace(bytes.find(from), from.size(), to);
         return SplitTextLines(bytes);
     };
+    const std::string standard = "Standard 1 \u00b5mol gr\u00fcn", sample = "Sportgetr\u00e4nk";
+    // The line skipped (0: none), whether the standard keeps its spectrum, the rows left out for their
+    // numbers, the rows missing from a file cut short.
     struct Case {
         const char* what;
         QStringList lines;
-        int skipped;
+        int skippedLine;
         bool firstMeasured;
-        double dilution;
+        std::vector<std::string> dropped;
+        int missing;
         ConcentrationUnit unit;
     };
+    const auto unit = ConcentrationUnit::MicromolPerLitre;
+    const std::vector<std::string> noStandard{standard}, noSample{sample};
+    const std::string cut = good.substr(0, good.find("Referenz=") + 20);
     const Case cases[] = {
-        {"short spectrum", replaced(",227\r\n", "\r\n"), 1, false, 2.5, ConcentrationUnit::MicromolPerLitre},
-        {"reading too large", replaced("Spektrum=100,", "Spektrum=65280,"), 1, false, 2.5,
-         ConcentrationUnit::MicromolPerLitre},
-        {"negative reading", replaced("Spektrum=100,", "Spektrum=-1,"), 1, false, 2.5,
-         ConcentrationUnit::MicromolPerLitre},
-        {"exposure above 100", replaced("Belichtung=37", "Belichtung=101"), 1, false, 2.5,
-         ConcentrationUnit::MicromolPerLitre},
-        {"dilution below 1", replaced("=2.5\r\n", "=0.5\r\n"), 1, true, 1,
-         ConcentrationUnit::MicromolPerLitre},
-        {"dilution not a number", replaced("=2.5\r\n", "=2,5\r\n"), 1, true, 1,
-         ConcentrationUnit::MicromolPerLitre},
-        {"unknown unit", replaced("\xb5mol/L", "ppm"), 1, true, 2.5, ConcentrationUnit::MilligramPerLitre},
-        {"unknown key", replaced("Ursprung=0", "Farbe=rot"), 1, true, 2.5,
-         ConcentrationUnit::MicromolPerLitre},
+        {"short spectrum", replaced(",227\r\n", "\r\n"), 12, false, {}, 0, unit},
+        {"reading too large", replaced("Spektrum=100,", "Spektrum=65280,"), 12, false, {}, 0, unit},
+        {"negative reading", replaced("Spektrum=100,", "Spektrum=-1,"), 12, false, {}, 0, unit},
+        {"damaged dark line", replaced("Dunkel=12,", "Dunkel=12;"), 13, false, {}, 0, unit},
+        {"exposure above 100", replaced("Belichtung=37", "Belichtung=101"), 11, false, {}, 0, unit},
+        {"concentration with a letter", replaced("Konzentration=0.1", "Konzentration=0.1O"), 9, true,
+         noStandard, 0, unit},
+        {"negative concentration", replaced("Konzentration=0.1", "Konzentration=-40"), 9, true, noStandard, 0,
+         unit},
+        {"dilution below 1", replaced("=2.5\r\n", "=0.5\r\n"), 17, true, noSample, 0, unit},
+        {"dilution not a number", replaced("=2.5\r\n", "=2,5\r\n"), 17, true, noSample, 0, unit},
+        {"unknown unit", replaced("\xb5mol/L", "ppm"), 3, true, {}, 0, ConcentrationUnit::MilligramPerLitre},
+        {"unknown key", replaced("Ursprung=0", "Farbe=rot"), 6, true, {}, 0, unit},
+        {"cut in the reference", SplitTextLines(cut), 14, false, {}, 3, unit},
+        {"cut after a row", SplitTextLines(good.substr(0, good.find("[Probe]"))), 0, true, {}, 2, unit},
     };
     for (const Case& test : cases) {
         const SeriesFileContents read = ParseSeriesFile(test.lines);
         EXPECT_TRUE(read.Recognised) << test.what;
-        EXPECT_EQ(read.SkippedLines, test.skipped) << test.what;
-        ASSERT_EQ(read.Series.Rows.size(), 3u) << test.what;
-        EXPECT_EQ(read.Series.Rows[0].Spectrum.has_value(), test.firstMeasured) << test.what;
-        EXPECT_EQ(read.Series.Rows[0].Name, "Standard 1 \u00b5mol gr\u00fcn") << test.what;
-        EXPECT_EQ(read.Series.Rows[1].Dilution, test.dilution) << test.what;
+        ASSERT_EQ(read.Skipped.size(), test.skippedLine ? 1u : 0u) << test.what;
+        if (test.skippedLine) {
+            EXPECT_EQ(read.Skipped[0].Number, test.skippedLine) << test.what;
+            EXPECT_EQ(read.Skipped[0].Text, test.lines[test.skippedLine - 1].toStdString()) << test.what;
+        }
+        EXPECT_EQ(read.DroppedRows, test.dropped) << test.what;
+        EXPECT_EQ(read.MissingRows, test.missing) << test.what;
+        const size_t rows = 3 - test.dropped.size() - test.missing;
+        ASSERT_EQ(read.Series.Rows.size(), rows) << test.what;
+        if (rows == 0) continue;
+        EXPECT_EQ(read.Series.Rows[0].Name, test.dropped == noStandard ? sample : standard) << test.what;
+        if (test.dropped.empty()) {
+            EXPECT_EQ(read.Series.Rows[0].Spectrum.has_value(), test.firstMeasured) << test.what;
+        }
+        for (const SeriesRow& row : read.Series.Rows)
+            EXPECT_TRUE(row.Kind == RowKind::Standard ? row.Concentration == 0.1 || row.Concentration == 7
+                                                      : row.Dilution == 2.5)
+                << test.what << ": no made-up value";
         EXPECT_EQ(read.Series.Unit, test.unit) << test.what;
     }
     EXPECT_FALSE(ParseSeriesFile(SplitTextLines("Kanal;nm;Digits\r\n")).Recognised);
@@ -134,11 +156,12 @@ TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
 TEST(SeriesFileTest, RowsBeyondTheLastAreLeftOut) {
     std::string bytes = "KX207 Konzentrationsreihe\n";
     for (int i = 0; i < MaxSeriesRows + 2; ++i)
-        bytes += "[Probe]\nName=P\n";
+        bytes += "[Probe]\nName=P\nVerd\xfcnnung=1\n";
     bytes += "Einheit=g/L\n";
     const SeriesFileContents read = ParseSeriesFile(SplitTextLines(bytes));
     EXPECT_EQ(read.Series.Rows.size(), size_t(MaxSeriesRows));
-    EXPECT_EQ(read.SkippedLines, 5);
+    EXPECT_EQ(read.Skipped.size(), 7u);
+    EXPECT_EQ(read.Skipped.back().Number, 3 * MaxSeriesRows + 8);
     EXPECT_EQ(read.Series.Unit, ConcentrationUnit::MilligramPerLitre);
 }
 

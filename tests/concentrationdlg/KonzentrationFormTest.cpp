@@ -13,11 +13,15 @@
 #include "timecourse/TimeCourseDlg.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -132,12 +136,179 @@ TEST_F(KonzentrationFormTest, TheSeriesIsSavedAndLoadedWhole) {
     EXPECT_FALSE(loaded.LoadSeries(QString::fromStdString(folder.File("fremd.kxr"))));
     EXPECT_EQ(loaded.LastMessage(), QStringLiteral("Die Datei ist keine Konzentrationsreihe."));
     EXPECT_EQ(loaded.Table->rowCount(), 2);
+    // A damaged file: each line left out is named, a row whose number can't be read is left out whole,
+    // and a file cut short says how much of it is missing.
+    std::string damaged = TempFolder::Read(folder.File("reihe.kxr"));
+    damaged.replace(damaged.find("Konzentration=10"), 16, "Konzentration=1O");
+    damaged.replace(damaged.find("Zeilen=2"), 8, "Zeilen=4");
+    TempFolder::Write(folder.File("kaputt.kxr"), damaged);
+    ASSERT_TRUE(loaded.LoadSeries(QString::fromStdString(folder.File("kaputt.kxr"))));
+    EXPECT_EQ(loaded.LastMessage().toStdString(),
+              std::string("„kaputt.kxr“ ist nicht vollständig geladen.\n\n"
+                          "1 Zeile übersprungen:\nZeile 9: „Konzentration=1O“\n"
+                          "Ohne lesbare Konzentration oder Verdünnung ausgelassen: "
+                          "„Standard 1“.\n"
+                          "Die Datei endet vorzeitig: 2 Zeilen der Tabelle fehlen."));
+    EXPECT_EQ(loaded.Table->rowCount(), 1);
     EXPECT_FALSE(loaded.SaveSeries(QString::fromStdString(folder.File("fehlt/reihe.kxr"))));
     EXPECT_TRUE(
         loaded.LastMessage().startsWith(QStringLiteral("Die Reihe konnte nicht gespeichert werden: ")));
 }
 
+TEST_F(KonzentrationFormTest, NothingMeasuredIsLostWithoutAQuestion) {
+    ModalWatcher watcher;
+    const QStringList question{QStringLiteral("Reihe speichern?")};
+    form.StandardButton->click();
+    EXPECT_TRUE(form.MaySeriesGo());
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "nothing measured, nothing asked";
+    MeasureStandard("10", 500);
+    ASSERT_TRUE(form.Unsaved());
+    // Closing the window loses nothing: it keeps the series for its next opening.
+    form.show();
+    form.close();
+    EXPECT_EQ(form.Series().Rows.size(), 2u);
+
+    // "Abbrechen" leaves the series as it was, without a file dialog; "Verwerfen" lets it go.
+    const struct {
+        const char* answer;
+        QStringList asked;
+        bool go;
+    } answers[] = {
+        {"Abbrechen", question, false},
+        {"Verwerfen", question, true},
+    };
+    for (const auto& test : answers) {
+        watcher.Texts.clear();
+        watcher.Answer = QString::fromUtf8(test.answer);
+        EXPECT_EQ(form.MaySeriesGo(), test.go) << test.answer;
+        EXPECT_EQ(watcher.Texts, test.asked) << test.answer;
+        EXPECT_EQ(form.Series().Rows.size(), 2u) << test.answer;
+    }
+    watcher.Texts.clear();
+    watcher.Answer = QStringLiteral("Abbrechen");
+    form.LoadButton->click();
+    EXPECT_EQ(watcher.Texts, question) << "asked before the file";
+    // Once saved, nothing is asked until the series changes.
+    TempFolder folder;
+    ASSERT_TRUE(form.SaveSeries(QString::fromStdString(folder.File("gerettet.kxr"))));
+    EXPECT_FALSE(form.Unsaved());
+    form.OriginBox->setChecked(false);
+    EXPECT_TRUE(form.Unsaved());
+}
+
+TEST_F(KonzentrationFormTest, AMeasuredRowIsDeletedOnlyWhenAskedAndOneClickDeletesOne) {
+    ModalWatcher watcher;
+    MeasureStandard("10", 500);
+    MeasureStandard("20", 250);
+    form.StandardButton->click();
+    form.Table->setCurrentCell(0, TKonzentrationForm::NameColumn);
+    watcher.Answer = QStringLiteral("Abbrechen");
+    form.DeleteButton->click();
+    EXPECT_EQ(watcher.Texts, QStringList(QStringLiteral("Zeile löschen?")));
+    EXPECT_EQ(form.Series().Rows.size(), 3u);
+    watcher.Answer = QStringLiteral("Löschen");
+    form.DeleteButton->click();
+    form.DeleteButton->click();
+    EXPECT_EQ(form.Series().Rows.size(), 2u) << "the second click of a double click deletes nothing";
+    EXPECT_EQ(form.Series().Rows[0].Name, "Standard 2");
+    EXPECT_FALSE(form.DeleteButton->isEnabled());
+    watcher.Texts.clear();
+    form.Table->setCurrentCell(1, TKonzentrationForm::NameColumn);
+    form.DeleteButton->click();
+    EXPECT_TRUE(watcher.Texts.isEmpty()) << "a row not measured goes without a question";
+    EXPECT_EQ(form.Series().Rows.size(), 1u);
+}
+
+TEST_F(KonzentrationFormTest, EscTakesBackTheTypingBeforeItClosesTheWindow) {
+    form.show();
+    form.FromEdit->setFocus();
+    form.FromEdit->selectAll();
+    QTest::keyClicks(form.FromEdit, QStringLiteral("7"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_EQ(form.FromEdit->text(), QStringLiteral("520,0"));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_FALSE(form.Table->tabKeyNavigation()) << "Tab leaves the table, the arrows move within it";
+}
+
+TEST_F(KonzentrationFormTest, ValuesThatCannotBeAreRefusedWhereTheyAreTyped) {
+    form.StandardButton->click();
+    form.SampleButton->click();
+    const auto typeBand = [this](QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        emit field->editingFinished();
+    };
+    // What is typed, where, why it is refused, and the value kept.
+    const struct {
+        std::function<void(const QString&)> type;
+        QString text, reason;
+        std::function<QString()> kept;
+    } cases[] = {
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "4O",
+         "„4O“ ist keine Zahl.", [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "0",
+         "Die Konzentration eines Standards muss größer als 0 sein.",
+         [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(0, TKonzentrationForm::ConcentrationColumn, t); }, "-40",
+         "Die Konzentration eines Standards muss größer als 0 sein.",
+         [&] { return Cell(0, TKonzentrationForm::ConcentrationColumn); }},
+        {[&](const QString& t) { Type(1, TKonzentrationForm::DilutionColumn, t); }, "0,5",
+         "Die Verdünnung ist 1 (unverdünnt) oder größer.",
+         [&] { return Cell(1, TKonzentrationForm::DilutionColumn); }},
+        {[&](const QString& t) { typeBand(form.FromEdit, t); }, "abc", "„abc“ ist keine Wellenlänge.",
+         [&] { return form.FromEdit->text(); }},
+        {[&](const QString& t) { typeBand(form.FromEdit, t); }, "300", "Das Band muss in 360–675 nm liegen.",
+         [&] { return form.FromEdit->text(); }},
+        {[&](const QString& t) { typeBand(form.ToEdit, t); }, "510",
+         "Das Band beginnt vor seinem Ende: „von“ muss kleiner als „bis“ sein.",
+         [&] { return form.ToEdit->text(); }},
+    };
+    Type(0, TKonzentrationForm::ConcentrationColumn, "12,5");
+    Type(1, TKonzentrationForm::DilutionColumn, "4");
+    for (const auto& test : cases) {
+        const QString before = test.kept();
+        test.type(test.text);
+        EXPECT_EQ(form.InputLabel->text().toStdString(), test.reason.toStdString())
+            << test.text.toStdString();
+        EXPECT_EQ(test.kept(), before) << test.text.toStdString();
+    }
+    EXPECT_EQ(form.Series().Rows[0].Concentration, 12.5);
+    EXPECT_EQ(form.Series().Rows[1].Dilution, 4);
+    EXPECT_EQ(form.Series().Band.FromNm, 520);
+    EXPECT_EQ(form.Series().Band.ToNm, 530);
+    typeBand(form.ToEdit, QStringLiteral("540"));
+    EXPECT_EQ(form.InputLabel->text(), QString()) << "a good value clears the reason";
+    EXPECT_EQ(form.Series().Band.ToNm, 540);
+}
+
 class KonzentrationClickTest : public ProgramWindowsTest {};
+
+TEST_F(KonzentrationClickTest, QuittingWithAnUnsavedSeriesAsksFirst) {
+    MainForm->Konzentrationsreihe1->trigger();
+    TKonzentrationForm& form = *MainForm->KonzentrationForm;
+    ConcentrationSeries series;
+    series.Rows.push_back({});
+    series.Rows[0].Spectrum = RowSpectrum{};
+    form.SetSeries(series);
+    form.OriginBox->setChecked(false);
+    ModalWatcher watcher;
+    watcher.Answer = QStringLiteral("Abbrechen");
+    for (const auto& quit : std::initializer_list<std::function<void()>>{
+             [] { MainForm->FileQuit->trigger(); }, [] { MainForm->close(); }}) {
+        QTimer::singleShot(0, quit);
+        QTimer::singleShot(300, [] { QCoreApplication::exit(7); });
+        EXPECT_EQ(QApplication::exec(), 7) << "the program goes on";
+        EXPECT_TRUE(MainForm->isVisible());
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_TRUE(form.Unsaved());
+    }
+    EXPECT_EQ(watcher.Texts, QStringList(2, QStringLiteral("Reihe speichern?")));
+    watcher.Answer = QStringLiteral("Verwerfen");
+    QTimer::singleShot(0, [] { MainForm->FileQuit->trigger(); });
+    EXPECT_EQ(QApplication::exec(), 0);
+}
 
 TEST_F(KonzentrationClickTest, AClickInTheMainDiagramCentresTheBandOnlyWhileAsked) {
     MainForm->Konzentrationsreihe1->trigger();

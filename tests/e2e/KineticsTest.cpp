@@ -110,6 +110,11 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     ModalWatcher watcher;
     MainForm->SeriesCommands->LoadSeries(QString::fromStdString(cut));
     ASSERT_EQ(watcher.Texts.size(), 1);
+    EXPECT_TRUE(watcher.Texts[0].startsWith(
+        QStringLiteral("„%1“ ist nicht vollständig geladen.\n\nÜbersprungen:\nZeile ")
+            .arg(QString::fromStdString(cut))));
+    EXPECT_TRUE(watcher.Texts[0].contains(QStringLiteral("\nDie Datei endet vorzeitig")))
+        << "and says it is cut";
     const TimedSeries& loaded = *MainForm->SeriesCommands->Series();
     ASSERT_EQ(loaded.Spectra.size(), 19u);
     for (size_t i = 0; i < loaded.Spectra.size(); ++i) {

@@ -96,20 +96,32 @@ struct DamageCase {
 // The lines of the reaction's file: 1–12 the header and the heads, 13–15 the spectra.
 const DamageCase damageCases[] = {
     {"cut in the middle of the last line", [](std::string& b) { b.resize(b.size() - 300); }, 2,
-     "Übersprungen: Zeile 15 unvollständig."},
+     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
+     "900,0 s."},
     // The last reading lost its last digits: a whole-looking line without its end.
     {"cut inside the last number", [](std::string& b) { b.resize(b.size() - 3); }, 2,
-     "Übersprungen: Zeile 15 unvollständig."},
+     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
+     "900,0 s."},
+    {"cut where ten points were planned",
+     [](std::string& b) {
+         b.replace(b.find("Anzahl;0"), 8, "Anzahl;10");
+         b.resize(b.size() - 3);
+     },
+     2,
+     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: 9 der 10 "
+     "Punkte fehlen."},
     {"cut after the last line end", [](std::string&) {}, 3, ""},
     {"a reading edited into text",
      [](std::string& b) { b.replace(b.find(";101;", b.find("\r\n0,250;")), 5, ";x1;"); }, 2,
-     "Übersprungen: Zeile 14 unlesbarer Wert in Spalte 8."},
+     "Übersprungen:\nZeile 14 unlesbarer Wert „x1“ in Spalte 8"},
+    {"a row with an extra cell", [](std::string& b) { b.replace(b.find("\r\n0,500;"), 2, ";7\r\n"); }, 2,
+     "Übersprungen:\nZeile 14 hat 135 statt 134 Spalten: „0,250;0;35;1;1;2;…“"},
     {"a time running back", [](std::string& b) { b.replace(b.find("\r\n0,500;"), 8, "\r\n0,100;"); }, 2,
-     "Übersprungen: Zeile 15 Zeit läuft rückwärts."},
+     "Übersprungen:\nZeile 15 Zeit läuft rückwärts: „0,100;1;35;1;1;2;…“"},
     {"a spreadsheet's decimal point",
      [](std::string& b) { b.replace(b.find("\r\n0,250;"), 8, "\r\n0.250;"); }, 3, ""},
     {"an unreadable interval", [](std::string& b) { b.replace(b.find("0,500"), 5, "kurz!"); }, 3,
-     "Übersprungen: Kopfzeile 2 unlesbar."},
+     "Übersprungen:\nKopfzeile 2 unlesbar: „Intervall in s;kurz!“"},
 };
 
 class TimeSeriesFileDamageTest : public ::testing::TestWithParam<DamageCase> {};

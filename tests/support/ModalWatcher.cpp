@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/ModalWatcher.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -16,6 +17,11 @@ void ModalWatcher::Poll() {
     if (!modal) return;
     if (auto* box = qobject_cast<QMessageBox*>(modal)) {
         Texts << box->text();
+        for (QAbstractButton* button : box->buttons())
+            if (!Answer.isEmpty() && button->text() == Answer) {
+                button->click();
+                return;
+            }
         box->accept();
     } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
         Texts << dialog->windowTitle();

@@ -16,6 +16,8 @@ public:
     ModalWatcher();
 
     QStringList Texts;
+    // The caption of the button a message box is answered with; empty: the box is accepted.
+    QString Answer;
 
 private:
     void Poll();

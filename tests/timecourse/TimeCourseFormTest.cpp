@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The time-course window among the program's windows.
 #include "app/MainFrm.h"
+#include "app/MeasurementCommands.h"
 #include "app/SeriesCommands.h"
 #include "support/ProgramWindowsTest.h"
 #include "timecourse/TimeCourseDlg.h"
@@ -10,8 +11,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSet>
+#include <QShortcut>
 #include <QStringList>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -59,6 +65,79 @@ TEST_F(TimeCourseFormTest, KeepsItsChoicesOnceShownAndLeavesTheSettingsFileAlone
     DestroyWindows();
     EXPECT_EQ(TempFolder::Read(fresh.File("KX207.INI")).find("Zeitverlauf"), std::string::npos);
     CreateWindows({folder.Path()});
+}
+
+TEST_F(TimeCourseFormTest, WavelengthsAndRangesThatCannotBeAreRefusedWhereTheyAreTyped) {
+    MainForm->SeriesCommands->Zeitverlauf->trigger();
+    TTimeCourseForm& form = *TimeCourseForm;
+    const auto type = [](QLineEdit* field, const QString& text) {
+        field->selectAll();
+        QTest::keyClicks(field, text);
+        emit field->editingFinished();
+    };
+    type(form.WavelengthEdits[1], QStringLiteral("628"));
+    type(form.ToEdit, QStringLiteral("30"));
+    // The field, what is typed, the label that says why it is refused, and why.
+    const struct {
+        QLineEdit* field;
+        const char* text;
+        QLabel* label;
+        const char* reason;
+    } cases[] = {
+        {form.WavelengthEdits[1], "abc", form.InputLabel, "„abc“ ist keine Wellenlänge."},
+        {form.WavelengthEdits[1], "300", form.InputLabel, "Kalibriert sind 360–675 nm."},
+        {form.WavelengthEdits[1], "700", form.InputLabel, "Kalibriert sind 360–675 nm."},
+        {form.WavelengthEdits[2], "590,0", form.InputLabel, "590,0 nm ist schon gewählt."},
+        {form.FromEdit, "abc", form.ResultLabel, "„abc“ ist keine Zeit."},
+        {form.FromEdit, "40", form.ResultLabel, "Der Bereich ist leer: „von“ muss vor „bis“ liegen."},
+        {form.ToEdit, "0", form.ResultLabel, "Der Bereich ist leer: „von“ muss vor „bis“ liegen."},
+    };
+    for (const auto& test : cases) {
+        const QString before = test.field->text();
+        type(test.field, QString::fromUtf8(test.text));
+        EXPECT_EQ(test.label->text().toStdString(), test.reason) << test.text;
+        EXPECT_EQ(test.field->text(), before) << test.text << ": the field keeps its last good value";
+    }
+    EXPECT_EQ(form.Wavelengths(), std::vector<double>({590, 628}));
+    type(form.WavelengthEdits[2], QStringLiteral("460"));
+    EXPECT_EQ(form.InputLabel->text(), QString());
+    EXPECT_EQ(form.Wavelengths(), std::vector<double>({590, 628, 460}));
+}
+
+TEST_F(TimeCourseFormTest, TheKeyboardReachesEveryMenuAndItsItems) {
+    QMenuBar* bar = MainForm->menuBar();
+    // Alt and a letter of its title opens each menu, the titles unchanged; F10 opens the first.
+    QStringList keys;
+    for (QShortcut* shortcut : MainForm->findChildren<QShortcut*>()) {
+        const QString key = shortcut->key().toString();
+        if (!key.startsWith(QStringLiteral("Alt+")) && key != QStringLiteral("F10")) continue;
+        keys << key;
+        emit shortcut->activated();
+        ASSERT_TRUE(bar->activeAction()) << key.toStdString();
+        const QString title = bar->activeAction()->text();
+        EXPECT_TRUE(key == QStringLiteral("F10") ? title == QStringLiteral("Datei")
+                                                 : title.contains(key.back(), Qt::CaseInsensitive))
+            << key.toStdString() << " opens " << title.toStdString();
+        bar->setActiveAction(nullptr);
+    }
+    keys.sort();
+    EXPECT_EQ(keys.join(u' ').toStdString(), "Alt+A Alt+D Alt+H Alt+K Alt+M Alt+S Alt+U F10");
+    // The items of the later menus each have a letter of their own within their menu.
+    for (QMenu* menu : {MainForm->MeasurementCommands->Messung1, MainForm->Auswertung1,
+                        MainForm->SeriesCommands->Kinetik1}) {
+        QSet<QChar> letters;
+        for (const QAction* item : menu->actions()) {
+            if (item->isSeparator()) continue;
+            const qsizetype mark = item->text().indexOf(u'&');
+            ASSERT_GE(mark, 0) << item->text().toStdString();
+            EXPECT_FALSE(letters.contains(item->text()[mark + 1].toLower())) << item->text().toStdString();
+            letters.insert(item->text()[mark + 1].toLower());
+        }
+    }
+    EXPECT_EQ(MainForm->SeriesCommands->JetztMischen->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+    EXPECT_EQ(MainForm->SeriesCommands->JetztMischen->shortcutContext(), Qt::ApplicationShortcut)
+        << "from the time-course window too";
+    EXPECT_FALSE(TimeCourseForm->MixButton->isVisibleTo(TimeCourseForm)) << "no series waits for it";
 }
 
 TEST_F(TimeCourseFormTest, AClickInTheMainDiagramNamesAWavelengthOnlyWhileAsked) {
