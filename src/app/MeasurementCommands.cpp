@@ -163,7 +163,7 @@ void TMeasurementCommands::AnsichtClick(MeasurementView view) {
 }
 
 void TMeasurementCommands::CycleDone() {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     if (measurement.Capturing() == MeasurementModes::Capture::None) {
         ReferenzspektrumVerwerfen->setEnabled(measurement.Reference().has_value());
         if (std::exchange(darkPending_, false) && measurement.Refusal().empty()) {
@@ -203,7 +203,7 @@ int32_t TMeasurementCommands::ExposurePeak() const {
 }
 
 void TMeasurementCommands::EvaluateView() {
-    MeasurementModes& measurement = form_.Measurement;
+    EvaluatedMeasurement& measurement = form_.Measurement;
     measurement.Evaluate();
     if (!measurement.ViewValues()) return;
     for (size_t i = 0; i < viewLabels_.size(); ++i)
@@ -211,7 +211,7 @@ void TMeasurementCommands::EvaluateView() {
 }
 
 void TMeasurementCommands::ShowView(DiagramState& state) const {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     if (measurement.InUse() || form_.PeaksBeschriften->isChecked())
         state.Saturated = measurement.ShownSaturated();
     state.Notice = QString::fromStdString(measurement.ViewNotice());
@@ -224,7 +224,7 @@ void TMeasurementCommands::ShowView(DiagramState& state) const {
 }
 
 void TMeasurementCommands::ShowExtremes() {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     QString highest = QString::number(form_.Spectrum.MaxReading);
     QString lowest = QString::number(form_.Spectrum.MinReading);
     if (const ChannelValues* values = measurement.ViewValues()) {
