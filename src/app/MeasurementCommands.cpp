@@ -85,7 +85,23 @@ void TMeasurementCommands::RestoreDark() {
         ParseStoredReadings(Settings::Read(settings, Settings::DarkSpectrum, std::string()));
     const int32_t exposure = Settings::Read(settings, Settings::DarkExposure);
     if (!readings || exposure < 0 || exposure > 100) return;
-    form_.Measurement.SetDark({*readings, exposure});
+    StoredSpectrum dark{*readings, exposure};
+    // The unrounded mean counts only while it belongs to the whole numbers: a program that knows only
+    // those may have written a new dark since.
+    const std::optional<ChannelMeans> mean =
+        ParseStoredMeans(Settings::Read(settings, Settings::DarkMean, std::string()));
+    const std::optional<ChannelMeans> spread =
+        ParseStoredMeans(Settings::Read(settings, Settings::DarkSpread, std::string()));
+    const int count = Settings::Read(settings, Settings::DarkCount);
+    bool belongs = mean && spread && count >= 1 && count <= MeasurementModes::CaptureCount;
+    for (int c = 0; belongs && c < ChannelCount; ++c)
+        belongs = RoundHalfEven((*mean)[c]) == (*readings)[c];
+    if (belongs) {
+        dark.Mean = *mean;
+        dark.Spread = *spread;
+        dark.Count = count;
+    }
+    form_.Measurement.SetDark(dark);
     DunkelspektrumAbziehen->setEnabled(true);
 }
 
@@ -181,6 +197,9 @@ void TMeasurementCommands::KeepDark() {
     const std::optional<StoredSpectrum>& dark = form_.Measurement.Dark();
     Settings::Write(*form_.IniFile, Settings::DarkSpectrum, FormatStoredReadings(dark->Readings));
     Settings::Write(*form_.IniFile, Settings::DarkExposure, dark->Exposure);
+    Settings::Write(*form_.IniFile, Settings::DarkMean, FormatStoredMeans(dark->Mean));
+    Settings::Write(*form_.IniFile, Settings::DarkSpread, FormatStoredMeans(dark->Spread));
+    Settings::Write(*form_.IniFile, Settings::DarkCount, dark->Count);
 }
 
 void TMeasurementCommands::ShowStatus() {

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <locale>
 #include <sstream>
 
 namespace {
@@ -137,6 +139,8 @@ void MeasurementModes::FeedCapture(const ChannelReadings& measured, int32_t expo
 
 void MeasurementModes::SetDark(const StoredSpectrum& dark) {
     dark_ = dark;
+    if (dark.Count > 0) return;
+    dark_->Spread = {};
     for (int c = 0; c < ChannelCount; ++c)
         dark_->Mean[c] = dark.Readings[c];
 }
@@ -201,4 +205,33 @@ std::optional<ChannelReadings> ParseStoredReadings(const std::string& text) {
     }
     if (c != ChannelCount) return std::nullopt;
     return readings;
+}
+
+std::string FormatStoredMeans(const ChannelMeans& means) {
+    std::string text;
+    char number[32];
+    for (int c = 0; c < ChannelCount; ++c) {
+        // Four places keep a mean of up to 16 whole numbers exactly; the C locale's point, always.
+        std::snprintf(number, sizeof number, "%.4f", means[c]);
+        text += (c ? "," : "") + std::string(number);
+    }
+    return text;
+}
+
+std::optional<ChannelMeans> ParseStoredMeans(const std::string& text) {
+    ChannelMeans means{};
+    std::istringstream stream(text);
+    stream.imbue(std::locale::classic());
+    std::string item;
+    int c = 0;
+    while (std::getline(stream, item, ',')) {
+        if (c == ChannelCount || item.empty()) return std::nullopt;
+        std::istringstream cell(item);
+        cell.imbue(std::locale::classic());
+        double value = 0;
+        if (!(cell >> value) || !cell.eof() || !(value >= 0 && value <= 65280)) return std::nullopt;
+        means[c++] = value;
+    }
+    if (c != ChannelCount) return std::nullopt;
+    return means;
 }

@@ -84,7 +84,8 @@ public:
 
     // The dark spectrum, as measured (nothing subtracted), and whether it is subtracted.
     const std::optional<StoredSpectrum>& Dark() const { return dark_; }
-    // Takes a dark spectrum kept in the settings; its unrounded mean is its whole Readings.
+    // Takes a dark spectrum kept in the settings; without a Count its unrounded mean is its whole
+    // Readings and its spread unknown.
     void SetDark(const StoredSpectrum& dark);
     bool DarkSubtraction() const { return darkSubtraction_; }
     void SetDarkSubtraction(bool on) { darkSubtraction_ = on; }
@@ -148,3 +149,7 @@ private:
 // nothing for a text that is not exactly that.
 std::string FormatStoredReadings(const ChannelReadings& readings);
 std::optional<ChannelReadings> ParseStoredReadings(const std::string& text);
+// An unrounded mean or spread as stored in the settings: 128 decimals with a point, separated by
+// commas; Parse gives nothing for a text that is not exactly that or holds a value outside 0 … 65280.
+std::string FormatStoredMeans(const ChannelMeans& means);
+std::optional<ChannelMeans> ParseStoredMeans(const std::string& text);

@@ -447,6 +447,7 @@ TEST_F(MeasurementTest, AbsorptionOfTheSimulatedFiltersMatchesTheirCurves) {
     QCoreApplication::processEvents();
     TIniFile kept("KX207.INI", settings.Path());
     EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelbelichtung", -1), 50);
+    EXPECT_EQ(kept.ReadInteger("Messung", "Dunkelanzahl", -1), 8) << "with what the evaluation needs";
     instrument->SetLightBlocked(false);
     menu.DunkelspektrumAbziehen->trigger();
     menu.ReferenzspektrumAufnehmen->trigger();

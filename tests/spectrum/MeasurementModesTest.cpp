@@ -295,6 +295,15 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     for (const char* bad : {"", "1,2,3", "12,,13", "x", "-1"})
         EXPECT_FALSE(ParseStoredReadings(bad)) << bad;
     EXPECT_FALSE(ParseStoredReadings(FormatStoredReadings(dark) + ",5"));
+    ChannelMeans means{};
+    means[0] = 12.125;
+    means[127] = 65280;
+    EXPECT_EQ(ParseStoredMeans(FormatStoredMeans(means)), means);
+    EXPECT_EQ(FormatStoredMeans(means).substr(0, 16), "12.1250,0.0000,0");
+    for (const std::string& bad :
+         {std::string("1.5"), FormatStoredMeans(means) + ",1", "x" + FormatStoredMeans(means),
+          FormatStoredMeans(means).replace(0, 7, "-1"), FormatStoredMeans(means) + "e"})
+        EXPECT_FALSE(ParseStoredMeans(bad)) << bad;
 }
 
 } // namespace
