@@ -138,6 +138,15 @@ TEST(Evaluation, PropagatesTheNoiseThroughTheThreeMeansAndTheirCounts) {
     EXPECT_NEAR(single.Channels[40].AbsorbanceU,
                 single.Channels[40].TransmissionU / single.Channels[40].Transmission / std::log(10.0), 1e-9);
     EXPECT_NEAR(single.Channels[40].Intensity, 320, 4 * single.Channels[40].IntensityU);
+    // At half the light the reference's share of the noise counts a quarter, and so does the dark's.
+    const Evidence half = Measure({[](int) { return 160.0; }}, 16, random, true);
+    const double expectedHalf =
+        100 *
+        std::sqrt(std::pow(noise.At(172), 2) / 16 +
+                  0.25 * (std::pow(noise.At(332), 2) + std::pow(noise.At(12), 2)) / 8) /
+        320;
+    EXPECT_NEAR(Evaluate(half, &dark, &reference).Channels[40].TransmissionU, expectedHalf,
+                0.03 * expectedHalf);
 }
 
 // A sample never gains values by being dimmer: where the dim one has a value, the bright one has too.
@@ -280,6 +289,8 @@ TEST(Evaluation, ReadsABandFromItsChannels) {
     ASSERT_TRUE(around);
     EXPECT_EQ(*around, (std::pair{15, 17}));
     EXPECT_EQ(*ChannelsAround(evaluation.Calibration, 401, 0.5), (std::pair{17, 17})) << "the nearest";
+    EXPECT_EQ(*ChannelsAround(evaluation.Calibration, 355, 6), (std::pair{0, 0}))
+        << "the band's edge reaches in";
     EXPECT_FALSE(ChannelsAround(evaluation.Calibration, 700, 1));
     EXPECT_EQ(ValueAround(evaluation, 700, 1, Quantity::Absorbance).Why, Reason::OutsideRange);
 }
