@@ -121,6 +121,17 @@ Evidence EvidenceOfReadings(const ChannelReadings& readings, int32_t exposure, i
     return evidence;
 }
 
+Evidence EvidenceOfMean(const SpectrumMean& mean, int32_t exposure, bool darkSubtracted) {
+    Evidence evidence;
+    evidence.Mean = mean.Mean();
+    evidence.Spread = mean.Spread();
+    evidence.Count = mean.Count();
+    evidence.Saturated = mean.Saturated();
+    evidence.Exposure = exposure;
+    evidence.DarkSubtracted = darkSubtracted;
+    return evidence;
+}
+
 NoiseModel FitNoise(const Evidence& reference, const Evidence* dark, bool* estimated) {
     const std::optional<NoiseModel> fitted = FitOver({&reference, dark});
     if (estimated) *estimated = !fitted;

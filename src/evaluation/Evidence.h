@@ -24,3 +24,5 @@ struct Evidence {
 // Evidence of a spectrum known only by its mean in whole Digits (one read from an older file or the
 // settings): no spread, a count of `count` (0 when unknown), saturated where the mean is at full scale.
 Evidence EvidenceOfReadings(const ChannelReadings& readings, int32_t exposure, int count = 0);
+// Evidence of the spectra in `mean`, measured at `exposure`.
+Evidence EvidenceOfMean(const SpectrumMean& mean, int32_t exposure, bool darkSubtracted = false);

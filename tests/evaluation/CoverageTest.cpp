@@ -19,14 +19,7 @@ Evidence Measure(const Scene& scene, int exposure, int count, std::mt19937& rand
         std::copy(readings.begin(), readings.end(), values.begin());
         mean.Add(values, SaturatedChannels(values));
     }
-    Evidence evidence;
-    evidence.Mean = mean.Mean();
-    evidence.Spread = mean.Spread();
-    evidence.Count = count;
-    evidence.Saturated = mean.Saturated();
-    evidence.Exposure = exposure;
-    evidence.DarkSubtracted = darkSubtracted;
-    return evidence;
+    return EvidenceOfMean(mean, exposure, darkSubtracted);
 }
 
 struct Coverage {

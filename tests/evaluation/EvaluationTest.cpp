@@ -32,14 +32,7 @@ Evidence Measure(const Light& light, int count, std::mt19937& random, bool darkS
         }
         mean.Add(readings, SaturatedChannels(readings));
     }
-    Evidence evidence;
-    evidence.Mean = mean.Mean();
-    evidence.Spread = mean.Spread();
-    evidence.Count = count;
-    evidence.Saturated = mean.Saturated();
-    evidence.Exposure = exposure;
-    evidence.DarkSubtracted = darkSubtracted;
-    return evidence;
+    return EvidenceOfMean(mean, exposure, darkSubtracted);
 }
 
 // A lamp over the whole axis, brightest in the middle.
