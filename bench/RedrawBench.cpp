@@ -7,8 +7,8 @@
 #include "ProbeWindows.h"
 #include "app/MainFrm.h"
 #include "bigview/BigDlg.h"
+#include "evaluation/EvaluatedMeasurement.h"
 #include "kx207-sim/LampSpectrum.h"
-#include "spectrum/MeasurementModes.h"
 #include "ui/Application.h"
 #include "ui/ImageView.h"
 
@@ -65,7 +65,7 @@ void BM_MeasurementArithmetic(benchmark::State& state) {
     std::mt19937 random(207);
     Scene scene{Lamp::Led, Filter::None, true, 30};
     const WavelengthCalibration calibration;
-    MeasurementModes modes;
+    EvaluatedMeasurement modes;
     const auto measured = [&] {
         const Readings readings = SceneReadings(scene, 60, random);
         ChannelReadings channels;
