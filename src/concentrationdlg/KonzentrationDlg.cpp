@@ -159,17 +159,19 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
                                          QStringLiteral("Tabellen (*.csv)"), QStringLiteral("csv"));
         if (!name.isEmpty()) ExportTable(name);
     });
-    const auto savePicture = [this](TImageView* image, const QString& title) {
+    const auto savePicture = [this](const QImage& picture, const QString& title) {
         const QString name =
             AskFileName(true, title, QStringLiteral("PNG-Bilder (*.png)"), QStringLiteral("png"));
-        if (!name.isEmpty() && !image->Picture().save(name, "PNG"))
+        if (!name.isEmpty() && !picture.save(name, "PNG"))
             Tell(QStringLiteral("Das Bild konnte nicht gespeichert werden."));
     };
     connect(LinePictureButton, &QPushButton::clicked, this, [this, savePicture] {
-        savePicture(CalibrationImage, QStringLiteral("Bild der Geraden speichern"));
+        savePicture(CalibrationPicture(CalibrationImage->Picture(), series_, EvaluateSeries(series_)),
+                    QStringLiteral("Bild der Geraden speichern"));
     });
-    connect(MapPictureButton, &QPushButton::clicked, this,
-            [this, savePicture] { savePicture(MapImage, QStringLiteral("Bild der Karte speichern")); });
+    connect(MapPictureButton, &QPushButton::clicked, this, [this, savePicture] {
+        savePicture(MapImage->Picture(), QStringLiteral("Bild der Karte speichern"));
+    });
     series_.Calibration = mainWindow_.SharedState().Calibration;
     Refresh();
     RunFormCreate();
@@ -214,7 +216,7 @@ void TKonzentrationForm::MeasureSelectedRow() {
         return;
     }
     const std::optional<RowSpectrum> spectrum =
-        MeasuredRow(state.Measurement, state.Spectrum.Readings, mainWindow_.Exposure());
+        MeasuredRow(state.Measurement, mainWindow_.Exposure(), state.Calibration);
     if (!spectrum) {
         Tell(QStringLiteral("Kein Referenzspektrum bei dieser Belichtung: zuerst die Referenz (Leerprobe) "
                             "im Menü \"Messung\" aufnehmen."));
@@ -289,16 +291,8 @@ void TKonzentrationForm::Refresh() {
     FillTable(result);
     FromEdit->setText(Text(DecimalText(series_.Band.FromNm, 4)));
     ToEdit->setText(Text(DecimalText(series_.Band.ToNm, 4)));
-    const QString slopeUnit = Text(SlopeUnitText(series_.Unit));
     if (result.Line) {
-        const LineFit& line = *result.Line;
-        LineLabel->setText(QStringLiteral("Steigung %1 %2, Achsenabschnitt %3, R² %4, %5 Punkte")
-                               .arg(Text(UncertainText(line.Slope, line.SlopeError)), slopeUnit,
-                                    line.ThroughOrigin
-                                        ? QStringLiteral("0 (fest)")
-                                        : Text(UncertainText(line.Intercept, line.InterceptError)),
-                                    Text(DecimalText(line.RSquared, 4)))
-                               .arg(line.Count));
+        LineLabel->setText(Text(LineText(*result.Line, series_.Unit)));
     } else {
         LineLabel->setText(QStringLiteral("Keine Gerade: zu wenige gemessene Standards im Band."));
     }
@@ -333,15 +327,16 @@ void TKonzentrationForm::FillTable(const CalibrationResult& result) {
     }
     for (const StandardPoint& point : result.Standards) {
         const int row = int(point.Row);
-        Table->item(row, AColumn)->setText(Number(point.A.Value, 4));
+        Table->item(row, AColumn)->setText(Text(AbsorbanceText(point.A)));
         Table->item(row, ResidualColumn)->setText(Number(point.Residual, 2));
         Table->item(row, InLineColumn)
             ->setCheckState(point.Reason == Exclusion::None ? Qt::Checked : Qt::Unchecked);
-        Table->item(row, NoteColumn)->setText(Text(RowNote(series_.Rows[row], ExclusionText(point.Reason))));
+        Table->item(row, NoteColumn)
+            ->setText(Text(RowNote(series_.Rows[row], ExclusionText(point.Reason, point.A.Why))));
     }
     for (const SampleResult& sample : result.Samples) {
         const int row = int(sample.Row);
-        Table->item(row, AColumn)->setText(Number(sample.A.Value, 4));
+        Table->item(row, AColumn)->setText(Text(AbsorbanceText(sample.A)));
         if (sample.Concentration)
             Table->item(row, ResultColumn)
                 ->setText(Text(UncertainText(*sample.Concentration, sample.Uncertainty)) +
