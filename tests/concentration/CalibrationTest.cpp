@@ -107,6 +107,60 @@ TEST(CalibrationLineTest, EachExclusionKeepsItsStandardOutOfTheLine) {
     }
 }
 
+// What a row keeps of the spectrum the measurement shows: a reference of 1000 Digits and a dark of 40
+// at exposure 40, single spectra 2 Digits apart, then 8 spectra of 540 Digits averaged.
+TEST(CalibrationLineTest, ARowKeepsTheSpectrumAsItWasMeasured) {
+    struct Case {
+        const char* what;
+        bool subtract;
+        int32_t darkExposure;
+        bool saturatedOnce;
+        std::optional<double> a; // at channel 60
+        Reason why;
+    };
+    const double log = std::log10(1000.0 / 540);
+    const Case cases[] = {
+        {"dark subtracted", true, 40, false, std::log10(960.0 / 500), Reason::WeakReference},
+        {"dark kept, not subtracted", false, 40, false, log, Reason::WeakReference},
+        {"dark of another exposure", true, 30, false, log, Reason::WeakReference},
+        {"saturated in one spectrum, dark subtracted", true, 40, true, std::nullopt, Reason::SaturatedSample},
+    };
+    WavelengthCalibration calibration;
+    for (const Case& test : cases) {
+        MeasurementModes measurement;
+        ChannelReadings readings{};
+        const auto capture = [&](MeasurementModes::Capture what, int32_t level, int32_t exposure) {
+            measurement.StartCapture(what);
+            for (int i = 0; i < MeasurementModes::CaptureCount; ++i) {
+                readings.fill(level + (i % 2 ? 1 : -1));
+                measurement.Process(readings, exposure, calibration);
+            }
+        };
+        capture(MeasurementModes::Capture::Dark, 40, test.darkExposure);
+        capture(MeasurementModes::Capture::Reference, 1000, 40);
+        measurement.SetDarkSubtraction(test.subtract);
+        measurement.SetAveraging(8);
+        for (int i = 0; i < 8; ++i) {
+            readings.fill(540 + (i % 2 ? 2 : -2));
+            // Over the top in one spectrum only: the mean of 8 stays below it.
+            if (test.saturatedOnce && i == 3) readings[60] = 1023;
+            measurement.Process(readings, 40, calibration);
+        }
+        const std::optional<RowSpectrum> row = MeasuredRow(measurement, 40, calibration);
+        ASSERT_TRUE(row) << test.what;
+        EXPECT_EQ(row->Sample.Count, 8) << test.what;
+        EXPECT_NEAR(row->Sample.Mean[0], 540, 1e-9) << test.what << ": as the sensor read it";
+        EXPECT_EQ(row->Sample.DarkSubtracted, measurement.DarkInForce(40)) << test.what;
+        ASSERT_TRUE(row->Dark) << test.what;
+        EXPECT_EQ(row->Dark->Exposure, test.darkExposure) << test.what;
+        const Evaluation evaluation = RowEvaluation(*row);
+        const ChannelResult& result = evaluation.Channels[60];
+        EXPECT_EQ(result.Kind == Outcome::Value, test.a.has_value()) << test.what;
+        if (test.a) EXPECT_NEAR(result.Absorbance, *test.a, 1e-6) << test.what;
+        EXPECT_EQ(result.Why, test.why) << test.what;
+    }
+}
+
 TEST(CalibrationLineTest, TeacherBringsAPointAboveTheLimitBackIn) {
     ConcentrationSeries series = ThreeStandards();
     series.Rows.push_back(Standard(40, Flat(10), true)); // A = 2, 0.796 above the line

@@ -18,10 +18,12 @@ constexpr int Exposure = 50;
 
 class SimulatedSeries {
 public:
-    // A white lamp whose single readings scatter by `flicker` of their light.
-    SimulatedSeries(double strayLight, double flicker) : strayLight_(strayLight), flicker_(flicker) {
+    // A white lamp whose single readings scatter by `flicker` of their light, `brightness` times as
+    // bright as it starts, `averaging` spectra a row.
+    SimulatedSeries(double strayLight, double flicker, double brightness = 1, int averaging = 16)
+        : strayLight_(strayLight), flicker_(flicker), brightness_(brightness), averaging_(averaging) {
         measurement_.SetDarkSubtraction(true);
-        measurement_.SetAveraging(16);
+        measurement_.SetAveraging(averaging);
         Capture(MeasurementModes::Capture::Dark, true, std::nullopt);
         Capture(MeasurementModes::Capture::Reference, false, DyeCuvette{0, strayLight_});
     }
@@ -36,7 +38,7 @@ public:
 
 private:
     ChannelReadings Spectrum(bool blocked, std::optional<DyeCuvette> cuvette) {
-        Scene scene{Lamp::White, Filter::None, blocked, 0, flicker_, 1, {}};
+        Scene scene{Lamp::White, Filter::None, blocked, 0, flicker_, brightness_, {}};
         if (cuvette) scene.cuvette = CuvetteTransmission(*cuvette);
         const Readings readings = SceneReadings(scene, Exposure, random_);
         ChannelReadings copy;
@@ -49,7 +51,7 @@ private:
             measurement_.Process(Spectrum(blocked, cuvette), Exposure, calibration_);
     }
     void Add(RowKind kind, double inCuvette, double named) {
-        for (int i = 0; i < 16; ++i)
+        for (int i = 0; i < averaging_; ++i)
             measurement_.Process(Spectrum(false, DyeCuvette{inCuvette, strayLight_}), Exposure, calibration_);
         SeriesRow row;
         row.Kind = kind;
@@ -60,6 +62,8 @@ private:
 
     double strayLight_;
     double flicker_;
+    double brightness_;
+    int averaging_;
     std::mt19937 random_{207};
     MeasurementModes measurement_;
     WavelengthCalibration calibration_;
@@ -138,6 +142,44 @@ TEST(ConcentrationSimulatorTest, StrayLightMarksTheHighestStandardAndMovesTheBan
         EXPECT_NEAR(found, test.unknown, test.unknown * test.within);
         EXPECT_NEAR(found, test.unknown, test.sigmas * result.Samples[0].Uncertainty);
     }
+}
+
+TEST(ConcentrationSimulatorTest, AWeakLampGivesBoundsWhereItsLightIsNotResolved) {
+    // A lamp a quarter as bright, no averaging: 80 Digits above the dark at the band's centre, and the
+    // highest standard (true A 1.64 there) lets 2 Digits of that through.
+    SimulatedSeries simulated(0, 0.005, 0.25, 1);
+    const std::vector<double> standards{20, 60, 100, 131};
+    for (double c : standards)
+        simulated.AddStandard(c);
+    const std::array<double, 128> slope = DyeSlope();
+    int values = 0, bounds = 0, gaps = 0, within = 0;
+    for (size_t row = 0; row < standards.size(); ++row) {
+        const Evaluation evaluation = RowEvaluation(*simulated.Series().Rows[row].Spectrum);
+        for (int channel = 0; channel < ChannelCount; ++channel) {
+            const ChannelResult& result = evaluation.Channels[channel];
+            const double truth = slope[channel] * standards[row];
+            values += result.Kind == Outcome::Value;
+            bounds += result.Kind == Outcome::Bound;
+            gaps += result.Kind == Outcome::Gap;
+            // A value lies near the truth by its uncertainty; a bound lies below it.
+            if (result.Kind == Outcome::Value)
+                within += std::fabs(result.Absorbance - truth) <= 2 * result.AbsorbanceU;
+            if (result.Kind == Outcome::Bound)
+                EXPECT_LT(result.Absorbance, truth + 0.05) << row << " " << channel;
+        }
+    }
+    RecordProperty("weak lamp", std::to_string(values) + " values, " + std::to_string(within) +
+                                    " within 2 u, " + std::to_string(bounds) + " bounds, " +
+                                    std::to_string(gaps) + " gaps");
+    EXPECT_GE(within, 0.95 * values);
+    ConcentrationSeries& series = simulated.Series();
+    series.Band = {524, 524, true};
+    const CalibrationResult result = EvaluateSeries(series);
+    EXPECT_FALSE(result.Standards[3].A.Value) << AbsorbanceText(result.Standards[3].A);
+    ASSERT_TRUE(result.Standards[3].A.AtLeast);
+    EXPECT_EQ(ExclusionText(result.Standards[3].Reason, result.Standards[3].A.Why),
+              "Licht der Probe nicht aufgel\u00f6st");
+    RecordProperty("weak lamp, highest standard", AbsorbanceText(result.Standards[3].A));
 }
 
 } // namespace
