@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "evaluation/EvaluatedMeasurement.h"
 #include "series/TimedSeries.h"
-#include "spectrum/MeasurementModes.h"
 
 #include <bitset>
 #include <optional>
@@ -55,5 +55,5 @@ public:
 
 private:
     const TimedSeries& series_;
-    MeasurementModes modes_;
+    EvaluatedMeasurement modes_;
 };
