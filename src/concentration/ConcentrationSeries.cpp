@@ -60,40 +60,16 @@ std::string ExclusionText(Exclusion reason, Reason why) {
     return {};
 }
 
-Evidence StoredEvidence(const StoredSpectrum& stored, const WavelengthCalibration& calibration) {
-    Evidence evidence;
-    evidence.Mean = stored.Mean;
-    evidence.Spread = stored.Spread;
-    evidence.Count = stored.Count;
-    evidence.Saturated = SaturatedChannels(stored.Readings);
-    evidence.Exposure = stored.Exposure;
-    evidence.Calibration = calibration;
-    evidence.Taken = stored.Taken;
-    return evidence;
-}
-
-std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure,
-                                       const WavelengthCalibration& calibration) {
+std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure) {
     const std::optional<StoredSpectrum>& reference = measurement.Reference();
     // The slider may already stand elsewhere than the spectrum shown was measured at.
     const SpectrumConditions& shownUnder = measurement.Conditions();
     if (!reference || reference->Exposure != exposure || !shownUnder.Measured ||
         shownUnder.Exposure != exposure)
         return std::nullopt;
-    RowSpectrum row;
-    row.Reference = StoredEvidence(*reference, calibration);
+    RowSpectrum row{ShownEvidence(measurement), std::nullopt, EvidenceOf(*reference)};
     // The dark is kept whether or not it was taken off: the evaluation goes by the sample's word.
-    if (measurement.Dark()) row.Dark = StoredEvidence(*measurement.Dark(), calibration);
-    Evidence& sample = row.Sample;
-    sample.DarkSubtracted = shownUnder.DarkSubtracted;
-    // The shown mean has the dark taken off; the evidence keeps what the sensor read.
-    for (int c = 0; c < ChannelCount; ++c)
-        sample.Mean[c] = measurement.ShownMean()[c] + (sample.DarkSubtracted ? row.Dark->Mean[c] : 0.0);
-    sample.Count = shownUnder.Averaged;
-    sample.Saturated = measurement.ShownSaturated();
-    sample.Exposure = exposure;
-    sample.Calibration = calibration;
-    sample.Taken = std::chrono::system_clock::now();
+    if (measurement.Dark()) row.Dark = EvidenceOf(*measurement.Dark());
     return row;
 }
 

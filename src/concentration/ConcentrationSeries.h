@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "evaluation/Evaluation.h"
+#include "evaluation/EvaluatedMeasurement.h"
 #include "spectrum/MeasurementModes.h"
 #include "spectrum/SpectrumModel.h"
 
@@ -51,14 +51,10 @@ struct RowSpectrum {
     Evidence Reference;
 };
 
-// The evidence of a dark or reference spectrum the measurement keeps.
-Evidence StoredEvidence(const StoredSpectrum& stored, const WavelengthCalibration& calibration);
-
 // The spectrum shown now as a row keeps it, with the dark and reference spectra in force; none
 // unless both the reference and the shown spectrum were taken at `exposure`, since then there is no
 // absorbance to keep.
-std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure,
-                                       const WavelengthCalibration& calibration);
+std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure);
 
 // An absorbance: a value with its standard uncertainty, a lower bound (`AtLeast`), or neither with
 // the evaluation's reason.

@@ -81,7 +81,7 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setSelectionMode(QAbstractItemView::SingleSelection);
     Table->verticalHeader()->hide();
-    const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
+    const int widths[ColumnCount] = {56, 90, 64, 40, 96, 60, 112, 46, 124};
     for (int column = 0; column < ColumnCount; ++column)
         Table->setColumnWidth(column, widths[column]);
 
@@ -215,8 +215,7 @@ void TKonzentrationForm::MeasureSelectedRow() {
                             "geändert; die Spektren passen nicht zusammen."));
         return;
     }
-    const std::optional<RowSpectrum> spectrum =
-        MeasuredRow(state.Measurement, mainWindow_.Exposure(), state.Calibration);
+    const std::optional<RowSpectrum> spectrum = MeasuredRow(state.Measurement, mainWindow_.Exposure());
     if (!spectrum) {
         Tell(QStringLiteral("Kein Referenzspektrum bei dieser Belichtung: zuerst die Referenz (Leerprobe) "
                             "im Menü \"Messung\" aufnehmen."));

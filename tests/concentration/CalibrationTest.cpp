@@ -146,7 +146,7 @@ TEST(CalibrationLineTest, ARowKeepsTheSpectrumAsItWasMeasured) {
             if (test.saturatedOnce && i == 3) readings[60] = 1023;
             measurement.Process(readings, 40, calibration);
         }
-        const std::optional<RowSpectrum> row = MeasuredRow(measurement, 40, calibration);
+        const std::optional<RowSpectrum> row = MeasuredRow(measurement, 40);
         ASSERT_TRUE(row) << test.what;
         EXPECT_EQ(row->Sample.Count, 8) << test.what;
         EXPECT_NEAR(row->Sample.Mean[0], 540, 1e-9) << test.what << ": as the sensor read it";
@@ -158,7 +158,12 @@ TEST(CalibrationLineTest, ARowKeepsTheSpectrumAsItWasMeasured) {
         EXPECT_EQ(result.Kind == Outcome::Value, test.a.has_value()) << test.what;
         if (test.a) EXPECT_NEAR(result.Absorbance, *test.a, 1e-6) << test.what;
         EXPECT_EQ(result.Why, test.why) << test.what;
+        // The note says where the dark was not taken off, whether or not one was kept.
+        SeriesRow measured;
+        measured.Spectrum = row;
+        EXPECT_EQ(RowNote(measured, "") == "ohne Dunkelabzug", !measurement.DarkInForce(40)) << test.what;
     }
+    EXPECT_EQ(RowNote(SeriesRow{}, "nicht gemessen"), "nicht gemessen");
 }
 
 TEST(CalibrationLineTest, TeacherBringsAPointAboveTheLimitBackIn) {

@@ -35,6 +35,8 @@ public:
         series_.Rows.back().Dilution = dilution;
     }
     ConcentrationSeries& Series() { return series_; }
+    // Channels of the rows where the main window, evaluating the same spectrum, shows otherwise.
+    int Differing() const { return differing_; }
 
 private:
     ChannelReadings Spectrum(bool blocked, std::optional<DyeCuvette> cuvette) {
@@ -56,8 +58,16 @@ private:
         SeriesRow row;
         row.Kind = kind;
         row.Concentration = named;
-        row.Spectrum = MeasuredRow(measurement_, Exposure, calibration_);
+        row.Spectrum = MeasuredRow(measurement_, Exposure);
         series_.Rows.push_back(row);
+        // The main window's evaluation of the same spectrum.
+        measurement_.Evaluate();
+        const Evaluation shown = measurement_.Result(), kept = RowEvaluation(*row.Spectrum);
+        for (int c = 0; c < ChannelCount; ++c)
+            differing_ += shown.Channels[c].Kind != kept.Channels[c].Kind ||
+                          shown.Channels[c].Why != kept.Channels[c].Why ||
+                          shown.Channels[c].Absorbance != kept.Channels[c].Absorbance ||
+                          shown.Channels[c].AbsorbanceU != kept.Channels[c].AbsorbanceU;
     }
 
     double strayLight_;
@@ -65,7 +75,8 @@ private:
     double brightness_;
     int averaging_;
     std::mt19937 random_{207};
-    MeasurementModes measurement_;
+    EvaluatedMeasurement measurement_;
+    int differing_ = 0;
     WavelengthCalibration calibration_;
     ConcentrationSeries series_;
 };
@@ -172,6 +183,7 @@ TEST(ConcentrationSimulatorTest, AWeakLampGivesBoundsWhereItsLightIsNotResolved)
                                     " within 2 u, " + std::to_string(bounds) + " bounds, " +
                                     std::to_string(gaps) + " gaps");
     EXPECT_GE(within, 0.95 * values);
+    EXPECT_EQ(simulated.Differing(), 0);
     ConcentrationSeries& series = simulated.Series();
     series.Band = {524, 524, true};
     const CalibrationResult result = EvaluateSeries(series);

@@ -106,6 +106,11 @@ TEST(LinearityMapTest, StrayLightBendsTheCentreOutOfTheProposal) {
     // Far from the band the few standards' line is flat but exact; below three standards there is none.
     EXPECT_NEAR(map.Channels[10].Line->Slope, 0.001, 5e-5);
     EXPECT_FALSE(MapLinearity(Series({20, 40})).Channels[65].Line);
+    // A standard whose light is not resolved at the centre is a bound there: out of the line, but
+    // still the highest standard's A.
+    const MapChannel centre = MapLinearity(Series({20, 40, 60, 400})).Channels[65];
+    EXPECT_EQ(centre.Line->Count, 3);
+    EXPECT_GT(centre.HighestA, HighestTrustedAbsorbance);
 }
 
 } // namespace

@@ -181,6 +181,10 @@ TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
         EXPECT_EQ(read.Series.Rows[1].Dilution, test.dilution) << test.what;
         EXPECT_EQ(read.Series.Unit, test.unit) << test.what;
     }
+    // Without its word on the dark, a row falls back to the whole Digits all versions wrote.
+    const SeriesFileContents wordless = ParseSeriesFile(replaced("Dunkelabzug=1\r\n", ""));
+    ASSERT_TRUE(wordless.Series.Rows[0].Spectrum);
+    EXPECT_TRUE(RowEvaluation(*wordless.Series.Rows[0].Spectrum).NoiseEstimated);
     EXPECT_FALSE(ParseSeriesFile(SplitTextLines("Kanal;nm;Digits\r\n")).Recognised);
     EXPECT_FALSE(ParseSeriesFile({}).Recognised);
 }
