@@ -17,14 +17,14 @@ namespace {
 // Why a standard stays out of the line, before the teacher's choice.
 Exclusion RuleReason(const SeriesRow& row, const Absorbance& a) {
     if (!row.Spectrum) return Exclusion::NotMeasured;
-    if (!a.Value) return a.Reason;
+    if (!a.Value) return Exclusion::NoValue;
     if (*a.Value > HighestTrustedAbsorbance) return Exclusion::AboveLimit;
     return Exclusion::None;
 }
 
 Absorbance RowBand(const ConcentrationSeries& series, const SeriesRow& row) {
-    if (!row.Spectrum) return {std::nullopt, Exclusion::NotMeasured};
-    return BandAbsorbance(RowAbsorbances(*row.Spectrum), series.Calibration, series.Band.FromNm,
+    if (!row.Spectrum) return {};
+    return BandAbsorbance(RowEvaluation(*row.Spectrum), series.Calibration, series.Band.FromNm,
                           series.Band.ToNm);
 }
 
@@ -56,8 +56,10 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
         const SeriesRow& row = series.Rows[i];
         if (row.Kind != RowKind::Sample) continue;
         SampleResult sample{i, RowBand(series, row), std::nullopt, 0, {}};
-        if (!sample.A.Value) {
-            sample.Note = ExclusionText(sample.A.Reason);
+        if (!row.Spectrum) {
+            sample.Note = ExclusionText(Exclusion::NotMeasured);
+        } else if (!sample.A.Value) {
+            sample.Note = ExclusionText(Exclusion::NoValue, sample.A.Why);
         } else if (!result.Line) {
             sample.Note = "keine Kalibriergerade";
         } else {
@@ -74,6 +76,18 @@ CalibrationResult EvaluateSeries(const ConcentrationSeries& series) {
         result.Samples.push_back(sample);
     }
     return result;
+}
+
+std::string LineText(const LineFit& line, ConcentrationUnit unit) {
+    return "Steigung " + UncertainText(line.Slope, line.SlopeError) + " " + SlopeUnitText(unit) +
+           ", Achsenabschnitt " +
+           (line.ThroughOrigin ? std::string("0 (fest)")
+                               : UncertainText(line.Intercept, line.InterceptError)) +
+           ", R\u00b2 " + DecimalText(line.RSquared, 4) + ", " + std::to_string(line.Count) + " Punkte";
+}
+
+std::string BandText(const EvaluationBand& band) {
+    return "Band " + DecimalText(band.FromNm, 4) + "\u2013" + DecimalText(band.ToNm, 4) + " nm";
 }
 
 std::string UncertainText(double value, double uncertainty) {

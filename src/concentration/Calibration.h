@@ -36,14 +36,21 @@ struct CalibrationResult {
 };
 
 // Evaluates the series in its band: each standard's absorbance and whether it is in the line (not
-// measured, saturated, too little light, A above 1.5 or taken out by hand keep it out; the teacher's
+// measured, no value or only a bound, A above 1.5 or taken out by hand keep it out; the teacher's
 // choice brings a point with a value back in), the line, the residuals and the samples' concentrations.
+// The line is not weighted by the standards' uncertainties: how they scatter about it, their making
+// included, is what an unknown read from it must carry; those uncertainties judge its bend instead.
 CalibrationResult EvaluateSeries(const ConcentrationSeries& series);
 
 // The least-squares line of `a` against `c`, through the origin or with intercept; none when the
 // points cannot carry it (too few, or all at one concentration).
 std::optional<LineFit> CalibrationFit(const std::vector<double>& c, const std::vector<double>& a,
                                       bool throughOrigin);
+
+// The line in words: "Steigung 0,02945 ± 0,00035 L/mg, Achsenabschnitt 0 (fest), R² 0,9972, 4 Punkte".
+std::string LineText(const LineFit& line, ConcentrationUnit unit);
+// The band in words: "Band 520–530 nm".
+std::string BandText(const EvaluationBand& band);
 
 // A value and its standard uncertainty, the uncertainty to two significant digits and the value to the
 // same place: "30,05 ± 0,21"; the value alone to four significant digits when the uncertainty is none.

@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "concentration/ConcentrationSeries.h"
 
+#include "concentration/Calibration.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr int32_t ConverterTop = 1023;
-// A reference weaker than this share of its strongest channel, or than this many Digits, is noise.
-constexpr double WeakReferenceShare = 0.05;
-constexpr double WeakReferenceFloor = 10.0;
 
 double ChannelNm(const WavelengthCalibration& calibration, int channel) {
     return calibration.LambdaMin + channel * calibration.NmPerChannel;
@@ -39,21 +36,22 @@ std::string SlopeUnitText(ConcentrationUnit unit) {
 }
 
 std::string RowNote(const SeriesRow& row, const std::string& note) {
-    if (!row.Spectrum || row.Spectrum->Dark) return note;
-    // A comma, not a semicolon: the exported table separates its cells with those.
-    return note + (note.empty() ? "" : ", ") + "ohne Dunkelabzug";
+    std::string text = note;
+    // Commas, not semicolons: the exported table separates its cells with those.
+    const auto add = [&text](const char* words) { text += (text.empty() ? "" : ", ") + std::string(words); };
+    if (row.Spectrum && !row.Spectrum->Sample.DarkSubtracted) add("ohne Dunkelabzug");
+    if (row.Spectrum && RowEvaluation(*row.Spectrum).NoiseEstimated) add("Genauigkeit gesch\u00e4tzt");
+    return text;
 }
 
-std::string ExclusionText(Exclusion reason) {
+std::string ExclusionText(Exclusion reason, Reason why) {
     switch (reason) {
     case Exclusion::None:
         break;
     case Exclusion::NotMeasured:
         return "nicht gemessen";
-    case Exclusion::Saturated:
-        return "\u00fcbersteuert";
-    case Exclusion::TooLittleLight:
-        return "zu wenig Licht";
+    case Exclusion::NoValue:
+        return ReasonText(why);
     case Exclusion::AboveLimit:
         return "A \u00fcber 1,5";
     case Exclusion::ByHand:
@@ -62,36 +60,39 @@ std::string ExclusionText(Exclusion reason) {
     return {};
 }
 
-std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, const ChannelReadings& shown,
-                                       int32_t exposure) {
+std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure) {
     const std::optional<StoredSpectrum>& reference = measurement.Reference();
     // The slider may already stand elsewhere than the spectrum shown was measured at.
     const SpectrumConditions& shownUnder = measurement.Conditions();
     if (!reference || reference->Exposure != exposure || !shownUnder.Measured ||
         shownUnder.Exposure != exposure)
         return std::nullopt;
-    RowSpectrum row{shown, exposure, std::nullopt, reference->Readings};
-    if (shownUnder.DarkSubtracted && measurement.Dark()) row.Dark = measurement.Dark()->Readings;
+    RowSpectrum row{ShownEvidence(measurement), std::nullopt, EvidenceOf(*reference)};
+    // The dark is kept whether or not it was taken off: the evaluation goes by the sample's word.
+    if (measurement.Dark()) row.Dark = EvidenceOf(*measurement.Dark());
     return row;
 }
 
-std::array<Absorbance, ChannelCount> RowAbsorbances(const RowSpectrum& spectrum) {
-    std::array<double, ChannelCount> blank;
-    for (int c = 0; c < ChannelCount; ++c)
-        blank[c] = std::max(double(spectrum.Reference[c]) - (spectrum.Dark ? (*spectrum.Dark)[c] : 0), 0.0);
-    const double strongest = *std::max_element(blank.begin(), blank.end());
-    const double weakest = std::max(WeakReferenceShare * strongest, WeakReferenceFloor);
-    std::array<Absorbance, ChannelCount> result;
-    for (int c = 0; c < ChannelCount; ++c) {
-        const int32_t measured = spectrum.Shown[c] + (spectrum.Dark ? (*spectrum.Dark)[c] : 0);
-        if (measured >= ConverterTop || spectrum.Reference[c] >= ConverterTop)
-            result[c].Reason = Exclusion::Saturated;
-        else if (blank[c] < weakest || spectrum.Shown[c] <= 0)
-            result[c].Reason = Exclusion::TooLittleLight;
-        else
-            result[c].Value = -std::log10(spectrum.Shown[c] / blank[c]);
+Absorbance AbsorbanceOf(Outcome kind, Reason why, double value, double uncertainty) {
+    Absorbance a;
+    a.Why = why;
+    if (kind == Outcome::Value) {
+        a.Value = value;
+        a.Uncertainty = uncertainty;
+    } else if (kind == Outcome::Bound) {
+        a.AtLeast = value;
     }
-    return result;
+    return a;
+}
+
+std::string AbsorbanceText(const Absorbance& a) {
+    if (a.Value) return UncertainText(*a.Value, a.Uncertainty);
+    if (a.AtLeast) return "> " + DecimalText(*a.AtLeast, 3);
+    return {};
+}
+
+Evaluation RowEvaluation(const RowSpectrum& spectrum) {
+    return Evaluate(spectrum.Sample, spectrum.Dark ? &*spectrum.Dark : nullptr, &spectrum.Reference);
 }
 
 std::pair<int, int> BandChannels(const WavelengthCalibration& calibration, double fromNm, double toNm) {
@@ -107,13 +108,9 @@ std::pair<int, int> BandChannels(const WavelengthCalibration& calibration, doubl
     return {first, last};
 }
 
-Absorbance BandAbsorbance(const std::array<Absorbance, ChannelCount>& absorbances,
-                          const WavelengthCalibration& calibration, double fromNm, double toNm) {
+Absorbance BandAbsorbance(const Evaluation& evaluation, const WavelengthCalibration& calibration,
+                          double fromNm, double toNm) {
     const auto [first, last] = BandChannels(calibration, fromNm, toNm);
-    double sum = 0;
-    for (int c = first; c <= last; ++c) {
-        if (!absorbances[c].Value) return {std::nullopt, absorbances[c].Reason};
-        sum += *absorbances[c].Value;
-    }
-    return {sum / (last - first + 1), Exclusion::None};
+    const BandResult band = ValueInBand(evaluation, first, last, Quantity::Absorbance);
+    return AbsorbanceOf(band.Kind, band.Why, band.Value, band.Uncertainty);
 }

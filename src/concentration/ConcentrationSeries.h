@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "evaluation/EvaluatedMeasurement.h"
 #include "spectrum/MeasurementModes.h"
 #include "spectrum/SpectrumModel.h"
 
@@ -26,53 +27,54 @@ std::string UnitText(ConcentrationUnit unit);
 // The unit of the slope A per concentration: "L/mol", "L/mmol", "L/µmol", "L/mg", "L/g".
 std::string SlopeUnitText(ConcentrationUnit unit);
 
-// Why a row gives no absorbance, or why a standard stays out of the line.
+// Why a standard stays out of the line.
 enum class Exclusion {
     None,
-    NotMeasured,    // the row has no spectrum yet
-    Saturated,      // the sample or the reference reached the converter's top
-    TooLittleLight, // the reference is too weak there, or no light came through the sample
-    AboveLimit,     // A above the highest absorbance the line is trusted for
-    ByHand,         // the teacher took it out
+    NotMeasured, // the row has no spectrum yet
+    NoValue,     // its absorbance is a gap or only a bound; the evaluation says why
+    AboveLimit,  // A above the highest absorbance the line is trusted for
+    ByHand,      // the teacher took it out
 };
-// The reason as the table writes it: "nicht gemessen", "übersteuert", "zu wenig Licht", "A über 1,5",
-// "von Hand herausgenommen"; empty for None.
-std::string ExclusionText(Exclusion reason);
+// The reason as the table writes it: "nicht gemessen", the evaluation's words for `why` (e.g.
+// "übersteuert", "Licht der Probe nicht aufgelöst"), "A über 1,5", "von Hand herausgenommen"; empty
+// for None.
+std::string ExclusionText(Exclusion reason, Reason why = Reason::None);
 
 // Above this absorbance so little light comes through that stray light bends the line.
 constexpr double HighestTrustedAbsorbance = 1.5;
 
-// A row's whole spectrum as it was measured: the readings as shown (the dark spectrum already
-// subtracted when `Dark` is set), the exposure, the dark spectrum subtracted and the reference spectrum
-// (as measured, nothing subtracted) in force then.
+// A row's spectra as they were measured: the sample's evidence (whether the dark was taken off it
+// is its own), the dark spectrum kept then, subtracted or not, and the reference.
 struct RowSpectrum {
-    ChannelReadings Shown{};
-    int32_t Exposure = 0;
-    std::optional<ChannelReadings> Dark;
-    ChannelReadings Reference{};
+    Evidence Sample;
+    std::optional<Evidence> Dark;
+    Evidence Reference;
 };
 
 // The spectrum shown now as a row keeps it, with the dark and reference spectra in force; none
 // unless both the reference and the shown spectrum were taken at `exposure`, since then there is no
 // absorbance to keep.
-std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, const ChannelReadings& shown,
-                                       int32_t exposure);
+std::optional<RowSpectrum> MeasuredRow(const MeasurementModes& measurement, int32_t exposure);
 
-// An absorbance, or the reason there is none.
+// An absorbance: a value with its standard uncertainty, a lower bound (`AtLeast`), or neither with
+// the evaluation's reason.
 struct Absorbance {
     std::optional<double> Value;
-    Exclusion Reason = Exclusion::None;
+    double Uncertainty = 0;
+    std::optional<double> AtLeast;
+    Reason Why = Reason::None;
 };
+Absorbance AbsorbanceOf(Outcome kind, Reason why, double value, double uncertainty);
+// "0,512 ± 0,003", a bound "> 2,14", empty for a gap.
+std::string AbsorbanceText(const Absorbance& a);
 
-// A = −log₁₀((S − D) / (R − D)) per channel with the reason where there is none: saturated where the
-// sample's or the reference's reading reached 1023, too little light where R − D is below 5 % of its
-// largest channel or below 10 Digits, or where no light came through the sample.
-std::array<Absorbance, ChannelCount> RowAbsorbances(const RowSpectrum& spectrum);
+// The row's spectra through the one evaluation.
+Evaluation RowEvaluation(const RowSpectrum& spectrum);
 
 // The mean absorbance over the channels whose wavelength lies within [fromNm, toNm] (at least the
-// channel nearest to their middle); no value, with the first channel's reason, when one of them has none.
-Absorbance BandAbsorbance(const std::array<Absorbance, ChannelCount>& absorbances,
-                          const WavelengthCalibration& calibration, double fromNm, double toNm);
+// channel nearest to their middle), as the evaluation gives a band's value.
+Absorbance BandAbsorbance(const Evaluation& evaluation, const WavelengthCalibration& calibration,
+                          double fromNm, double toNm);
 // The channels BandAbsorbance averages: first and last.
 std::pair<int, int> BandChannels(const WavelengthCalibration& calibration, double fromNm, double toNm);
 
@@ -90,9 +92,10 @@ struct SeriesRow {
     std::optional<bool> InLineByHand;
 };
 
-// A row's note as the table shows it: `note` (its exclusion or the sample's remark), and "ohne
+// A row's note as the table shows it: `note` (its exclusion or the sample's remark), "ohne
 // Dunkelabzug" where its spectrum was measured without the dark subtracted, since its absorbance then
-// falls short, the more the darker the solution.
+// falls short, the more the darker the solution, and "Genauigkeit geschätzt" where its reference
+// and dark carry no spread to fit the noise to (such as rows of files that kept whole Digits only).
 std::string RowNote(const SeriesRow& row, const std::string& note);
 
 // How the series is evaluated: the band in nm and whether the line goes through the origin.

@@ -5,6 +5,7 @@
 #include "files/TextFile.h"
 #include "files/Windows1252.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -50,15 +51,106 @@ std::optional<ChannelReadings> ParseReadings(const std::string& text) {
     return readings;
 }
 
+// `means` less `dark`, rounded half to even and clamped to what a reading can be.
+ChannelReadings WholeDigits(const ChannelMeans& means, const ChannelMeans* dark) {
+    ChannelReadings readings{};
+    for (int c = 0; c < ChannelCount; ++c)
+        readings[c] = int32_t(
+            std::clamp(std::nearbyint(means[c] - (dark ? (*dark)[c] : 0.0)), 0.0, double(HighestReading)));
+    return readings;
+}
+
+std::string Means(const ChannelMeans& means) {
+    std::string text;
+    for (int c = 0; c < ChannelCount; ++c)
+        text += (c ? "," : "") + Number(means[c]);
+    return text;
+}
+
+std::optional<ChannelMeans> ParseMeans(const std::string& text) {
+    ChannelMeans means{};
+    size_t at = 0;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const size_t comma = c + 1 < ChannelCount ? text.find(',', at) : text.size();
+        if (comma == std::string::npos) return std::nullopt;
+        const std::optional<double> value = ParseNumber(text.substr(at, comma - at));
+        if (!value || *value < -HighestReading || *value > HighestReading) return std::nullopt;
+        means[c] = *value;
+        at = comma + 1;
+    }
+    return means;
+}
+
+std::string ChannelList(const ChannelFlags& flags) {
+    std::string text;
+    for (int c = 0; c < ChannelCount; ++c)
+        if (flags[size_t(c)]) text += (text.empty() ? "" : ",") + std::to_string(c);
+    return text;
+}
+
+std::optional<ChannelFlags> ParseChannelList(const std::string& text) {
+    ChannelFlags flags;
+    size_t at = 0;
+    while (at < text.size()) {
+        const size_t comma = std::min(text.find(',', at), text.size());
+        const std::optional<double> channel = ParseNumber(text.substr(at, comma - at));
+        if (!channel || *channel < 0 || *channel >= ChannelCount || *channel != std::floor(*channel))
+            return std::nullopt;
+        flags[size_t(*channel)] = true;
+        at = comma + 1;
+    }
+    return flags;
+}
+
+// The evidence of one of a row's spectra as the file keeps it beside the whole Digits older files had.
+struct PendingEvidence {
+    std::optional<ChannelMeans> Mean, Spread;
+    int Count = 0;
+    ChannelFlags Saturated;
+    std::optional<int32_t> Exposure; // the row's where not given
+};
+const char* const EvidenceNames[] = {"Spektrum", "Dunkel", "Referenz"};
+
 // The parts of a row's spectrum as they are read; the row gets it when all are there and sound.
 struct PendingSpectrum {
     std::optional<int32_t> Exposure;
     std::optional<ChannelReadings> Shown, Dark, Reference;
+    std::optional<bool> DarkSubtracted;
+    PendingEvidence Evidence[3]; // in the order of EvidenceNames
     bool Malformed = false;
     bool Quantity = false; // the concentration of a standard, the dilution of a sample, read soundly
 
     bool Complete() const { return !Malformed && Exposure && Shown && Reference; }
 };
+
+// Reads a key "Spektrum.Mittel", "Dunkel.Streuung", "Referenz.Anzahl" or "….Übersteuert".
+bool ReadEvidenceKey(PendingSpectrum& spectrum, const std::string& key, const std::string& value) {
+    const size_t dot = key.find('.');
+    for (int i = 0; i < 3; ++i) {
+        if (key.substr(0, dot) != EvidenceNames[i]) continue;
+        PendingEvidence& evidence = spectrum.Evidence[i];
+        const std::string part = dot == std::string::npos ? std::string() : key.substr(dot + 1);
+        bool sound = false;
+        if (part == "Mittel" || part == "Streuung") {
+            (part == "Mittel" ? evidence.Mean : evidence.Spread) = ParseMeans(value);
+            sound = bool(part == "Mittel" ? evidence.Mean : evidence.Spread);
+        } else if (part == "Anzahl" || part == "Belichtung") {
+            const std::optional<double> number = ParseNumber(value);
+            sound = number && *number >= 0 && *number <= 1000 && *number == std::floor(*number);
+            if (sound && part == "Anzahl") evidence.Count = int(*number);
+            if (sound && part == "Belichtung") evidence.Exposure = int32_t(*number);
+        } else if (part == "\u00dcbersteuert") {
+            const std::optional<ChannelFlags> flags = ParseChannelList(value);
+            sound = bool(flags);
+            if (sound) evidence.Saturated = *flags;
+        } else {
+            return false;
+        }
+        spectrum.Malformed |= !sound;
+        return sound;
+    }
+    return false;
+}
 
 bool ReadSeriesKey(ConcentrationSeries& series, const std::string& key, const std::string& value) {
     if (key == "Einheit") {
@@ -102,6 +194,11 @@ bool ReadRowKey(SeriesRow& row, PendingSpectrum& spectrum, const std::string& ke
         row.InLineByHand = value == "auto" ? std::nullopt : std::optional<bool>(value == "ein");
         return true;
     }
+    if (key == "Dunkelabzug" && (value == "0" || value == "1")) {
+        spectrum.DarkSubtracted = value == "1";
+        return true;
+    }
+    if (key.find('.') != std::string::npos) return ReadEvidenceKey(spectrum, key, value);
     if (key == "Spektrum" || key == "Dunkel" || key == "Referenz") {
         std::optional<ChannelReadings>& target = key == "Spektrum" ? spectrum.Shown
                                                  : key == "Dunkel" ? spectrum.Dark
@@ -126,16 +223,55 @@ bool ReadRowKey(SeriesRow& row, PendingSpectrum& spectrum, const std::string& ke
     return true;
 }
 
+Evidence EvidenceOf(const PendingEvidence& pending, int32_t exposure) {
+    Evidence evidence;
+    evidence.Mean = *pending.Mean;
+    if (pending.Spread) evidence.Spread = *pending.Spread;
+    evidence.Count = pending.Count;
+    evidence.Saturated = pending.Saturated;
+    evidence.Exposure = pending.Exposure.value_or(exposure);
+    return evidence;
+}
+
+// A row of an older file: whole Digits, the sample's with the dark taken off where a dark is given.
+RowSpectrum RowOfReadings(const PendingSpectrum& spectrum, int32_t exposure) {
+    ChannelReadings measured = *spectrum.Shown;
+    if (spectrum.Dark)
+        for (int c = 0; c < ChannelCount; ++c)
+            measured[c] += (*spectrum.Dark)[c];
+    RowSpectrum row{EvidenceOfReadings(measured, exposure), std::nullopt,
+                    EvidenceOfReadings(*spectrum.Reference, exposure)};
+    row.Sample.DarkSubtracted = bool(spectrum.Dark);
+    if (spectrum.Dark) row.Dark = EvidenceOfReadings(*spectrum.Dark, exposure);
+    return row;
+}
+
 // Completes the last row read; a row without its concentration or dilution is left out.
-void FinishRow(SeriesFileContents& contents, const PendingSpectrum& spectrum) {
+void FinishRow(SeriesFileContents& contents, const PendingSpectrum& spectrum,
+               const WavelengthCalibration& calibration) {
     SeriesRow& row = contents.Series.Rows.back();
     if (!spectrum.Quantity) {
         contents.DroppedRows.push_back(row.Name);
         contents.Series.Rows.pop_back();
         return;
     }
-    if (!spectrum.Complete()) return;
-    row.Spectrum = RowSpectrum{*spectrum.Shown, *spectrum.Exposure, spectrum.Dark, *spectrum.Reference};
+    if (spectrum.Malformed || !spectrum.Exposure) return;
+    const int32_t exposure = *spectrum.Exposure;
+    const PendingEvidence& sample = spectrum.Evidence[0];
+    const PendingEvidence& dark = spectrum.Evidence[1];
+    const PendingEvidence& reference = spectrum.Evidence[2];
+    if (sample.Mean && reference.Mean && spectrum.DarkSubtracted) {
+        row.Spectrum =
+            RowSpectrum{EvidenceOf(sample, exposure), std::nullopt, EvidenceOf(reference, exposure)};
+        row.Spectrum->Sample.DarkSubtracted = *spectrum.DarkSubtracted;
+        if (dark.Mean) row.Spectrum->Dark = EvidenceOf(dark, exposure);
+    } else if (spectrum.Shown && spectrum.Reference) {
+        row.Spectrum = RowOfReadings(spectrum, exposure);
+    }
+    if (!row.Spectrum) return;
+    for (Evidence* evidence : {&row.Spectrum->Sample, &row.Spectrum->Reference})
+        evidence->Calibration = calibration;
+    if (row.Spectrum->Dark) row.Spectrum->Dark->Calibration = calibration;
 }
 
 } // namespace
@@ -158,10 +294,26 @@ std::string SeriesFileBytes(const ConcentrationSeries& series) {
              Number(row.Kind == RowKind::Standard ? row.Concentration : row.Dilution));
         line("Auswahl", !row.InLineByHand ? "auto" : *row.InLineByHand ? "ein" : "aus");
         if (!row.Spectrum) continue;
-        line("Belichtung", std::to_string(row.Spectrum->Exposure));
-        line("Spektrum", Readings(row.Spectrum->Shown));
-        if (row.Spectrum->Dark) line("Dunkel", Readings(*row.Spectrum->Dark));
-        line("Referenz", Readings(row.Spectrum->Reference));
+        const RowSpectrum& spectrum = *row.Spectrum;
+        const Evidence* const evidences[] = {&spectrum.Sample, spectrum.Dark ? &*spectrum.Dark : nullptr,
+                                             &spectrum.Reference};
+        line("Belichtung", std::to_string(spectrum.Sample.Exposure));
+        line("Dunkelabzug", spectrum.Sample.DarkSubtracted ? "1" : "0");
+        for (int i = 0; i < 3; ++i) {
+            if (!evidences[i]) continue;
+            const std::string name = EvidenceNames[i];
+            line(name + ".Mittel", Means(evidences[i]->Mean));
+            line(name + ".Streuung", Means(evidences[i]->Spread));
+            line(name + ".Anzahl", std::to_string(evidences[i]->Count));
+            line(name + ".Belichtung", std::to_string(evidences[i]->Exposure));
+            line(name + ".\u00dcbersteuert", ChannelList(evidences[i]->Saturated));
+        }
+        // Whole Digits as older versions of the program read them: the sample with the dark taken off.
+        const bool darkTaken = spectrum.Sample.DarkSubtracted && spectrum.Dark;
+        line("Spektrum",
+             Readings(WholeDigits(spectrum.Sample.Mean, darkTaken ? &spectrum.Dark->Mean : nullptr)));
+        if (darkTaken) line("Dunkel", Readings(WholeDigits(spectrum.Dark->Mean, nullptr)));
+        line("Referenz", Readings(WholeDigits(spectrum.Reference.Mean, nullptr)));
     }
     return ToWindows1252(QString::fromStdString(text));
 }
@@ -180,7 +332,7 @@ SeriesFileContents ParseSeriesFile(const QStringList& lines) {
         const std::string text = lines[i].trimmed().toStdString();
         if (text.empty()) continue;
         if (text == "[Standard]" || text == "[Probe]") {
-            if (row) FinishRow(contents, spectrum);
+            if (row) FinishRow(contents, spectrum, series.Calibration);
             row = nullptr;
             spectrum = {};
             ++sections;
@@ -210,7 +362,7 @@ SeriesFileContents ParseSeriesFile(const QStringList& lines) {
         series.Rows.pop_back();
         ++contents.MissingRows;
     } else if (row) {
-        FinishRow(contents, spectrum);
+        FinishRow(contents, spectrum, series.Calibration);
     }
     return contents;
 }

@@ -9,8 +9,12 @@
 
 // A concentration series as a text file: a first line "KX207 Konzentrationsreihe", the series' keys
 // (Einheit, Kalibrierung, Band, Ursprung) and one section "[Standard]" or "[Probe]" per row with its
-// keys (Name, Konzentration, Verdünnung, Auswahl, Belichtung, Spektrum, Dunkel, Referenz); numbers with
-// a decimal point, spectra as 128 whole numbers separated by commas; Windows-1252, CR LF.
+// keys (Name, Konzentration, Verdünnung, Auswahl, Belichtung, Dunkelabzug, and per spectrum "Spektrum",
+// "Dunkel", "Referenz" its evidence: ".Mittel", ".Streuung" as 128 numbers, ".Anzahl", ".Belichtung",
+// ".Übersteuert" as a list of channels); numbers with a decimal point; Windows-1252, CR LF. The keys
+// Spektrum, Dunkel and Referenz alone keep the spectra in whole Digits as older versions read them (the
+// sample with the dark taken off, the dark only where it was); a file with only those loads with its
+// precision estimated.
 std::string SeriesFileBytes(const ConcentrationSeries& series);
 
 // A line of the file that was not understood: its number from 1 and its text.

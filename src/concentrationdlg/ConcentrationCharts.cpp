@@ -3,6 +3,8 @@
 
 #include "chart/Chart.h"
 
+#include <QPainter>
+
 #include <algorithm>
 #include <cmath>
 
@@ -68,11 +70,33 @@ void DrawCalibrationChart(TCanvas& canvas, const ConcentrationSeries& series,
     canvas.SetFontColor(LeftOutColour);
     for (const StandardPoint& point : result.Standards) {
         if (!point.A.Value || point.Reason == Exclusion::None) continue;
-        const QString reason = Text(ExclusionText(point.Reason));
+        const QString reason = Text(ExclusionText(point.Reason, point.A.Why));
         const int x = frame.PixelX(point.Concentration), y = frame.PixelY(*point.A.Value);
         canvas.TextOut(std::max(frame.Plot().left() + 2, x - 6 - canvas.TextExtent(reason).width()), y + 4,
                        reason);
     }
+}
+
+QImage CalibrationPicture(const QImage& chart, const ConcentrationSeries& series,
+                          const CalibrationResult& result) {
+    const QString lines[] = {result.Line ? Text(LineText(*result.Line, series.Unit))
+                                         : QStringLiteral("Keine Gerade"),
+                             Text(BandText(series.Band))};
+    QImage measured = chart;
+    const TCanvas measure(measured);
+    const int lineHeight = measure.TextExtent(lines[0]).height() + 2;
+    int width = chart.width();
+    for (const QString& line : lines)
+        width = std::max(width, measure.TextExtent(line).width() + 8);
+    QImage picture(width, chart.height() + 2 * lineHeight + 6, chart.format());
+    picture.fill(Qt::black);
+    QPainter(&picture).drawImage(0, 0, chart);
+    TCanvas canvas(picture);
+    canvas.SetBrushColor(clBlack);
+    canvas.SetFontColor(clWhite);
+    for (int i = 0; i < 2; ++i)
+        canvas.TextOut(4, chart.height() + 2 + i * lineHeight, lines[i]);
+    return picture;
 }
 
 void DrawLinearityMap(TCanvas& canvas, const ConcentrationSeries& series, const LinearityMap& map) {
@@ -85,8 +109,8 @@ void DrawLinearityMap(TCanvas& canvas, const ConcentrationSeries& series, const 
                  double(calibration.LambdaMax)};
     content.Y = {QStringLiteral("Steigung in ") + Text(SlopeUnitText(series.Unit)), 0,
                  slopeMax > 0 ? slopeMax * 1.08 : 1};
-    content.Traces = {LegendEntry(QStringLiteral("Gerade hält (R² ≥ 0,999, A ≤ 1,5)"), HoldsColour),
-                      LegendEntry(QStringLiteral("hält nicht (R² < 0,999 oder A über 1,5)"), BendsColour),
+    content.Traces = {LegendEntry(QStringLiteral("Gerade hält (keine Krümmung, A ≤ 1,5)"), HoldsColour),
+                      LegendEntry(QStringLiteral("hält nicht (gekrümmt oder A über 1,5)"), BendsColour),
                       LegendEntry(QStringLiteral("Vorschlag"), 0x00E0E0),
                       LegendEntry(QStringLiteral("Auswertebereich"), 0xFF9040)};
     const ChartFrame frame = DrawChart(canvas, content);

@@ -71,7 +71,7 @@ TKonzentrationForm::TKonzentrationForm(MainWindowLink& mainWindow, QWidget* pare
     Table->verticalHeader()->hide();
     // Tab leaves the table for the next control; the arrows move within it.
     Table->setTabKeyNavigation(false);
-    const int widths[ColumnCount] = {56, 90, 64, 40, 50, 60, 112, 46, 170};
+    const int widths[ColumnCount] = {56, 90, 64, 40, 96, 60, 112, 46, 124};
     for (int column = 0; column < ColumnCount; ++column)
         Table->setColumnWidth(column, widths[column]);
 
@@ -178,8 +178,7 @@ void TKonzentrationForm::MeasureSelectedRow() {
                             "geändert; die Spektren passen nicht zusammen."));
         return;
     }
-    const std::optional<RowSpectrum> spectrum =
-        MeasuredRow(state.Measurement, state.Spectrum.Readings, mainWindow_.Exposure());
+    const std::optional<RowSpectrum> spectrum = MeasuredRow(state.Measurement, mainWindow_.Exposure());
     if (!spectrum) {
         Tell(QStringLiteral("Kein Referenzspektrum bei dieser Belichtung: zuerst die Referenz (Leerprobe) "
                             "im Menü \"Messung\" aufnehmen."));
@@ -238,16 +237,8 @@ void TKonzentrationForm::Refresh() {
     FillTable(result);
     FromEdit->setText(Text(DecimalText(series_.Band.FromNm, 4)));
     ToEdit->setText(Text(DecimalText(series_.Band.ToNm, 4)));
-    const QString slopeUnit = Text(SlopeUnitText(series_.Unit));
     if (result.Line) {
-        const LineFit& line = *result.Line;
-        LineLabel->setText(QStringLiteral("Steigung %1 %2, Achsenabschnitt %3, R² %4, %5 Punkte")
-                               .arg(Text(UncertainText(line.Slope, line.SlopeError)), slopeUnit,
-                                    line.ThroughOrigin
-                                        ? QStringLiteral("0 (fest)")
-                                        : Text(UncertainText(line.Intercept, line.InterceptError)),
-                                    Text(DecimalText(line.RSquared, 4)))
-                               .arg(line.Count));
+        LineLabel->setText(Text(LineText(*result.Line, series_.Unit)));
     } else {
         LineLabel->setText(QStringLiteral("Keine Gerade: zu wenige gemessene Standards im Band."));
     }
@@ -282,15 +273,16 @@ void TKonzentrationForm::FillTable(const CalibrationResult& result) {
     }
     for (const StandardPoint& point : result.Standards) {
         const int row = int(point.Row);
-        Table->item(row, AColumn)->setText(Number(point.A.Value, 4));
+        Table->item(row, AColumn)->setText(Text(AbsorbanceText(point.A)));
         Table->item(row, ResidualColumn)->setText(Number(point.Residual, 2));
         Table->item(row, InLineColumn)
             ->setCheckState(point.Reason == Exclusion::None ? Qt::Checked : Qt::Unchecked);
-        Table->item(row, NoteColumn)->setText(Text(RowNote(series_.Rows[row], ExclusionText(point.Reason))));
+        Table->item(row, NoteColumn)
+            ->setText(Text(RowNote(series_.Rows[row], ExclusionText(point.Reason, point.A.Why))));
     }
     for (const SampleResult& sample : result.Samples) {
         const int row = int(sample.Row);
-        Table->item(row, AColumn)->setText(Number(sample.A.Value, 4));
+        Table->item(row, AColumn)->setText(Text(AbsorbanceText(sample.A)));
         if (sample.Concentration)
             Table->item(row, ResultColumn)
                 ->setText(Text(UncertainText(*sample.Concentration, sample.Uncertainty)) +

@@ -4,6 +4,7 @@
 
 #include "concentration/SeriesFile.h"
 #include "concentration/SeriesTable.h"
+#include "concentrationdlg/ConcentrationCharts.h"
 #include "files/AtomicFile.h"
 #include "files/SystemReason.h"
 #include "ui/ImageView.h"
@@ -70,17 +71,19 @@ void TKonzentrationForm::ConnectFileCommands() {
                                          QStringLiteral("Tabellen (*.csv)"), QStringLiteral("csv"));
         if (!name.isEmpty()) ExportTable(name);
     });
-    const auto savePicture = [this](TImageView* image, const QString& title) {
+    const auto savePicture = [this](const QImage& picture, const QString& title) {
         const QString name =
             AskFileName(true, title, QStringLiteral("PNG-Bilder (*.png)"), QStringLiteral("png"));
-        if (!name.isEmpty() && !image->Picture().save(name, "PNG"))
+        if (!name.isEmpty() && !picture.save(name, "PNG"))
             Tell(QStringLiteral("Das Bild konnte nicht gespeichert werden."));
     };
     connect(LinePictureButton, &QPushButton::clicked, this, [this, savePicture] {
-        savePicture(CalibrationImage, QStringLiteral("Bild der Geraden speichern"));
+        savePicture(CalibrationPicture(CalibrationImage->Picture(), series_, EvaluateSeries(series_)),
+                    QStringLiteral("Bild der Geraden speichern"));
     });
-    connect(MapPictureButton, &QPushButton::clicked, this,
-            [this, savePicture] { savePicture(MapImage, QStringLiteral("Bild der Karte speichern")); });
+    connect(MapPictureButton, &QPushButton::clicked, this, [this, savePicture] {
+        savePicture(MapImage->Picture(), QStringLiteral("Bild der Karte speichern"));
+    });
 }
 
 bool TKonzentrationForm::SaveSeries(const QString& fileName) {

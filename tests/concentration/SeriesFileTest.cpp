@@ -2,25 +2,46 @@
 // The series file: what is saved comes back, in Windows-1252, and what is unsound is left out.
 #include "concentration/SeriesFile.h"
 
+#include "concentration/Calibration.h"
+
 #include "files/TextFile.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <system_error>
 
 namespace {
 
-RowSpectrum Spectrum(int32_t base, bool dark) {
-    RowSpectrum spectrum;
+Evidence Means(double base, double step, int count, int32_t exposure) {
+    Evidence evidence;
     for (int c = 0; c < ChannelCount; ++c) {
-        spectrum.Shown[c] = base + c;
-        spectrum.Reference[c] = 900 - c;
+        evidence.Mean[c] = base + step * c + 0.37;
+        evidence.Spread[c] = 1.5 + 0.01 * c;
     }
-    if (dark) spectrum.Dark = ChannelReadings{};
-    if (dark) spectrum.Dark->fill(12);
-    spectrum.Exposure = 37;
+    evidence.Count = count;
+    evidence.Exposure = exposure;
+    return evidence;
+}
+
+// A sample of `base` Digits and more (with a dark of 12 taken off, or a dark of another exposure
+// kept, not taken off), saturated once at channel 5, against a reference of 900 Digits and less.
+RowSpectrum Spectrum(int32_t base, bool darkSubtracted) {
+    RowSpectrum spectrum{Means(base + (darkSubtracted ? 12 : 0), 1, 16, 37),
+                         Means(12, 0, 8, darkSubtracted ? 37 : 20), Means(900, -1, 8, 37)};
+    spectrum.Sample.DarkSubtracted = darkSubtracted;
+    spectrum.Sample.Saturated[5] = true;
     return spectrum;
+}
+
+void ExpectSameEvidence(const Evidence& a, const Evidence& b, size_t row) {
+    EXPECT_EQ(a.Mean, b.Mean) << row;
+    EXPECT_EQ(a.Spread, b.Spread) << row;
+    EXPECT_EQ(a.Count, b.Count) << row;
+    EXPECT_EQ(a.Saturated, b.Saturated) << row;
+    EXPECT_EQ(a.Exposure, b.Exposure) << row;
+    EXPECT_EQ(a.DarkSubtracted, b.DarkSubtracted) << row;
 }
 
 ConcentrationSeries Example() {
@@ -64,10 +85,11 @@ void ExpectSame(const ConcentrationSeries& read, const ConcentrationSeries& writ
         EXPECT_EQ(a.InLineByHand, b.InLineByHand) << i;
         ASSERT_EQ(a.Spectrum.has_value(), b.Spectrum.has_value()) << i;
         if (!a.Spectrum) continue;
-        EXPECT_EQ(a.Spectrum->Shown, b.Spectrum->Shown) << i;
-        EXPECT_EQ(a.Spectrum->Reference, b.Spectrum->Reference) << i;
-        EXPECT_EQ(a.Spectrum->Dark, b.Spectrum->Dark) << i;
-        EXPECT_EQ(a.Spectrum->Exposure, b.Spectrum->Exposure) << i;
+        ExpectSameEvidence(a.Spectrum->Sample, b.Spectrum->Sample, i);
+        ExpectSameEvidence(a.Spectrum->Reference, b.Spectrum->Reference, i);
+        ASSERT_EQ(a.Spectrum->Dark.has_value(), b.Spectrum->Dark.has_value()) << i;
+        if (a.Spectrum->Dark) ExpectSameEvidence(*a.Spectrum->Dark, *b.Spectrum->Dark, i);
+        EXPECT_EQ(RowNote(a, "").find("gesch\u00e4tzt"), std::string::npos) << i;
     }
 }
 
@@ -85,6 +107,38 @@ TEST(SeriesFileTest, WhatIsSavedComesBackInWindows1252) {
     EXPECT_TRUE(read.Skipped.empty());
     EXPECT_EQ(read.MissingRows, 0);
     ExpectSame(read.Series, Example());
+    // The same evidence gives the same values, uncertainties, bounds and gaps to the last digit.
+    const CalibrationResult before = EvaluateSeries(Example()), after = EvaluateSeries(read.Series);
+    EXPECT_EQ(AbsorbanceText(after.Standards[0].A), AbsorbanceText(before.Standards[0].A));
+    EXPECT_EQ(after.Samples[0].A.Value, before.Samples[0].A.Value);
+    EXPECT_EQ(after.Samples[0].A.Uncertainty, before.Samples[0].A.Uncertainty);
+}
+
+TEST(SeriesFileTest, AnOlderFileLoadsWithItsPrecisionEstimated) {
+    // Whole Digits only: the sample with its dark of 12 taken off, as the program wrote them before.
+    // 128 readings of `value`, channel 7 at full scale where asked.
+    const auto readings = [](int value, bool saturated) {
+        std::string text;
+        for (int c = 0; c < ChannelCount; ++c)
+            text += (c ? "," : "") + std::to_string(c == 7 && saturated ? 1023 : value);
+        return text;
+    };
+    const SeriesFileContents read = ParseSeriesFile(SplitTextLines(
+        "KX207 Konzentrationsreihe\r\n[Standard]\r\nName=S\r\nKonzentration=5\r\nBelichtung=37\r\nSpektrum=" +
+        readings(400, true) + "\r\nDunkel=" + readings(12, false) + "\r\nReferenz=" + readings(812, false) +
+        "\r\n"));
+    ASSERT_EQ(read.Series.Rows.size(), 1u);
+    const SeriesRow& row = read.Series.Rows[0];
+    ASSERT_TRUE(row.Spectrum);
+    EXPECT_TRUE(row.Spectrum->Sample.DarkSubtracted);
+    EXPECT_EQ(row.Spectrum->Sample.Mean[0], 412);
+    EXPECT_EQ(RowNote(row, ""), "Genauigkeit gesch\u00e4tzt");
+    const Evaluation evaluation = RowEvaluation(*row.Spectrum);
+    EXPECT_TRUE(evaluation.NoiseEstimated);
+    EXPECT_NEAR(evaluation.Channels[0].Absorbance, -std::log10(400.0 / 800), 1e-12);
+    EXPECT_GT(evaluation.Channels[0].AbsorbanceU, 0);
+    // 1023 shown plus its dark: at full scale.
+    EXPECT_EQ(evaluation.Channels[7].Why, Reason::SaturatedSample);
 }
 
 TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
@@ -149,6 +203,10 @@ TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
                 << test.what << ": no made-up value";
         EXPECT_EQ(read.Series.Unit, test.unit) << test.what;
     }
+    // Without its word on the dark, a row falls back to the whole Digits all versions wrote.
+    const SeriesFileContents wordless = ParseSeriesFile(replaced("Dunkelabzug=1\r\n", ""));
+    ASSERT_TRUE(wordless.Series.Rows[0].Spectrum);
+    EXPECT_TRUE(RowEvaluation(*wordless.Series.Rows[0].Spectrum).NoiseEstimated);
     EXPECT_FALSE(ParseSeriesFile(SplitTextLines("Kanal;nm;Digits\r\n")).Recognised);
     EXPECT_FALSE(ParseSeriesFile({}).Recognised);
 }

@@ -31,17 +31,20 @@ protected:
     FakeMainWindow main;
     TKonzentrationForm form{main};
 
-    // A reference of 1000 Digits at exposure 40, then `shown` as the spectrum the main window shows.
+    // A reference of 1000 Digits at exposure 40 (single spectra 2 Digits apart), then `shown` as the
+    // spectrum the main window shows.
     void Show(int32_t shown) {
         MeasurementModes& measurement = main.State.Measurement;
+        ChannelReadings readings{};
         if (!measurement.Reference()) {
-            ChannelReadings blank{};
-            blank.fill(1000);
             measurement.StartCapture(MeasurementModes::Capture::Reference);
-            for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
-                measurement.Process(blank, 40, main.State.Calibration);
+            for (int i = 0; i < MeasurementModes::CaptureCount; ++i) {
+                readings.fill(i % 2 ? 1001 : 999);
+                measurement.Process(readings, 40, main.State.Calibration);
+            }
         }
-        main.State.Spectrum.Readings.fill(shown);
+        readings.fill(shown);
+        main.State.Spectrum.Readings = measurement.Process(readings, 40, main.State.Calibration);
     }
     void Type(int row, int column, const QString& text) { form.Table->item(row, column)->setText(text); }
     QString Cell(int row, int column) { return form.Table->item(row, column)->text(); }
@@ -61,7 +64,7 @@ TEST_F(KonzentrationFormTest, StandardsGiveTheLineAndASampleItsConcentration) {
     MeasureStandard("30,0", 125);
     EXPECT_EQ(form.LineLabel->text(),
               QStringLiteral("Steigung 0,03010 L/mg, Achsenabschnitt 0 (fest), R² 1,000, 3 Punkte"));
-    EXPECT_EQ(Cell(2, TKonzentrationForm::AColumn), QStringLiteral("0,9031"));
+    EXPECT_EQ(Cell(2, TKonzentrationForm::AColumn), QStringLiteral("0,9031 ± 0,0035"));
     form.SampleButton->click();
     Type(3, TKonzentrationForm::DilutionColumn, QStringLiteral("2"));
     Show(353);
@@ -93,10 +96,10 @@ TEST_F(KonzentrationFormTest, StandardsGiveTheLineAndASampleItsConcentration) {
     TempFolder folder;
     ASSERT_TRUE(form.ExportTable(QString::fromStdString(folder.File("reihe.csv"))));
     const std::string table = TempFolder::Read(folder.File("reihe.csv"));
-    EXPECT_NE(
-        table.find("\r\nStandard;Standard 4;40,0000;;1,15490;-0,0492180;;;von Hand herausgenommen, ohne "
-                   "Dunkelabzug\r\nProbe;Probe 1;;2,00000;0,452225;;30,0452;"),
-        std::string::npos)
+    EXPECT_NE(table.find(
+                  "\r\nStandard;Standard 4;40,0000;;1,15490;0,00716619;-0,0492180;;;von Hand herausgenommen, "
+                  "ohne Dunkelabzug\r\nProbe;Probe 1;;2,00000;0,452225;0,00143164;;30,0452;"),
+              std::string::npos)
         << table;
     EXPECT_EQ(table.substr(table.size() - 19), ";ohne Dunkelabzug\r\n");
 }
@@ -130,7 +133,7 @@ TEST_F(KonzentrationFormTest, TheSeriesIsSavedAndLoadedWhole) {
     ASSERT_TRUE(loaded.LoadSeries(QString::fromStdString(folder.File("reihe.kxr"))));
     EXPECT_EQ(loaded.Table->rowCount(), 2);
     EXPECT_FALSE(loaded.OriginBox->isChecked());
-    EXPECT_EQ(loaded.Table->item(1, TKonzentrationForm::AColumn)->text(), QStringLiteral("0,6021"));
+    EXPECT_EQ(loaded.Table->item(1, TKonzentrationForm::AColumn)->text(), QStringLiteral("0,6021 ± 0,0017"));
     ModalWatcher watcher;
     TempFolder::Write(folder.File("fremd.kxr"), "Kanal;nm;Digits\r\n");
     EXPECT_FALSE(loaded.LoadSeries(QString::fromStdString(folder.File("fremd.kxr"))));
