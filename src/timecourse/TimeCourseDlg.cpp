@@ -36,9 +36,12 @@ QString Decimal(double value, int decimals) {
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', std::max(decimals, 0)).replace(u'.', u',');
 }
 
-// "0,2800 ± 0,0012": the uncertainty to two significant digits and the value to the same place.
+// "0,2800 ± 0,0012": the uncertainty to two significant digits and the value to the same place; without
+// an uncertainty the value to four significant digits.
 QString WithError(double value, double error) {
-    if (!(error > 0) || !std::isfinite(error)) return Decimal(value, 4);
+    if (!(error > 0) || !std::isfinite(error))
+        return Decimal(value,
+                       value == 0 ? 4 : std::clamp(3 - int(std::floor(std::log10(std::fabs(value)))), 0, 12));
     const int decimals = std::clamp(1 - int(std::floor(std::log10(error))), 0, 12);
     return Decimal(value, decimals) + QStringLiteral(" ± ") + Decimal(error, decimals);
 }
@@ -83,17 +86,25 @@ QString FitText(const KineticFit& fit, bool minutes) {
     const double scale = minutes ? 60 : 1;
     const QString unit = minutes ? QStringLiteral("min") : QStringLiteral("s");
     const QString rate = fit.Order == ReactionOrder::First ? QStringLiteral("k′") : QStringLiteral("k");
+    // A falls by k per unit of time in zeroth order, by a share k′ of itself in first, and 1/A grows by
+    // k in second.
+    const QString rateUnit = fit.Order == ReactionOrder::Zeroth  ? QStringLiteral("A/%1").arg(unit)
+                             : fit.Order == ReactionOrder::First ? QStringLiteral("1/%1").arg(unit)
+                                                                 : QStringLiteral("1/(A·%1)").arg(unit);
     QStringList lines;
-    lines << QStringLiteral("%1 = %2 1/%3")
-                 .arg(rate, WithError(fit.RateConstant * scale, fit.RateConstantError * scale), unit);
+    lines << QStringLiteral("%1 = %2 %3")
+                 .arg(rate, WithError(fit.RateConstant * scale, fit.RateConstantError * scale), rateUnit);
     lines << QStringLiteral("A₀ = %1").arg(WithError(fit.StartValue, fit.StartValueError));
     if (fit.Order == ReactionOrder::First)
         lines << (fit.EndValueFree ? QStringLiteral("A∞ = %1").arg(WithError(fit.EndValue, fit.EndValueError))
                                    : QStringLiteral("A∞ = 0 (fest)"));
     lines
         << QStringLiteral("t½ = %1 %2").arg(WithError(fit.HalfLife / scale, fit.HalfLifeError / scale), unit);
-    lines << QStringLiteral("R² = %1").arg(Decimal(fit.RSquared, 4));
+    lines << (fit.Order == ReactionOrder::Second ? QStringLiteral("R² (1/A) = %1")
+                                                 : QStringLiteral("R² = %1"))
+                 .arg(Decimal(fit.RSquared, 4));
     lines << QStringLiteral("%1 Punkte").arg(fit.Count);
+    if (!fit.NoErrorReason.empty()) lines << QString::fromStdString(fit.NoErrorReason);
     return lines.join(u'\n');
 }
 
@@ -157,7 +168,12 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
     for (QLineEdit* edit : WavelengthEdits)
         connect(edit, &QLineEdit::editingFinished, this, recompute);
     connect(TimeUnitBox, &QComboBox::currentIndexChanged, this, Guarded([this] {
-                ClearFit();
+                // The fit stays; the range typed follows into the new unit.
+                const double factor = Minutes() ? 1.0 / 60 : 60;
+                for (QLineEdit* field : {FromEdit, ToEdit})
+                    if (const std::optional<double> value = FieldNumber(field))
+                        field->setText(Decimal(*value * factor, Minutes() ? 2 : 1));
+                ShowFit();
                 DrawCourse();
             }));
     connect(PlotBox, &QComboBox::currentIndexChanged, this, Guarded([this] { DrawCourse(); }));
@@ -309,6 +325,10 @@ void TTimeCourseForm::ClearFit(const QString& why) {
     ResultLabel->setText(why);
 }
 
+void TTimeCourseForm::ShowFit() {
+    if (fit_) ResultLabel->setText(fitNote_ + FitText(*fit_, Minutes()));
+}
+
 void TTimeCourseForm::FitButtonClick() {
     ClearFit();
     if (!course_ || course_->Curves().empty()) {
@@ -327,9 +347,11 @@ void TTimeCourseForm::FitButtonClick() {
             fitCurve_ = curve;
             fitFrom_ = request.From;
             fitTo_ = request.To;
-            const QString warning =
-                QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n");
-            ResultLabel->setText((course_->WithoutDark() ? warning : QString()) + FitText(*fit_, Minutes()));
+            fitNote_ =
+                course_->WithoutDark()
+                    ? QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n")
+                    : QString();
+            ShowFit();
         } else {
             ResultLabel->setText(QString::fromStdString(outcome.Message()));
         }

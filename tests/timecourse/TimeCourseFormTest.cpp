@@ -113,8 +113,13 @@ TEST_F(TimeCourseFormTest, FitsOnlyWhatItCanAndSaysWhyNot) {
     EXPECT_EQ(TimeCourseForm->Fit()->Count, 290) << "the range starts at 10 s";
     EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("k′ = 0,0"));
 
+    const double rate = TimeCourseForm->Fit()->RateConstant;
     TimeCourseForm->TimeUnitBox->setCurrentIndex(1);
-    EXPECT_FALSE(TimeCourseForm->Fit()) << "a fit in other units is made anew";
+    ASSERT_TRUE(TimeCourseForm->Fit()) << "the fit stays when the time unit changes";
+    EXPECT_EQ(TimeCourseForm->Fit()->RateConstant, rate);
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("k′ = 0,"));
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().contains(" 1/min\n"));
+    EXPECT_EQ(TimeCourseForm->FromEdit->text(), "0,17") << "the range follows into minutes";
     TimeCourseForm->FromEdit->setText("1");
     TimeCourseForm->FitButton->click();
     ASSERT_TRUE(TimeCourseForm->Fit());

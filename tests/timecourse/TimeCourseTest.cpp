@@ -179,7 +179,19 @@ TEST(TimeCourseTest, FitRequestsAndTheirParameters) {
     fit.EndValueFree = false;
     EXPECT_EQ(FitText(fit, false).section(u'\n', 2, 2), "A∞ = 0 (fest)");
     fit.Order = ReactionOrder::Second;
-    EXPECT_EQ(FitText(fit, false).section(u'\n', 0, 0), "k = 0,004667 ± 0,000012 1/s");
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 0, 0), "k = 0,004667 ± 0,000012 1/(A·s)");
+    EXPECT_EQ(FitText(fit, true).section(u'\n', 0, 0), "k = 0,28000 ± 0,00074 1/(A·min)");
     EXPECT_EQ(FitText(fit, false).section(u'\n', 2, 2), "t½ = 148,53 ± 0,39 s")
         << "no end value but first order's";
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 3, 3), "R² (1/A) = 0,9995")
+        << "the R² of the line through 1/A";
+    fit.Order = ReactionOrder::Zeroth;
+    EXPECT_EQ(FitText(fit, true).section(u'\n', 0, 0), "k = 0,28000 ± 0,00074 A/min");
+    EXPECT_EQ(FitText(fit, false).section(u'\n', 3, 3), "R² = 0,9995");
+    // One degree of freedom or none: the values alone, and why.
+    fit.RateConstantError = fit.StartValueError = fit.HalfLifeError = 0;
+    fit.Count = 3;
+    fit.NoErrorReason = "Ohne Unsicherheit: 3 Punkte für 2 Parameter …";
+    EXPECT_EQ(FitText(fit, false), "k = 0,004667 A/s\nA₀ = 1,203\nt½ = 148,5 s\nR² = 0,9995\n3 Punkte\n"
+                                   "Ohne Unsicherheit: 3 Punkte für 2 Parameter …");
 }
