@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "series/BandValue.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace {
 
@@ -36,16 +38,28 @@ BandValue ValueInBand(const SpectrumQuantities& values, const WavelengthCalibrat
         const double step = calibration.NmPerChannel;
         const int nearest = int(std::nearbyint((wavelength - calibration.LambdaMin) / step));
         if (!(step > 0) || nearest < 0 || nearest >= ChannelCount)
-            return {std::nullopt, "außerhalb des Wellenlängenbereichs"};
+            return {std::nullopt, false, "außerhalb des Wellenlängenbereichs"};
         first = last = nearest;
     }
     double sum = 0;
+    bool bound = false;
     for (int c = first; c <= last; ++c) {
-        if (values.Saturated[size_t(c)]) return {std::nullopt, "übersteuert"};
-        if (!channel[c]) return {std::nullopt, MissingReason(values, quantity, c)};
+        if (values.Saturated[size_t(c)]) return {std::nullopt, false, "übersteuert"};
+        if (!channel[c]) return {std::nullopt, false, MissingReason(values, quantity, c)};
         sum += *channel[c];
+        bound |= quantity != SeriesQuantity::Intensity && values.Verdicts[c] == ChannelVerdict::Bound;
     }
-    return {sum / (last - first + 1), {}};
+    return {sum / (last - first + 1), bound, bound ? "mehr Extinktion, als das Licht auflöst" : ""};
+}
+
+std::string BoundText(double value, SeriesQuantity quantity) {
+    const int decimals = value > 0 ? std::clamp(1 - int(std::floor(std::log10(value))), 0, 6) : 2;
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %.*f", quantity == SeriesQuantity::Absorbance ? ">" : "<", decimals,
+                  std::nearbyint(value * std::pow(10.0, decimals)) / std::pow(10.0, decimals));
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '.', ',');
+    return result;
 }
 
 SeriesEvaluator::SeriesEvaluator(const TimedSeries& series) : series_(series) {
@@ -84,6 +98,7 @@ SpectrumQuantities SeriesEvaluator::Evaluate(const SeriesSpectrum* first, size_t
         result.Intensity[c] = shown[c];
     result.Transmission = modes_.Transmission();
     result.Absorbance = modes_.Absorbance();
+    result.Verdicts = modes_.Verdicts();
     result.ReferenceExposure = series_.Reference ? series_.Reference->Exposure : -1;
     result.ReferenceValid = series_.Reference && series_.Reference->Exposure == exposure;
     return result;

@@ -54,16 +54,39 @@ bool TimeCourse::WithoutDark() const {
                        [](const SeriesSpectrum& spectrum) { return !spectrum.DarkSubtracted; });
 }
 
-FitOutcome<KineticFit> TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {
+TimeCourse::CourseFit TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {
     std::vector<double> times;
     std::vector<double> values;
+    int bounds = 0, gaps = 0;
+    std::string gapReason;
     if (curve < curves_.size())
-        for (const CoursePoint& point : curves_[curve])
-            if (point.Value.Value) {
+        for (const CoursePoint& point : curves_[curve]) {
+            if (point.Time < request.From || point.Time > request.To) continue;
+            // A bound says where the value is not, not where it is: taken for a value it would flatten
+            // the start of a decay.
+            if (point.Value.Value && point.Value.Bound) {
+                ++bounds;
+            } else if (!point.Value.Value) {
+                ++gaps;
+                gapReason = point.Value.Reason;
+            } else {
                 times.push_back(point.Time);
                 values.push_back(*point.Value.Value);
             }
-    return FitKinetics(times, values, request);
+        }
+    return {FitKinetics(times, values, request), bounds, gaps, gapReason};
+}
+
+std::string TimeCourse::CourseFit::LeftOutText() const {
+    const auto points = [](int count) {
+        return count == 1 ? std::string("1 Punkt") : std::to_string(count) + " Punkte";
+    };
+    std::string text;
+    if (Bounds > 0)
+        text = points(Bounds) + " ausgelassen: nur eine Schranke (mehr Extinktion, als das Licht auflöst).";
+    if (Gaps > 0)
+        text += (text.empty() ? "" : " ") + points(Gaps) + " ohne Wert ausgelassen: " + GapReason + ".";
+    return text;
 }
 
 std::optional<double> Plotted(double value, CoursePlot plot, double endValue) {
@@ -86,12 +109,24 @@ QString NmText(double nm) {
     return QString::number(nm).replace(u'.', u',');
 }
 
+const int Decimals[] = {4, 2, 1}; // per quantity, in the table
+
 } // namespace
+
+std::string PointText(const BandValue& value, SeriesQuantity quantity) {
+    if (!value.Value) return value.Reason;
+    if (value.Bound) return BoundText(*value.Value, quantity);
+    // The readout shows a digit less than the table.
+    const int decimals = Decimals[int(quantity)] - 1;
+    const double scale = std::pow(10.0, decimals);
+    return QString::number(std::nearbyint(*value.Value * scale) / scale, 'f', decimals)
+        .replace(u'.', u',')
+        .toStdString();
+}
 
 NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, const KineticFit* fit,
                         size_t fitCurve, double from, double to) {
     static const char* const Quantities[] = {"Extinktion", "Transmission %", "Intensität Digits"};
-    static const int Decimals[] = {4, 2, 1};
     const int quantity = int(course.Quantity());
     NumberTable table;
     table.Header = std::move(header);
@@ -113,8 +148,15 @@ NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, c
     for (size_t i = 0; i < rows; ++i) {
         const double t = curves[0][i].Time;
         std::vector<double> row{t};
-        for (const std::vector<CoursePoint>& curve : curves)
-            row.push_back(curve[i].Value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+        std::vector<QString> texts{QString()};
+        for (const std::vector<CoursePoint>& curve : curves) {
+            const BandValue& value = curve[i].Value;
+            row.push_back(value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+            texts.push_back(value.Value && value.Bound
+                                ? QString::fromStdString(BoundText(*value.Value, course.Quantity()))
+                                : QString());
+        }
+        table.Texts.push_back(std::move(texts));
         if (fitted)
             row.push_back(t >= from && t <= to ? fit->At(t) : std::numeric_limits<double>::quiet_NaN());
         table.Rows.push_back(std::move(row));

@@ -44,8 +44,17 @@ public:
     // the darker the sample, the more its absorbance then falls short.
     bool WithoutDark() const;
 
-    // The fit of `request` to the curve `curve`, over the points that have a value.
-    FitOutcome<KineticFit> Fit(size_t curve, const KineticFitRequest& request) const;
+    // The fit of `request` to the curve `curve`, over the points in its range that have a value; bounds
+    // and gaps are left out.
+    struct CourseFit {
+        FitOutcome<KineticFit> Outcome;
+        int Bounds = 0, Gaps = 0; // points of the range left out
+        std::string GapReason;    // the last gap's
+        // What was left out and why, e.g. "3 Punkte ausgelassen: nur eine Schranke (mehr Extinktion, als
+        // das Licht auflöst)."; empty when nothing was.
+        std::string LeftOutText() const;
+    };
+    CourseFit Fit(size_t curve, const KineticFitRequest& request) const;
 
 private:
     void AddPoint(const SeriesPointSpectra& point);
@@ -58,6 +67,9 @@ private:
     std::vector<SeriesPointSpectra> points_;
     std::vector<std::vector<CoursePoint>> curves_;
 };
+
+// A point's value as it is read, e.g. "0,512", "> 2,1" for a bound, or the reason it has none.
+std::string PointText(const BandValue& value, SeriesQuantity quantity);
 
 // `value` as `plot` shows it, with `endValue` the A∞ of ln(A − A∞); none where the plot has none
 // (a logarithm of A ≤ A∞, 1/A of A ≤ 0).

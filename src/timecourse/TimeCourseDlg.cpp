@@ -341,7 +341,9 @@ void TTimeCourseForm::FitButtonClick() {
         const KineticFitRequest request =
             FitRequest(static_cast<CourseModel>(ModelBox->currentIndex()), from, to);
         const size_t curve = size_t(std::max(0, CurveBox->currentIndex()));
-        const FitOutcome<KineticFit> outcome = course_->Fit(curve, request);
+        const TimeCourse::CourseFit courseFit = course_->Fit(curve, request);
+        const FitOutcome<KineticFit>& outcome = courseFit.Outcome;
+        const QString leftOut = QString::fromStdString(courseFit.LeftOutText());
         if (outcome.Ok()) {
             fit_ = outcome.Value();
             fitCurve_ = curve;
@@ -351,9 +353,11 @@ void TTimeCourseForm::FitButtonClick() {
                 course_->WithoutDark()
                     ? QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n")
                     : QString();
+            if (!leftOut.isEmpty()) fitNote_ += leftOut + u'\n';
             ShowFit();
         } else {
-            ResultLabel->setText(QString::fromStdString(outcome.Message()));
+            ResultLabel->setText(QString::fromStdString(outcome.Message()) +
+                                 (leftOut.isEmpty() ? QString() : u'\n' + leftOut));
         }
     }
     DrawCourse();
@@ -407,12 +411,19 @@ void TTimeCourseForm::DrawCourse() {
 
     TCanvas& canvas = Image->Canvas();
     frame_.emplace(canvas, content.X, content.Y);
+    // A bound is no point of the curve: it is drawn apart, as an arrow toward where the value lies.
+    struct Arrow {
+        double X, Y;
+        TColor Color;
+    };
+    std::vector<Arrow> arrows;
     for (size_t c = 0; c < curves.size() && c < envelopes_.size(); ++c) {
         frame_->ResetEnvelope(envelopes_[c]);
         for (const CoursePoint& point : curves[c]) {
             const std::optional<double> y =
                 point.Value.Value ? Plotted(*point.Value.Value, plot, endValue) : std::nullopt;
-            envelopes_[c].Add(point.Time / scale, y.value_or(NoValue));
+            if (y && point.Value.Bound) arrows.push_back({point.Time / scale, *y, CurveColours[c]});
+            envelopes_[c].Add(point.Time / scale, y && !point.Value.Bound ? *y : NoValue);
         }
         ChartTrace trace;
         trace.Name = CurveBox->itemText(int(c));
@@ -433,11 +444,30 @@ void TTimeCourseForm::DrawCourse() {
         content.Fits.push_back(drawn);
     }
     frame_ = DrawChart(canvas, content);
+    // A lower bound of A points up, and so does its logarithm; 1/A and T point down.
+    const bool up = absorbance && plot != CoursePlot::Reciprocal;
+    for (const Arrow& arrow : arrows) {
+        const int x = frame_->PixelX(arrow.X), y = frame_->PixelY(arrow.Y), tip = up ? y - 8 : y + 8;
+        canvas.SetPenColor(arrow.Color);
+        canvas.MoveTo(x - 3, y);
+        canvas.LineTo(x + 4, y);
+        canvas.MoveTo(x, y);
+        canvas.LineTo(x, tip);
+        canvas.MoveTo(x - 3, up ? tip + 3 : tip - 3);
+        canvas.LineTo(x, tip);
+        canvas.LineTo(x + 4, up ? tip + 4 : tip - 4);
+    }
     Image->update();
     GapLabel->setText(gaps == 0 ? QString()
                       : gaps == 1
                           ? QStringLiteral("1 Punkt ohne Wert: %1").arg(gapReason)
                           : QStringLiteral("%1 Punkte ohne Wert, zuletzt: %2").arg(gaps).arg(gapReason));
+    if (!arrows.empty())
+        GapLabel->setText(
+            GapLabel->text() + (gaps ? QStringLiteral("; ") : QString()) +
+            QStringLiteral("%1 nur als Schranke (Pfeil): mehr Extinktion, als das Licht auflöst")
+                .arg(arrows.size() == 1 ? QStringLiteral("1 Punkt")
+                                        : QStringLiteral("%1 Punkte").arg(arrows.size())));
 }
 
 void TTimeCourseForm::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
@@ -448,6 +478,19 @@ void TTimeCourseForm::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
                        .arg(Decimal(t, decimals), Minutes() ? QStringLiteral("min") : QStringLiteral("s"),
                             PlotBox->isEnabled() ? PlotBox->currentText() : QuantityBox->currentText(),
                             Decimal(frame_->ValueY(y), 3));
+    // The measured point nearest the pointer on the curve chosen for the fit, as it is known.
+    if (course_ && size_t(std::max(CurveBox->currentIndex(), 0)) < course_->Curves().size()) {
+        const std::vector<CoursePoint>& curve =
+            course_->Curves()[size_t(std::max(CurveBox->currentIndex(), 0))];
+        const auto nearest =
+            std::min_element(curve.begin(), curve.end(), [&](const CoursePoint& a, const CoursePoint& b) {
+                return std::fabs(a.Time - t * TimeScale()) < std::fabs(b.Time - t * TimeScale());
+            });
+        if (nearest != curve.end())
+            text += QStringLiteral("   Punkt bei %1: %2")
+                        .arg(Decimal(nearest->Time / TimeScale(), decimals),
+                             QString::fromStdString(PointText(nearest->Value, course_->Quantity())));
+    }
     ReadoutLabel->setText(text);
     if ((buttons & Qt::LeftButton) && dragFrom_) {
         FromEdit->setText(Decimal(std::min(*dragFrom_, t), decimals));

@@ -85,7 +85,8 @@ TEST_F(KineticsTest, AHalfSecondSeriesKeepsItsIntervalAndGivesTheReactionsRateCo
     TimeCourse course(series);
     // The band's ± 10 nm average eight channels, as the dye's broad band allows.
     course.Recompute(SeriesQuantity::Absorbance, {590}, 10);
-    const FitOutcome<KineticFit> fit = course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 100));
+    const FitOutcome<KineticFit> fit =
+        course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 100)).Outcome;
     ASSERT_TRUE(fit.Ok()) << fit.Message();
     std::printf("k' fitted %.5f 1/s against %.5f 1/s, A-end %.4f against %.4f\n", fit->RateConstant, rate,
                 fit->EndValue, dye.end);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 namespace {
 
@@ -30,7 +31,84 @@ void Add(TimedSeries& series, double time, int32_t point, double digits) {
     series.Spectra.push_back(MakeSeriesSpectrum(Flat(digits), time, point, Exposure));
 }
 
+// A decay from A₀ 2,6 to A∞ 0,2 with k′ 0,01 1/s as the instrument gives it: a lamp of 900 Digits over
+// a dark of 30, each reading scattered by 2 Digits and 0,5 % of its light; dark and reference the means
+// of eight spectra, every point of the course the mean of four. Its first points hold less light than
+// the noise resolves.
+TimedSeries NoisyDecay() {
+    constexpr double Dark = 30, Lamp = 900;
+    std::mt19937 random(5);
+    std::normal_distribution<double> unit(0, 1);
+    const auto reading = [&](double digits) {
+        return std::clamp(int32_t(std::nearbyint(digits + (2 + 0.005 * digits) * unit(random))), 0, 1023);
+    };
+    const auto stored = [&](double digits) {
+        StoredSpectrum spectrum;
+        spectrum.Exposure = Exposure;
+        spectrum.Count = 8;
+        for (int c = 0; c < ChannelCount; ++c) {
+            double sum = 0, squares = 0;
+            for (int i = 0; i < 8; ++i) {
+                const double r = reading(digits);
+                sum += r;
+                squares += r * r;
+            }
+            spectrum.Mean[c] = sum / 8;
+            spectrum.Spread[c] = std::sqrt(std::max(squares - sum * sum / 8, 0.0) / 7);
+            spectrum.Readings[c] = int32_t(std::nearbyint(spectrum.Mean[c]));
+        }
+        return spectrum;
+    };
+    TimedSeries series;
+    series.Plan.Interval = 5;
+    series.Plan.Averaging = 4;
+    series.Dark = stored(Dark);
+    series.Reference = stored(Lamp);
+    for (int point = 0; point < 120; ++point)
+        for (int i = 0; i < 4; ++i) {
+            const double t = 5.0 * point + 1.0 * i;
+            const double a = 0.2 + 2.4 * std::exp(-0.01 * t);
+            ChannelReadings readings;
+            for (int32_t& r : readings)
+                r = reading(Dark + (Lamp - Dark) * std::pow(10.0, -a));
+            SeriesSpectrum spectrum = MakeSeriesSpectrum(readings, t, point, Exposure);
+            spectrum.DarkSubtracted = true;
+            spectrum.ReferenceInForce = true;
+            spectrum.Averaging = 4;
+            series.Spectra.push_back(spectrum);
+        }
+    return series;
+}
+
 } // namespace
+
+TEST(TimeCourseTest, ADecayStartingBeyondThePrecisionIsFittedWithoutItsBounds) {
+    const TimedSeries series = NoisyDecay();
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590}, 0);
+    const std::vector<CoursePoint>& curve = course.Curves()[0];
+    ASSERT_EQ(curve.size(), 120u);
+    ASSERT_TRUE(curve[0].Value.Value);
+    EXPECT_TRUE(curve[0].Value.Bound) << "A 2,6 holds less light than the noise resolves";
+    EXPECT_EQ(PointText(curve[0].Value, SeriesQuantity::Absorbance).rfind("> 2,", 0), 0u);
+    EXPECT_FALSE(curve[119].Value.Bound);
+
+    const TimeCourse::CourseFit fit = course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000));
+    ASSERT_TRUE(fit.Outcome.Ok()) << fit.Outcome.Message();
+    std::printf("k' %.5f +- %.5f 1/s from %d points, %d bounds left out\n", fit.Outcome->RateConstant,
+                fit.Outcome->RateConstantError, fit.Outcome->Count, fit.Bounds);
+    EXPECT_GT(fit.Bounds, 0);
+    EXPECT_EQ(fit.Outcome->Count + fit.Bounds + fit.Gaps, 120);
+    EXPECT_EQ(
+        fit.LeftOutText().rfind(std::to_string(fit.Bounds) + " Punkte ausgelassen: nur eine Schranke", 0),
+        0u);
+    EXPECT_NEAR(fit.Outcome->RateConstant, 0.01, 0.0002);
+    EXPECT_LE(std::fabs(fit.Outcome->RateConstant - 0.01), 2 * fit.Outcome->RateConstantError);
+
+    // The table writes a bound as one.
+    const std::string table = NumberTableBytes(CourseTable(course, {}, nullptr, 0, 0, 0));
+    EXPECT_NE(table.find("\r\n1,50;> 2,"), std::string::npos) << table.substr(0, 200);
+}
 
 TEST(TimeCourseTest, OnePointPerIntervalTheMeanOfItsSpectraReadAnewAsItGrows) {
     TimedSeries series = BlankSeries();
@@ -88,12 +166,13 @@ TEST(TimeCourseTest, FitsTheCurveChosenOverItsPointsWithValues) {
     Add(series, 600, 60, 1023); // saturated: left out, not taken for a number
     TimeCourse course(series);
     course.Recompute(SeriesQuantity::Absorbance, {590}, 2);
-    const FitOutcome<KineticFit> fit = course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000));
+    const FitOutcome<KineticFit> fit =
+        course.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000)).Outcome;
     ASSERT_TRUE(fit.Ok()) << fit.Message();
     EXPECT_NEAR(fit->RateConstant, 0.005, 0.005 * 0.03);
     EXPECT_NEAR(fit->EndValue, 0.06, 0.02);
     EXPECT_EQ(fit->Count, 60);
-    EXPECT_FALSE(course.Fit(3, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000)).Ok())
+    EXPECT_FALSE(course.Fit(3, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000)).Outcome.Ok())
         << "a curve that isn't there has no points";
 }
 
