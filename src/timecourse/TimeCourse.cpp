@@ -50,15 +50,18 @@ void TimeCourse::AddPoint(const SeriesPointSpectra& point) {
 
 bool TimeCourse::WithoutDark() const {
     return quantity_ != SeriesQuantity::Intensity &&
-           std::any_of(series_.Spectra.begin(), series_.Spectra.end(),
-                       [](const SeriesSpectrum& spectrum) { return !spectrum.DarkSubtracted; });
+           std::any_of(curves_.begin(), curves_.end(), [](const std::vector<CoursePoint>& curve) {
+               return std::any_of(curve.begin(), curve.end(), [](const CoursePoint& point) {
+                   return point.Value.Value && !point.Value.DarkSubtracted;
+               });
+           });
 }
 
 TimeCourse::CourseFit TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {
-    std::vector<double> times;
-    std::vector<double> values;
+    std::vector<double> times, values, uncertainties;
     int bounds = 0, gaps = 0;
     std::string gapReason;
+    bool withoutDark = false;
     if (curve < curves_.size())
         for (const CoursePoint& point : curves_[curve]) {
             if (point.Time < request.From || point.Time > request.To) continue;
@@ -72,9 +75,11 @@ TimeCourse::CourseFit TimeCourse::Fit(size_t curve, const KineticFitRequest& req
             } else {
                 times.push_back(point.Time);
                 values.push_back(*point.Value.Value);
+                uncertainties.push_back(point.Value.Uncertainty);
+                withoutDark |= !point.Value.DarkSubtracted;
             }
         }
-    return {FitKinetics(times, values, request), bounds, gaps, gapReason};
+    return {FitKinetics(times, values, request, uncertainties), bounds, gaps, gapReason, withoutDark};
 }
 
 std::string TimeCourse::CourseFit::LeftOutText() const {
@@ -116,11 +121,17 @@ const int Decimals[] = {4, 2, 1}; // per quantity, in the table
 std::string PointText(const BandValue& value, SeriesQuantity quantity) {
     if (!value.Value) return value.Reason;
     if (value.Bound) return BoundText(*value.Value, quantity);
-    // The readout shows a digit less than the table.
-    const int decimals = Decimals[int(quantity)] - 1;
+    // The uncertainty to two significant digits and the value to its place; without one, a digit less
+    // than the table shows.
+    const int decimals = value.Uncertainty > 0
+                             ? std::clamp(1 - int(std::floor(std::log10(value.Uncertainty))), 0, 8)
+                             : Decimals[int(quantity)] - 1;
     const double scale = std::pow(10.0, decimals);
-    return QString::number(std::nearbyint(*value.Value * scale) / scale, 'f', decimals)
-        .replace(u'.', u',')
+    const auto text = [&](double x) {
+        return QString::number(std::nearbyint(x * scale) / scale, 'f', decimals).replace(u'.', u',');
+    };
+    return (value.Uncertainty > 0 ? text(*value.Value) + QStringLiteral(" ± ") + text(value.Uncertainty)
+                                  : text(*value.Value))
         .toStdString();
 }
 
@@ -136,7 +147,9 @@ NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, c
     for (double nm : wavelengths) {
         table.Heads.push_back(
             QStringLiteral("%1 %2 nm").arg(QString::fromUtf8(Quantities[quantity]), NmText(nm)));
+        table.Heads.push_back(QStringLiteral("u %1 nm").arg(NmText(nm)));
         table.Decimals.push_back(Decimals[quantity]);
+        table.Decimals.push_back(Decimals[quantity] + 1);
     }
     const bool fitted = fit && fitCurve < wavelengths.size();
     if (fitted) {
@@ -152,9 +165,13 @@ NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, c
         for (const std::vector<CoursePoint>& curve : curves) {
             const BandValue& value = curve[i].Value;
             row.push_back(value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+            // A bound has no uncertainty; a gap leaves both cells empty.
+            row.push_back(value.Value && !value.Bound ? value.Uncertainty
+                                                      : std::numeric_limits<double>::quiet_NaN());
             texts.push_back(value.Value && value.Bound
                                 ? QString::fromStdString(BoundText(*value.Value, course.Quantity()))
                                 : QString());
+            texts.emplace_back();
         }
         table.Texts.push_back(std::move(texts));
         if (fitted)

@@ -350,7 +350,7 @@ void TTimeCourseForm::FitButtonClick() {
             fitFrom_ = request.From;
             fitTo_ = request.To;
             fitNote_ =
-                course_->WithoutDark()
+                courseFit.WithoutDark
                     ? QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n")
                     : QString();
             if (!leftOut.isEmpty()) fitNote_ += leftOut + u'\n';
@@ -417,12 +417,25 @@ void TTimeCourseForm::DrawCourse() {
         TColor Color;
     };
     std::vector<Arrow> arrows;
+    // A value's standard uncertainty as a bar through it; where the plot has no value at its lower end
+    // (1/A or a logarithm of nothing), the bar runs off the scale.
+    struct Bar {
+        double X, Low, High;
+        TColor Color;
+    };
+    std::vector<Bar> bars;
+    const double offScale = plot == CoursePlot::Reciprocal ? 1e300 : -1e300;
     for (size_t c = 0; c < curves.size() && c < envelopes_.size(); ++c) {
         frame_->ResetEnvelope(envelopes_[c]);
         for (const CoursePoint& point : curves[c]) {
             const std::optional<double> y =
                 point.Value.Value ? Plotted(*point.Value.Value, plot, endValue) : std::nullopt;
             if (y && point.Value.Bound) arrows.push_back({point.Time / scale, *y, CurveColours[c]});
+            if (y && !point.Value.Bound && point.Value.Uncertainty > 0) {
+                const double value = *point.Value.Value, u = point.Value.Uncertainty;
+                bars.push_back({point.Time / scale, Plotted(value - u, plot, endValue).value_or(offScale),
+                                *Plotted(value + u, plot, endValue), CurveColours[c]});
+            }
             envelopes_[c].Add(point.Time / scale, y && !point.Value.Bound ? *y : NoValue);
         }
         ChartTrace trace;
@@ -446,6 +459,11 @@ void TTimeCourseForm::DrawCourse() {
     frame_ = DrawChart(canvas, content);
     // A lower bound of A points up, and so does its logarithm; 1/A and T point down.
     const bool up = absorbance && plot != CoursePlot::Reciprocal;
+    for (const Bar& bar : bars) {
+        canvas.SetPenColor(bar.Color);
+        canvas.MoveTo(frame_->PixelX(bar.X), frame_->PixelY(bar.Low));
+        canvas.LineTo(frame_->PixelX(bar.X), frame_->PixelY(bar.High));
+    }
     for (const Arrow& arrow : arrows) {
         const int x = frame_->PixelX(arrow.X), y = frame_->PixelY(arrow.Y), tip = up ? y - 8 : y + 8;
         canvas.SetPenColor(arrow.Color);

@@ -26,7 +26,8 @@ protected:
         TimedSeries series;
         ChannelReadings blank;
         blank.fill(800);
-        series.Reference = StoredSpectrum{blank, 40};
+        series.Reference = EvidenceOfReadings(blank, 40, 8);
+        series.Dark = EvidenceOfReadings(ChannelReadings{}, 40, 8);
         for (int i = 0; i < points; ++i) {
             ChannelReadings readings;
             readings.fill(int32_t(std::nearbyint(800 * std::pow(10.0, -(0.1 + std::exp(-0.01 * i))))));

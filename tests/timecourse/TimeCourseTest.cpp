@@ -23,7 +23,7 @@ ChannelReadings Flat(double digits) {
 // absorbance A at every wavelength.
 TimedSeries BlankSeries() {
     TimedSeries series;
-    series.Reference = StoredSpectrum{Flat(Blank), Exposure};
+    series.Reference = EvidenceOfReadings(Flat(Blank), Exposure, 8);
     return series;
 }
 
@@ -43,7 +43,7 @@ TimedSeries NoisyDecay() {
         return std::clamp(int32_t(std::nearbyint(digits + (2 + 0.005 * digits) * unit(random))), 0, 1023);
     };
     const auto stored = [&](double digits) {
-        StoredSpectrum spectrum;
+        Evidence spectrum;
         spectrum.Exposure = Exposure;
         spectrum.Count = 8;
         for (int c = 0; c < ChannelCount; ++c) {
@@ -55,7 +55,6 @@ TimedSeries NoisyDecay() {
             }
             spectrum.Mean[c] = sum / 8;
             spectrum.Spread[c] = std::sqrt(std::max(squares - sum * sum / 8, 0.0) / 7);
-            spectrum.Readings[c] = int32_t(std::nearbyint(spectrum.Mean[c]));
         }
         return spectrum;
     };
@@ -185,16 +184,16 @@ TEST(TimeCourseTest, TheTableForASpreadsheetHasATimeColumnOneColumnPerWavelength
     course.Recompute(SeriesQuantity::Absorbance, {590, 512.5}, 2);
     EXPECT_EQ(NumberTableBytes(CourseTable(course, {"Zeitreihe: a;b", "Band: ± 2 nm"}, nullptr, 0, 0, 0)),
               "\"Zeitreihe: a;b\";Band: \xB1 2 nm\r\n"
-              "t in s;Extinktion 590 nm;Extinktion 512,5 nm\r\n"
-              "0,00;1,0000;1,0000\r\n1,25;0,3010;0,3010\r\n2,00;;\r\n");
+              "t in s;Extinktion 590 nm;u 590 nm;Extinktion 512,5 nm;u 512,5 nm\r\n"
+              "0,00;1,0000;0,01083;1,0000;0,01083\r\n1,25;0,3010;0,00480;0,3010;0,00480\r\n2,00;;;;\r\n");
 
     KineticFit fit;
     fit.Order = ReactionOrder::Zeroth;
     fit.StartValue = 1;
     fit.RateConstant = 0.5;
     const std::string bytes = NumberTableBytes(CourseTable(course, {}, &fit, 1, 1, 2));
-    EXPECT_NE(bytes.find("Extinktion 512,5 nm;Anpassung 512,5 nm\r\n0,00;1,0000;1,0000;\r\n"
-                         "1,25;0,3010;0,3010;0,3750\r\n2,00;;;0,0000\r\n"),
+    EXPECT_NE(bytes.find("u 512,5 nm;Anpassung 512,5 nm\r\n0,00;1,0000;0,01083;1,0000;0,01083;\r\n"
+                         "1,25;0,3010;0,00480;0,3010;0,00480;0,3750\r\n2,00;;;;;0,0000\r\n"),
               std::string::npos)
         << bytes;
     EXPECT_EQ(TableSpelling("k′ = 1, A₀ = 2, A∞ = 0, t½ = 3"), "k' = 1, A0 = 2, A(Ende) = 0, t½ = 3");
