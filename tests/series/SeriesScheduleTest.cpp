@@ -62,6 +62,43 @@ TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenTheIntervalCantBeKept) {
               PreparationWarning(false, true) + " " + PreparationWarning(true, false));
 }
 
+// The points' precision judged before the start, at A = 1 in a band at 590 nm, against a dark of 30
+// Digits and references of various light, each reading scattered by about 2 Digits.
+TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenThePointsWillBeTooUncertainAndNamesWhatHelps) {
+    struct Case {
+        double blank; // reference less dark, Digits
+        int averaging;
+        const char* warning; // start of it, or "" for none
+        const char* remedy;  // its end
+    };
+    const Case cases[] = {
+        {800, 1, "", ""},
+        {120, 1, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 ± 0,0", "Mittelung auf 4 erhöhen."},
+        {120, 4, "", ""},
+        {50, 1, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 nur eine Schranke.",
+         "Mehr Licht nötig: Belichtung erhöhen oder eine hellere Lampe nehmen, dann Referenz neu aufnehmen."},
+        {2, 16, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 kein Wert (Referenz zu schwach).",
+         "Mehr Licht nötig: Belichtung erhöhen oder eine hellere Lampe nehmen, dann Referenz neu aufnehmen."},
+    };
+    for (const Case& c : cases) {
+        ChannelReadings dark, reference;
+        dark.fill(30);
+        reference.fill(int32_t(30 + c.blank));
+        Evidence darkEvidence = EvidenceOfReadings(dark, 40, 8),
+                 referenceEvidence = EvidenceOfReadings(reference, 40, 8);
+        darkEvidence.Spread.fill(2);
+        referenceEvidence.Spread.fill(2);
+        const std::string warning = PrecisionWarning(&referenceEvidence, &darkEvidence, c.averaging, 590, 0);
+        EXPECT_EQ(warning.rfind(c.warning, 0), 0u) << c.blank << " at " << c.averaging << ": " << warning;
+        EXPECT_TRUE(
+            warning.size() >= std::string(c.remedy).size() &&
+            warning.compare(warning.size() - std::string(c.remedy).size(), std::string::npos, c.remedy) == 0)
+            << warning;
+        if (!*c.warning) EXPECT_EQ(warning, "");
+    }
+    EXPECT_EQ(PrecisionWarning(nullptr, nullptr, 1, 590, 0), "") << "no reference, nothing to judge by";
+}
+
 // A series at 360…675 nm (2.48 nm a channel): dark 10 Digits, reference 810, so 400 Digits measured
 // are T = 390/800 and A = 0.3116.
 TimedSeries Measured() {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The time course of a series, read from spectra whose absorbance is known.
 #include "timecourse/TimeCourse.h"
+#include "files/TimeSeriesFile.h"
 #include "timecourse/TimeCourseDlg.h"
 
 #include <gtest/gtest.h>
@@ -103,6 +104,27 @@ TEST(TimeCourseTest, ADecayStartingBeyondThePrecisionIsFittedWithoutItsBounds) {
         0u);
     EXPECT_NEAR(fit.Outcome->RateConstant, 0.01, 0.0002);
     EXPECT_LE(std::fabs(fit.Outcome->RateConstant - 0.01), 2 * fit.Outcome->RateConstantError);
+
+    // Its file gives back the same points to the last digit shown, and the same fit.
+    std::string bytes = TimeSeriesHeaderBytes(series);
+    for (const SeriesSpectrum& spectrum : series.Spectra)
+        bytes += TimeSeriesRowBytes(spectrum);
+    const TimeSeriesFileLoad load = ParseTimeSeriesFile(bytes);
+    ASSERT_TRUE(load.Series);
+    EXPECT_TRUE(load.Report.isEmpty()) << load.Report.toStdString();
+    TimeCourse loaded(*load.Series);
+    loaded.Recompute(SeriesQuantity::Absorbance, {590}, 0);
+    ASSERT_EQ(loaded.Curves()[0].size(), 120u);
+    for (size_t i = 0; i < 120; ++i)
+        EXPECT_EQ(PointText(loaded.Curves()[0][i].Value, SeriesQuantity::Absorbance),
+                  PointText(curve[i].Value, SeriesQuantity::Absorbance))
+            << i;
+    const TimeCourse::CourseFit again = loaded.Fit(0, FitRequest(CourseModel::FirstOrderEndFree, 0, 1000));
+    ASSERT_TRUE(again.Outcome.Ok());
+    std::printf("after loading: k' %.5f +- %.5f 1/s, %d bounds left out\n", again.Outcome->RateConstant,
+                again.Outcome->RateConstantError, again.Bounds);
+    EXPECT_NEAR(again.Outcome->RateConstant, fit.Outcome->RateConstant, 1e-7);
+    EXPECT_EQ(again.Bounds, fit.Bounds);
 
     // The table writes a bound as one.
     const std::string table = NumberTableBytes(CourseTable(course, {}, nullptr, 0, 0, 0));
