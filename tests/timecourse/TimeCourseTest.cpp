@@ -177,6 +177,32 @@ TEST(TimeCourseTest, ASaturatedPointIsAGapWithItsReason) {
     EXPECT_FALSE(course.Curves()[0][1].Value.Reason.empty());
 }
 
+// The exposure moved mid-series: the points after it have neither dark nor reference of their own and are
+// gaps; the points with a value all had the dark taken off, and nothing says otherwise.
+TEST(TimeCourseTest, OhneDunkelabzugOnlyWhereAPointWithAValueLacksIt) {
+    TimedSeries series = BlankSeries();
+    series.Dark = EvidenceOfReadings(Flat(0), Exposure, 8);
+    for (int i = 0; i < 6; ++i) {
+        series.Spectra.push_back(
+            MakeSeriesSpectrum(Flat(80 + 40 * i), i, i, i < 4 ? Exposure : Exposure + 10));
+        series.Spectra.back().DarkSubtracted = i < 4;
+    }
+    TimeCourse course(series);
+    course.Recompute(SeriesQuantity::Absorbance, {590}, 0);
+    EXPECT_FALSE(course.Curves()[0][5].Value.Value);
+    EXPECT_FALSE(course.WithoutDark());
+    const TimeCourse::CourseFit fit = course.Fit(0, FitRequest(CourseModel::ZerothOrder, 0, 10));
+    EXPECT_FALSE(fit.WithoutDark);
+    EXPECT_EQ(fit.Gaps, 2);
+
+    series.Spectra[1].DarkSubtracted = false; // a point with a value measured without it
+    course.Recompute(SeriesQuantity::Absorbance, {590}, 0);
+    EXPECT_TRUE(course.WithoutDark());
+    EXPECT_TRUE(course.Fit(0, FitRequest(CourseModel::ZerothOrder, 0, 10)).WithoutDark);
+    EXPECT_FALSE(course.Fit(0, FitRequest(CourseModel::ZerothOrder, 2, 10)).WithoutDark)
+        << "outside the range";
+}
+
 TEST(TimeCourseTest, FitsTheCurveChosenOverItsPointsWithValues) {
     TimedSeries series = BlankSeries();
     // A = 0.06 + 1.14 · e^(−t/200): k′ = 0.005 1/s.
