@@ -71,8 +71,10 @@ QString EmptyTransmissionReasons(const ChannelVerdicts& verdicts, const Spectrum
     const std::pair<ChannelVerdict, QString> reasons[] = {
         {ChannelVerdict::NoReference, noReference},
         {ChannelVerdict::Saturated, QStringLiteral("übersteuert")},
-        {ChannelVerdict::TooDark, QStringLiteral("zu wenig Licht in der Referenz für ±2 % T")},
-        {ChannelVerdict::Bound, QStringLiteral("zu wenig Licht in der Probe für ±2 % T")}};
+        {ChannelVerdict::TooDark, QString::fromStdString(ReasonText(Reason::WeakReference))},
+        {ChannelVerdict::LampNoise, QString::fromStdString(ReasonText(Reason::LampNoise))},
+        {ChannelVerdict::TooMuchLight, QString::fromStdString(ReasonText(Reason::TooMuchLight))},
+        {ChannelVerdict::Bound, QString::fromStdString(ReasonText(Reason::Unresolved))}};
     QStringList said;
     for (const auto& [verdict, reason] : reasons) {
         const auto count = std::count(verdicts.begin(), verdicts.end(), verdict);
@@ -180,6 +182,8 @@ bool TMainForm::ExportTable(const QString& fileName) {
         // A bound is no number for a table: its cell stays empty, and the header says why.
         table.TransmissionPercent = Column(OnlyValues(Measurement.Transmission(), Measurement.Verdicts()));
         table.Extinction = Column(OnlyValues(Measurement.Absorbance(), Measurement.Verdicts()));
+        table.TransmissionU = Column(Measurement.TransmissionUncertainty());
+        table.ExtinctionU = Column(Measurement.AbsorbanceUncertainty());
         table.EmptyReason = EmptyTransmissionReasons(Measurement.Verdicts(), shown, *reference);
     }
     try {

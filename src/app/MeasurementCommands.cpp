@@ -85,7 +85,23 @@ void TMeasurementCommands::RestoreDark() {
         ParseStoredReadings(Settings::Read(settings, Settings::DarkSpectrum, std::string()));
     const int32_t exposure = Settings::Read(settings, Settings::DarkExposure);
     if (!readings || exposure < 0 || exposure > 100) return;
-    form_.Measurement.SetDark({*readings, exposure});
+    StoredSpectrum dark{*readings, exposure};
+    // The unrounded mean counts only while it belongs to the whole numbers: a program that knows only
+    // those may have written a new dark since.
+    const std::optional<ChannelMeans> mean =
+        ParseStoredMeans(Settings::Read(settings, Settings::DarkMean, std::string()));
+    const std::optional<ChannelMeans> spread =
+        ParseStoredMeans(Settings::Read(settings, Settings::DarkSpread, std::string()));
+    const int count = Settings::Read(settings, Settings::DarkCount);
+    bool belongs = mean && spread && count >= 1 && count <= MeasurementModes::CaptureCount;
+    for (int c = 0; belongs && c < ChannelCount; ++c)
+        belongs = RoundHalfEven((*mean)[c]) == (*readings)[c];
+    if (belongs) {
+        dark.Mean = *mean;
+        dark.Spread = *spread;
+        dark.Count = count;
+    }
+    form_.Measurement.SetDark(dark);
     DunkelspektrumAbziehen->setEnabled(true);
 }
 
@@ -163,7 +179,7 @@ void TMeasurementCommands::AnsichtClick(MeasurementView view) {
 }
 
 void TMeasurementCommands::CycleDone() {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     if (measurement.Capturing() == MeasurementModes::Capture::None) {
         ReferenzspektrumVerwerfen->setEnabled(measurement.Reference().has_value());
         if (std::exchange(darkPending_, false) && measurement.Refusal().empty()) {
@@ -181,6 +197,9 @@ void TMeasurementCommands::KeepDark() {
     const std::optional<StoredSpectrum>& dark = form_.Measurement.Dark();
     Settings::Write(*form_.IniFile, Settings::DarkSpectrum, FormatStoredReadings(dark->Readings));
     Settings::Write(*form_.IniFile, Settings::DarkExposure, dark->Exposure);
+    Settings::Write(*form_.IniFile, Settings::DarkMean, FormatStoredMeans(dark->Mean));
+    Settings::Write(*form_.IniFile, Settings::DarkSpread, FormatStoredMeans(dark->Spread));
+    Settings::Write(*form_.IniFile, Settings::DarkCount, dark->Count);
 }
 
 void TMeasurementCommands::ShowStatus() {
@@ -203,7 +222,7 @@ int32_t TMeasurementCommands::ExposurePeak() const {
 }
 
 void TMeasurementCommands::EvaluateView() {
-    MeasurementModes& measurement = form_.Measurement;
+    EvaluatedMeasurement& measurement = form_.Measurement;
     measurement.Evaluate();
     if (!measurement.ViewValues()) return;
     for (size_t i = 0; i < viewLabels_.size(); ++i)
@@ -211,7 +230,7 @@ void TMeasurementCommands::EvaluateView() {
 }
 
 void TMeasurementCommands::ShowView(DiagramState& state) const {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     if (measurement.InUse() || form_.PeaksBeschriften->isChecked())
         state.Saturated = measurement.ShownSaturated();
     state.Notice = QString::fromStdString(measurement.ViewNotice());
@@ -224,7 +243,7 @@ void TMeasurementCommands::ShowView(DiagramState& state) const {
 }
 
 void TMeasurementCommands::ShowExtremes() {
-    const MeasurementModes& measurement = form_.Measurement;
+    const EvaluatedMeasurement& measurement = form_.Measurement;
     QString highest = QString::number(form_.Spectrum.MaxReading);
     QString lowest = QString::number(form_.Spectrum.MinReading);
     if (const ChannelValues* values = measurement.ViewValues()) {

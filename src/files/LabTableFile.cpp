@@ -63,6 +63,7 @@ QString MeasurementCells(const LabTable& table) {
                      ? QStringLiteral(";Transmission % = 100 * (Digits - Dunkel) / (Referenz - Dunkel)")
                      : QStringLiteral(";Transmission % = 100 * Digits / Referenz");
         cells += QStringLiteral(";Extinktion = -log10(Transmission % / 100)");
+        if (table.TransmissionU) cells += QStringLiteral(";u: Standardunsicherheit");
         if (!table.EmptyReason.isEmpty()) cells += u';' + Cell(QStringLiteral("leer: ") + table.EmptyReason);
     }
     return cells;
@@ -74,7 +75,9 @@ std::string LabTableBytes(const LabTable& table) {
     const OptionalColumn optional[] = {{"Dunkel", table.Dark, ExactDecimals, true},
                                        {"Referenz", table.Reference, ExactDecimals, true},
                                        {"Transmission %", table.TransmissionPercent, 1, false},
-                                       {"Extinktion", table.Extinction, 3, false}};
+                                       {"u Transmission %", table.TransmissionU, 2, false},
+                                       {"Extinktion", table.Extinction, 3, false},
+                                       {"u Extinktion", table.ExtinctionU, 4, false}};
     const QString header = Cell(QStringLiteral("Spektrum: ") + table.Name) + u';' +
                            Cell(QStringLiteral("Datum: ") + table.Moment) + u';' +
                            QStringLiteral("Belichtung: %1;Kalibrierung: %2 nm bis %3 nm")

@@ -33,6 +33,8 @@ struct LabTable {
     ChannelColumn Reference;           // "Referenz"
     ChannelColumn TransmissionPercent; // "Transmission %"
     ChannelColumn Extinction;          // "Extinktion"
+    ChannelColumn TransmissionU;       // "u Transmission %": standard uncertainties, where taken
+    ChannelColumn ExtinctionU;         // "u Extinktion"
     std::optional<CaptureNote> DarkNote;
     std::optional<CaptureNote> ReferenceNote;
     bool DarkSubtracted = false; // whether the transmission was worked out less the dark spectrum

@@ -61,6 +61,12 @@ inline constexpr TextEntry DataFolder{DataSection, "Datenverzeichnis"};
 // when one is taken, so the file gains them only once the function is used.
 inline constexpr TextEntry DarkSpectrum{MeasurementSection, "Dunkelspektrum"};
 inline constexpr IntegerEntry DarkExposure{MeasurementSection, "Dunkelbelichtung", -1};
+// Beside them, what its evaluation needs: the unrounded mean and the spread of one spectrum (128
+// decimals with a point, separated by commas) and the count of spectra in the mean; they count only
+// while the mean rounds to the whole numbers above.
+inline constexpr TextEntry DarkMean{MeasurementSection, "Dunkelmittel"};
+inline constexpr TextEntry DarkSpread{MeasurementSection, "Dunkelstreuung"};
+inline constexpr IntegerEntry DarkCount{MeasurementSection, "Dunkelanzahl", 0};
 // Written only once a picture or a table has been saved.
 inline constexpr BoolEntry PictureDoubled{MeasurementSection, "Bild doppelt", false};
 inline constexpr BoolEntry PictureWhite{MeasurementSection, "Bild weiss", false};

@@ -5,7 +5,6 @@
 #include "spectrum/SpectrumModel.h"
 
 #include <array>
-#include <bitset>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -16,28 +15,6 @@ using ChannelValues = std::array<std::optional<double>, ChannelCount>;
 
 // What the diagrams show of the measured readings.
 enum class MeasurementView { Intensity, Transmission, Absorbance };
-
-// Why a channel of the transmission and absorbance has no value, or has only a bound.
-enum class ChannelVerdict : uint8_t {
-    Value,       // a value within the stated precision
-    Bound,       // less light than the precision resolves: the value is an upper bound of T (lower of A)
-    NoReference, // no reference that belongs to the shown spectrum
-    Saturated,   // the sample, dark or reference was at full scale there
-    TooDark,     // the reference's light is too weak for the stated precision
-};
-using ChannelVerdicts = std::array<ChannelVerdict, ChannelCount>;
-
-// Level units per pixel row of the main diagram while a transmission or absorbance is shown.
-constexpr int32_t ViewScaleDivisor = 4;
-
-// A transmission or absorbance curve laid onto a diagram's level scale, as the diagrams draw it.
-struct ViewLevels {
-    SpectrumValues Values; // Levels (never below 0), extremes over channels with a value, ScaleDivisor
-    std::bitset<ChannelCount> NoValue;      // channels drawn as gaps
-    std::array<std::string, 4> RangeLabels; // the scale beside the diagram, top to bottom, e.g. "100", "75"
-    double FullScale = 0;                   // the value at the diagram's top edge, in the view's unit
-    bool AnyValue = false;                  // whether any channel has a value (not just a bound)
-};
 
 // A dark or reference spectrum: the mean of several measured ones at one exposure.
 struct StoredSpectrum {
@@ -58,19 +35,17 @@ struct SpectrumConditions {
     int Averaged = 0;            // spectra in its mean so far (Averaging once the mean is full)
 };
 
-// The absorption measurements on top of the plain readings: a dark spectrum subtracted from every
-// reading, the mean of the last N spectra, and a reference spectrum that turns the readings into
-// transmission and absorbance per channel. Plain arithmetic, free of windows. With every function off,
-// the state after construction, Process hands the measured readings back unchanged and no view differs
-// from the intensity.
+// The capture state of the absorption measurements on top of the plain readings: a dark spectrum
+// subtracted from every reading, the mean of the last N spectra, the reference spectrum and the view
+// chosen; evaluation/ turns them into transmission and absorbance. Plain arithmetic, free of windows. With
+// every function off, the state after construction, Process hands the measured readings back unchanged and no
+// view differs from the intensity.
 class MeasurementModes {
 public:
     // Spectra averaged into a dark or a reference spectrum.
     static constexpr int CaptureCount = 8;
     // The choices of averaging; 1 is none.
     static constexpr std::array<int, 5> AveragingChoices{1, 2, 4, 8, 16};
-    // The precision a transmission value keeps, in % T; channels whose light can't keep it have none.
-    static constexpr double PrecisionPercent = 2.0;
 
     enum class Capture { None, Dark, Reference };
 
@@ -84,8 +59,12 @@ public:
     const ChannelReadings& LastSingle() const { return single_; }
     // The shown spectrum as Process last worked it out: unrounded, not clipped at 0.
     const ChannelMeans& ShownMean() const { return shownMean_; }
-    // Channels saturated in any measured spectrum of the shown mean.
+    // The spread of a single spectrum of the shown mean; 0 with fewer than two.
+    ChannelMeans ShownSpread() const { return mean_.Spread(); }
+    // Channels saturated in any measured spectrum of the shown mean, or in the dark taken off it.
     const ChannelFlags& ShownSaturated() const { return shownSaturated_; }
+    // The wavelength calibration the shown spectrum was measured with.
+    const WavelengthCalibration& ShownCalibration() const { return calibration_; }
     // What the shown spectrum was measured under.
     const SpectrumConditions& Conditions() const { return conditions_; }
     // The shown spectrum now comes from a file: it carries no exposure and gets no transmission.
@@ -97,13 +76,16 @@ public:
     void StartCapture(Capture what);
     Capture Capturing() const { return capture_; }
     int CapturedCount() const { return captured_.Count(); }
+    // What the last finished capture took in this run.
+    Capture LastTaken() const { return lastTaken_; }
     // Why the last capture stored nothing, e.g. "Referenzspektrum übersteuert bei 440–460 nm –
     // Belichtung verringern und neu aufnehmen"; empty when it was stored.
     const std::string& Refusal() const { return refusal_; }
 
     // The dark spectrum, as measured (nothing subtracted), and whether it is subtracted.
     const std::optional<StoredSpectrum>& Dark() const { return dark_; }
-    // Takes a dark spectrum kept in the settings; its unrounded mean is its whole Readings.
+    // Takes a dark spectrum kept in the settings; without a Count its unrounded mean is its whole
+    // Readings and its spread unknown.
     void SetDark(const StoredSpectrum& dark);
     bool DarkSubtraction() const { return darkSubtraction_; }
     void SetDarkSubtraction(bool on) { darkSubtraction_ = on; }
@@ -124,34 +106,8 @@ public:
     bool ExposureFixed() const { return exposureFixed_; }
 
     MeasurementView View() const { return view_; }
-    void SetView(MeasurementView view);
+    void SetView(MeasurementView view) { view_ = view; }
 
-    // Recomputes the per-channel values below for the shown spectrum under the conditions it was
-    // measured with. Call before reading Transmission(), Absorbance(), Verdicts() or ReferenceLessDark().
-    void Evaluate();
-    // T = (S − D) / (R − D) in %, from the unrounded means, per channel; no value without a reference at
-    // the shown spectrum's exposure, where anything was saturated, or where the reference's light can't
-    // keep PrecisionPercent; a bound (see Verdicts) where the sample's light is below what it resolves.
-    const ChannelValues& Transmission() const { return transmission_; }
-    // A = −log10 T, per channel; no value where T has none; a lower bound where T is an upper one.
-    const ChannelValues& Absorbance() const { return absorbance_; }
-    // Per channel: a value, a bound, or why there is none.
-    const ChannelVerdicts& Verdicts() const { return verdicts_; }
-    // R − D per channel (never below 0), as the division used it; no value without a valid reference.
-    const ChannelValues& ReferenceLessDark() const { return referenceLessDark_; }
-    // The values of the current view: Transmission() or Absorbance(); nullptr for the intensity.
-    const ChannelValues* ViewValues() const;
-    // The current view's values laid onto the diagram, its scale kept from frame to frame.
-    const ViewLevels& Levels() const { return levels_; }
-
-    // One line for the status bar on the state of the measurement functions at `exposure`: a refused
-    // capture, a capture's progress, the averaging's fill, why a dark or reference spectrum does not
-    // apply, or which one is in use (e.g. "Dunkelspektrum bei Belichtung 35"); empty when there is
-    // nothing to say.
-    std::string StatusText(int32_t exposure) const;
-    // What a transmission or absorbance diagram says inside itself: why it shows no values and the way
-    // back (e.g. "Messung → Belichtung 50 wiederherstellen"), or "ohne Dunkelabzug"; empty otherwise.
-    std::string ViewNotice() const;
     // Whether any of the measurement functions is in use; with none the diagrams draw as without them.
     bool InUse() const;
     // Where the shown spectrum is saturated, e.g. "übersteuert bei 440–460 nm"; empty when nowhere.
@@ -161,9 +117,6 @@ private:
     void FeedCapture(const ChannelReadings& measured, int32_t exposure,
                      const WavelengthCalibration& calibration);
     bool SampleChanged(const ChannelReadings& values) const;
-    void Lay(double previousFullScale);
-    // Whether Evaluate left any channel a value or a bound.
-    bool AnyChannelWithValue() const;
 
     std::optional<StoredSpectrum> dark_;
     std::optional<StoredSpectrum> reference_;
@@ -190,36 +143,13 @@ private:
     ChannelMeans shownMean_{};
     ChannelFlags shownSaturated_;
     SpectrumConditions conditions_;
-
-    ChannelValues transmission_{};
-    ChannelValues absorbance_{};
-    ChannelVerdicts verdicts_{};
-    ChannelValues referenceLessDark_{};
-    ViewLevels levels_;
 };
-
-// Lays `values` of `view` (Transmission in %, 0 … 100 or up to the data; Absorbance, 0 … 2 or up to
-// the data) onto the diagram: the same 256 rows as the Digits scale, a channel with no value a gap.
-// Marks and extremes take only channels with a value, not bounds. Where `previousFullScale` is larger
-// than the data need, the scale stays there until the data have clearly left its top.
-ViewLevels LayOnDiagram(const ChannelValues& values, const ChannelVerdicts& verdicts, MeasurementView view,
-                        double previousFullScale = 0);
-
-// `values` where `verdicts` give a value; no value at bounds and gaps.
-ChannelValues OnlyValues(const ChannelValues& values, const ChannelVerdicts& verdicts);
-
-// A value of `view` as the readout writes it, decimal comma: "43,2 %", "0,37"; a bound "< 0,8 %",
-// "> 2,10"; "übersteuert" for a saturated channel, "—" for any other without a value.
-std::string ViewValueText(const std::optional<double>& value, MeasurementView view,
-                          ChannelVerdict verdict = ChannelVerdict::Value);
-
-// The readout at column `x` of a diagram with `columnsPerChannel` columns a channel, in `view`:
-// "608nm => 43,2 %", "608nm => 0,37", "608nm => übersteuert" or "608nm => —".
-std::string ViewReadoutText(const ChannelValues& values, const ChannelVerdicts& verdicts,
-                            MeasurementView view, const WavelengthCalibration& calibration, int x,
-                            int columnsPerChannel);
 
 // The dark spectrum as stored in the settings: 128 whole numbers separated by commas; Parse gives
 // nothing for a text that is not exactly that.
 std::string FormatStoredReadings(const ChannelReadings& readings);
 std::optional<ChannelReadings> ParseStoredReadings(const std::string& text);
+// An unrounded mean or spread as stored in the settings: 128 decimals with a point, separated by
+// commas; Parse gives nothing for a text that is not exactly that or holds a value outside 0 … 65280.
+std::string FormatStoredMeans(const ChannelMeans& means);
+std::optional<ChannelMeans> ParseStoredMeans(const std::string& text);

@@ -62,22 +62,3 @@ ChannelFlags SpectrumMean::Saturated() const {
         any |= saturated_[size_t(i)];
     return any;
 }
-
-NoiseModel FitNoise(const ChannelMeans& mean, const ChannelMeans& spread) {
-    double meanX = 0, meanY = 0;
-    for (int c = 0; c < ChannelCount; ++c) {
-        meanX += mean[c] / ChannelCount;
-        meanY += spread[c] / ChannelCount;
-    }
-    double sxx = 0, sxy = 0;
-    for (int c = 0; c < ChannelCount; ++c) {
-        sxx += (mean[c] - meanX) * (mean[c] - meanX);
-        sxy += (mean[c] - meanX) * (spread[c] - meanY);
-    }
-    NoiseModel model;
-    // A single channel's spread from a few spectra scatters by a third; the line through all of them
-    // doesn't.
-    model.Share = sxx > 0 ? std::max(sxy / sxx, 0.0) : 0.0;
-    model.Floor = std::max(meanY - model.Share * meanX, model.Floor);
-    return model;
-}

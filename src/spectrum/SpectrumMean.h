@@ -60,7 +60,3 @@ struct NoiseModel {
     // The standard deviation of a single reading of `digits`.
     double At(double digits) const { return Floor + Share * std::max(digits, 0.0); }
 };
-
-// The noise model that fits the spread of single spectra against their means over all channels
-// (least squares), never below the default floor; the default where nothing was spread.
-NoiseModel FitNoise(const ChannelMeans& mean, const ChannelMeans& spread);

@@ -5,10 +5,11 @@
 
 QString MainWindowLink::CursorReadout(int x, int columnsPerChannel) {
     const MainWindowState& state = SharedState();
-    const MeasurementModes& measurement = state.Measurement;
+    const EvaluatedMeasurement& measurement = state.Measurement;
     if (const ChannelValues* values = measurement.ViewValues())
         return QString::fromStdString(ViewReadoutText(*values, measurement.Verdicts(), measurement.View(),
-                                                      state.Calibration, x, columnsPerChannel));
+                                                      state.Calibration, x, columnsPerChannel,
+                                                      *measurement.ViewUncertainties()));
     return QString::fromStdString(
         CursorReadoutText(state.Spectrum, state.Calibration, x, columnsPerChannel, CorrectionChecked()));
 }
@@ -19,7 +20,7 @@ int32_t MainWindowLink::DiagramScaleDivisor() {
 }
 
 QString MainWindowLink::LevelText(int32_t level) {
-    const MeasurementModes& measurement = SharedState().Measurement;
+    const EvaluatedMeasurement& measurement = SharedState().Measurement;
     const ChannelValues* values = measurement.ViewValues();
     if (!values) return QString::number(level);
     const double fullScale = measurement.Levels().FullScale;

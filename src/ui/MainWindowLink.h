@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "evaluation/EvaluatedMeasurement.h"
 #include "spectrum/DiagramPainter.h"
-#include "spectrum/MeasurementModes.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <QString>
@@ -38,7 +38,7 @@ struct MainWindowState {
     // x of the last mouse position over the main diagram or its colour strip.
     int32_t CursorX = 0;
     // Dark spectrum, averaging, reference and the view of transmission or absorbance.
-    MeasurementModes Measurement;
+    EvaluatedMeasurement Measurement;
     // The window that asked last for a click in the main diagram to name a wavelength, if it still waits.
     WavelengthPicker* Picker = nullptr;
 };

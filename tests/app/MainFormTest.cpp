@@ -214,6 +214,27 @@ TEST_F(MainFormTest, AKeptDarkSpectrumComesBackWithEveryMeasurementFunctionOff) 
     EXPECT_EQ(MainForm->StatusBar->PanelText(2), "Gilt ab der nächsten Messung") << "told at once";
     Stop();
 
+    // Beside the whole numbers, what the evaluation needs: counted only while it belongs to them.
+    std::string mean = "7.125", spread = "0.5";
+    for (int c = 1; c < 128; ++c) {
+        mean += "," + std::to_string(c % 9) + ".25";
+        spread += ",0.5";
+    }
+    const std::string kept =
+        "[Messung]\nDunkelspektrum=" + dark + "\nDunkelbelichtung=35\nDunkelstreuung=" + spread;
+    for (const auto& [extra, count] : {std::pair{"\nDunkelmittel=" + mean + "\nDunkelanzahl=8\n", 8},
+                                       {"\nDunkelmittel=" + mean + "\nDunkelanzahl=0\n", 0},
+                                       {"\nDunkelmittel=8" + mean.substr(1) + "\nDunkelanzahl=8\n", 0},
+                                       {"\nDunkelmittel=" + mean + ",1\nDunkelanzahl=8\n", 0}}) {
+        Settings(kept + extra);
+        Start();
+        ASSERT_TRUE(MainForm->Measurement.Dark());
+        EXPECT_EQ(MainForm->Measurement.Dark()->Count, count) << extra;
+        EXPECT_EQ(MainForm->Measurement.Dark()->Mean[0], count ? 7.125 : 7.0) << extra;
+        EXPECT_EQ(MainForm->Measurement.Dark()->Spread[1], count ? 0.5 : 0.0) << extra;
+        Stop();
+    }
+
     for (const std::string& damaged :
          {"Dunkelspektrum=" + dark + ",9\nDunkelbelichtung=35\n", "Dunkelspektrum=" + dark + "\n"}) {
         Settings("[Messung]\n" + damaged);

@@ -122,7 +122,7 @@ TEST_F(ReadoutTest, ClicksSetAndClearTheReferenceInBothWindows) {
 }
 
 TEST_F(ReadoutTest, AClickInAViewNamesTheReferenceInTheViewsUnit) {
-    MeasurementModes& measurement = MainForm->Measurement;
+    EvaluatedMeasurement& measurement = MainForm->Measurement;
     ChannelReadings blank, half;
     blank.fill(1000);
     half.fill(500);

@@ -227,6 +227,22 @@ TEST(Evaluation, AssumesTheLampsNoiseWhereTheReferenceHasNoSpread) {
     const Evaluation assumed = Evaluate(Measure({lamp}, 1, random, true), nullptr, &reference);
     EXPECT_TRUE(assumed.NoiseEstimated);
     EXPECT_EQ(assumed.Noise.Share, AssumedLampShare);
+
+    // The line through every channel's spread, each corrected for how short the spread of two spectra
+    // falls of their noise (by √(2/π)); never below the converter's own scatter.
+    Evidence lamp2;
+    lamp2.Count = 2;
+    for (int c = 0; c < ChannelCount; ++c) {
+        lamp2.Mean[c] = 5.0 * c;
+        lamp2.Spread[c] = (3 + 0.01 * lamp2.Mean[c]) * std::sqrt(2 / 3.14159265358979);
+    }
+    lamp2.Mean[127] = FullScaleDigits; // saturated: out of the fit
+    const NoiseModel line = FitNoise(lamp2, nullptr);
+    EXPECT_NEAR(line.Floor, 3.0, 1e-6);
+    EXPECT_NEAR(line.Share, 0.01, 1e-8);
+    for (double& spread : lamp2.Spread)
+        spread *= 0.1;
+    EXPECT_EQ(FitNoise(lamp2, nullptr).Floor, 2.0);
 }
 
 // A band takes the mean of its channels and the uncertainty of that mean; a gap or a bound anywhere in

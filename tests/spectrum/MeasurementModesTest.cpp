@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "spectrum/MeasurementModes.h"
+#include "evaluation/EvaluatedMeasurement.h"
 
 #include <gtest/gtest.h>
 
@@ -50,12 +50,33 @@ const Case Cases[] = {
     {"transmission", {}, false, 1000, 20, 1, {{432, 20}}, 432, 43.2, 0.364516, V::Value},
     {"transmission after dark", 100, true, 900, 20, 1, {{532, 20}}, 432, 48.0, 0.318759, V::Value},
     {"unrounded mean", {}, false, 1000, 20, 2, {{432, 20}, {433, 20}}, 432, 43.25, 0.364014, V::Value},
-    {"above the reference", {}, false, 900, 20, 1, {{990, 20}}, 990, 110.0, -0.041393, V::Value},
+    {"above the reference within its noise",
+     {},
+     false,
+     900,
+     20,
+     1,
+     {{920, 20}},
+     920,
+     920.0 / 9,
+     -0.009545,
+     V::Value},
+    {"above the reference beyond its noise",
+     {},
+     false,
+     900,
+     20,
+     1,
+     {{990, 20}},
+     990,
+     {},
+     {},
+     V::TooMuchLight},
     {"no light through the sample is a bound", {}, false, 1000, 20, 1, {{0, 20}}, 0, 0.6, 2.221849, V::Bound},
     {"zero reference", {}, false, 0, 20, 1, {{432, 20}}, 432, {}, {}, V::TooDark},
-    {"reference too weak for one spectrum", {}, false, 300, 20, 1, {{150, 20}}, 150, {}, {}, V::TooDark},
-    {"reference just strong enough", {}, false, 320, 20, 1, {{160, 20}}, 160, 50.0, 0.30103, V::Value},
-    {"mean lowers the floor", {}, false, 220, 20, 2, {{110, 20}, {110, 20}}, 110, 50.0, 0.30103, V::Value},
+    {"reference lost in its noise", {}, false, 2, 20, 1, {{2, 20}}, 2, {}, {}, V::TooDark},
+    {"weak reference, less precise", {}, false, 30, 20, 1, {{15, 20}}, 15, 50.0, 0.30103, V::Value},
+    {"reference of 300 at averaging 1", {}, false, 300, 20, 1, {{150, 20}}, 150, 50.0, 0.30103, V::Value},
     {"saturated sample", {}, false, 1000, 20, 1, {{1023, 20}}, 1023, {}, {}, V::Saturated},
     {"one of two saturated", {}, false, 1000, 20, 2, {{1023, 20}, {1020, 20}}, 1022, {}, {}, V::Saturated},
     {"reference of another exposure", {}, false, 1000, 30, 1, {{432, 20}}, 432, {}, {}},
@@ -64,7 +85,7 @@ const Case Cases[] = {
 TEST(MeasurementModesTest, ReadingsTransmissionAndAbsorbanceAtChannelZero) {
     for (const Case& c : Cases) {
         SCOPED_TRACE(c.Name);
-        MeasurementModes modes;
+        EvaluatedMeasurement modes;
         if (c.Dark) modes.SetDark({Flat(*c.Dark), 20});
         modes.SetDarkSubtraction(c.Subtract);
         if (c.Reference0) {
@@ -93,7 +114,7 @@ TEST(MeasurementModesTest, ReadingsTransmissionAndAbsorbanceAtChannelZero) {
 }
 
 TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThemAlone) {
-    MeasurementModes modes;
+    EvaluatedMeasurement modes;
     modes.StartCapture(MeasurementModes::Capture::Dark);
     modes.Process(Flat(999), 10, Calibration); // the exposure changes: the count starts again
     for (int i = 0; i < 8; ++i) {
@@ -124,8 +145,8 @@ TEST(MeasurementModesTest, CapturesAreMeansOfEightAtOneExposureAndViewsLeaveThem
     EXPECT_EQ(modes.StatusText(20), "Referenzspektrum bei Belichtung 20") << "the newest capture is named";
 }
 
-TEST(MeasurementModesTest, ANewDarkRestartsTheMeanAndTheNoiseFitsAllChannels) {
-    MeasurementModes modes;
+TEST(MeasurementModesTest, ANewDarkRestartsTheMean) {
+    EvaluatedMeasurement modes;
     modes.SetDark({Flat(12), 20});
     modes.SetDarkSubtraction(true);
     modes.SetAveraging(4);
@@ -136,20 +157,10 @@ TEST(MeasurementModesTest, ANewDarkRestartsTheMeanAndTheNoiseFitsAllChannels) {
     modes.Process(Flat(13), 20, Calibration);
     EXPECT_EQ(modes.Conditions().Averaged, 1) << "old and new dark never mix";
     EXPECT_EQ(modes.StatusText(20), "Mittelung 1 von 4");
-
-    ChannelMeans mean{}, spread{};
-    for (int c = 0; c < ChannelCount; ++c) {
-        mean[c] = 10.0 * c;
-        spread[c] = 3 + 0.01 * mean[c];
-    }
-    const NoiseModel noise = FitNoise(mean, spread);
-    EXPECT_NEAR(noise.Floor, 3.0, 1e-9);
-    EXPECT_NEAR(noise.Share, 0.01, 1e-12);
-    EXPECT_EQ(FitNoise(mean, ChannelMeans{}).Floor, 2.0) << "never below the converter's scatter";
 }
 
 TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) {
-    MeasurementModes modes;
+    EvaluatedMeasurement modes;
     ChannelReadings lamp = Flat(500);
     lamp[25] = lamp[26] = lamp[27] = 1023; // about 422–429 nm
     modes.StartCapture(MeasurementModes::Capture::Reference);
@@ -203,7 +214,7 @@ TEST(MeasurementModesTest, SaturatedCapturesAreRefusedAndTheExposureStaysFixed) 
 }
 
 TEST(MeasurementModesTest, TheMeanStartsAfreshAtAnotherCalibrationOrCount) {
-    MeasurementModes modes;
+    EvaluatedMeasurement modes;
     modes.SetAveraging(4);
     WavelengthCalibration calibration = Calibration;
     modes.Process(Flat(100), 20, calibration);
@@ -227,6 +238,7 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     EXPECT_EQ(transmission.Values.Levels[0], 366);
     EXPECT_EQ(transmission.Values.Levels[3], 0) << "a level is never negative";
     EXPECT_TRUE(transmission.NoValue[1]);
+    EXPECT_TRUE(transmission.Bounds.none());
     EXPECT_EQ(transmission.NoValue.count(), 125u);
     EXPECT_EQ(transmission.Values.MaxChannel, 2);
     EXPECT_EQ(transmission.Values.MinChannel, 3);
@@ -235,6 +247,8 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     verdicts[3] = ChannelVerdict::Bound;
     EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).Values.MinChannel, 0)
         << "a bound is no extreme";
+    EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission).Bounds, ChannelFlags().set(3))
+        << "drawn as a bound";
     values[2] = 135.0;
     EXPECT_EQ(LayOnDiagram(values, verdicts, MeasurementView::Transmission, 160).FullScale, 160.0)
         << "held while the data stay near the top";
@@ -255,9 +269,20 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     values[6].reset();
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 4, 4),
               "362nm => 0,37");
+    ChannelValues uncertainties{};
+    uncertainties[1] = 0.012;
+    EXPECT_EQ(
+        ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 4, 4, uncertainties),
+        "362nm => 0,37 ± 0,01");
     EXPECT_EQ(ViewReadoutText(values, verdicts, MeasurementView::Absorbance, Calibration, 0, 4),
               "360nm => —");
     EXPECT_EQ(ViewValueText(43.25, MeasurementView::Transmission), "43,2 %");
+    EXPECT_EQ(ViewValueText(48.6, MeasurementView::Transmission, ChannelVerdict::Value, 0.71),
+              "48,6 ± 0,7 %");
+    EXPECT_EQ(ViewValueText(0.84, MeasurementView::Transmission, ChannelVerdict::Bound, 0.71), "< 0,8 %")
+        << "a bound has no uncertainty";
+    EXPECT_EQ(ViewValueText(1.2, MeasurementView::Absorbance, ChannelVerdict::TooMuchLight), "zu viel Licht");
+    EXPECT_EQ(ViewValueText({}, MeasurementView::Absorbance, ChannelVerdict::LampNoise), "Lampenrauschen");
     EXPECT_EQ(ViewValueText(-0.001, MeasurementView::Absorbance), "0,00");
     verdicts[1] = ChannelVerdict::Bound;
     EXPECT_EQ(OnlyValues(values, verdicts), ChannelValues{}) << "a bound is no number for a table";
@@ -270,6 +295,15 @@ TEST(MeasurementModesTest, ViewsOnTheDiagramAndInTheReadout) {
     for (const char* bad : {"", "1,2,3", "12,,13", "x", "-1"})
         EXPECT_FALSE(ParseStoredReadings(bad)) << bad;
     EXPECT_FALSE(ParseStoredReadings(FormatStoredReadings(dark) + ",5"));
+    ChannelMeans means{};
+    means[0] = 12.125;
+    means[127] = 65280;
+    EXPECT_EQ(ParseStoredMeans(FormatStoredMeans(means)), means);
+    EXPECT_EQ(FormatStoredMeans(means).substr(0, 16), "12.1250,0.0000,0");
+    for (const std::string& bad :
+         {std::string("1.5"), FormatStoredMeans(means) + ",1", "x" + FormatStoredMeans(means),
+          FormatStoredMeans(means).replace(0, 7, "-1"), FormatStoredMeans(means) + "e"})
+        EXPECT_FALSE(ParseStoredMeans(bad)) << bad;
 }
 
 } // namespace
