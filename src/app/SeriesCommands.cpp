@@ -111,6 +111,23 @@ QString TSeriesCommands::NewSeriesFileName() const {
     return QDir(folder).filePath(name);
 }
 
+namespace {
+
+// A dark or reference as the evaluation takes it: unrounded, with its spread and count. A capture with a
+// saturated channel is refused, so a stored one holds none.
+Evidence SeriesEvidence(const StoredSpectrum& stored, const WavelengthCalibration& calibration) {
+    Evidence evidence;
+    evidence.Mean = stored.Mean;
+    evidence.Spread = stored.Spread;
+    evidence.Count = stored.Count;
+    evidence.Exposure = stored.Exposure;
+    evidence.Calibration = calibration;
+    evidence.Taken = stored.Taken;
+    return evidence;
+}
+
+} // namespace
+
 void TSeriesCommands::ZeitreiheStartenClick() {
     if (!form_.ComPort->Connected()) {
         QMessageBox::information(
@@ -120,8 +137,21 @@ void TSeriesCommands::ZeitreiheStartenClick() {
     }
     delete dialog_;
     const int32_t exposure = form_.TrackBar->value();
-    const std::string preparation = PreparationWarning(form_.Measurement.ReferenceInForce(exposure),
-                                                       form_.Measurement.DarkInForce(exposure));
+    std::string preparation = PreparationWarning(form_.Measurement.ReferenceInForce(exposure),
+                                                 form_.Measurement.DarkInForce(exposure));
+    // How precise the points will be, judged at the first wavelength watched.
+    const std::vector<double> wavelengths = TimeCourseForm->Wavelengths();
+    if (form_.Measurement.ReferenceInForce(exposure) && !wavelengths.empty()) {
+        const Evidence reference = SeriesEvidence(*form_.Measurement.Reference(), form_.Calibration);
+        const std::optional<Evidence> dark =
+            form_.Measurement.DarkInForce(exposure)
+                ? std::optional(SeriesEvidence(*form_.Measurement.Dark(), form_.Calibration))
+                : std::nullopt;
+        const std::string precision =
+            PrecisionWarning(&reference, dark ? &*dark : nullptr, form_.Measurement.Averaging(),
+                             wavelengths.front(), TimeCourseForm->BandHalfWidth());
+        preparation += (preparation.empty() || precision.empty() ? "" : " ") + precision;
+    }
     dialog_ = new TSeriesDialog(&form_, SecondsPerSpectrum(), form_.Measurement.Averaging(),
                                 QString::fromStdString(preparation));
     TIniFile& settings = *form_.IniFile;
@@ -152,8 +182,10 @@ void TSeriesCommands::StartSeries(const SeriesPlan& plan, const QString& fileNam
     auto series = std::make_unique<TimedSeries>();
     series->Plan = plan;
     series->Calibration = form_.Calibration;
-    if (form_.Measurement.DarkSubtraction()) series->Dark = form_.Measurement.Dark();
-    series->Reference = form_.Measurement.Reference();
+    // The dark is kept whenever there is one: each spectrum says whether it was subtracted from it.
+    if (form_.Measurement.Dark()) series->Dark = SeriesEvidence(*form_.Measurement.Dark(), form_.Calibration);
+    if (form_.Measurement.Reference())
+        series->Reference = SeriesEvidence(*form_.Measurement.Reference(), form_.Calibration);
     series->Wavelengths = TimeCourseForm->Wavelengths();
     series->BandHalfWidth = TimeCourseForm->BandHalfWidth();
     try {

@@ -112,10 +112,16 @@ std::string NumberTableBytes(const NumberTable& table) {
             bytes += (i ? ";" : "") + ToWindows1252(Cell((*line)[i]));
         bytes += "\r\n";
     }
-    for (const std::vector<double>& row : table.Rows) {
-        for (size_t i = 0; i < row.size(); ++i)
-            bytes +=
-                (i ? ";" : "") + Number(row[i], i < table.Decimals.size() ? table.Decimals[i] : 3, false);
+    for (size_t r = 0; r < table.Rows.size(); ++r) {
+        const std::vector<double>& row = table.Rows[r];
+        for (size_t i = 0; i < row.size(); ++i) {
+            const QString* text =
+                r < table.Texts.size() && i < table.Texts[r].size() ? &table.Texts[r][i] : nullptr;
+            bytes += (i ? ";" : "") +
+                     (text && !text->isEmpty()
+                          ? ToWindows1252(Cell(*text))
+                          : Number(row[i], i < table.Decimals.size() ? table.Decimals[i] : 3, false));
+        }
         bytes += "\r\n";
     }
     return bytes;

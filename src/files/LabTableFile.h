@@ -62,6 +62,9 @@ struct NumberTable {
     std::vector<QString> Heads;
     std::vector<int> Decimals; // per column
     std::vector<std::vector<double>> Rows;
+    // Per row and column, a text written instead of the number (such as "> 2,1" for a bound); none
+    // where a row is shorter or the text empty.
+    std::vector<std::vector<QString>> Texts;
 };
 std::string NumberTableBytes(const NumberTable& table);
 // Writes the table to `path` atomically; throws std::system_error carrying errno when it can't.

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QStringList>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -23,6 +24,16 @@ const QString WavelengthsKey = QStringLiteral("Wellenlängen in nm");
 const QString BandKey = QStringLiteral("Band ± nm");
 const QString DarkKey = QStringLiteral("Dunkelspektrum bei Belichtung");
 const QString ReferenceKey = QStringLiteral("Referenzspektrum bei Belichtung");
+// What the evaluation needs of the dark and reference beyond their whole Digits, one line each after
+// the line above: the count of spectra in the mean, the mean unrounded, the spread of one spectrum,
+// and the channels at full scale in any of them (1) or none (0).
+const QString CountSuffix = QStringLiteral(": Anzahl");
+const QString MeanSuffix = QStringLiteral(": Mittel in Digits");
+const QString SpreadSuffix = QStringLiteral(": Streuung in Digits");
+const QString SaturatedSuffix = QStringLiteral(": übersteuert");
+const QString Estimated =
+    QStringLiteral("Dunkel- und Referenzspektrum sind nur in ganzen Digits gespeichert: "
+                   "die Unsicherheiten der Punkte sind geschätzt.");
 const QString TimeHead = QStringLiteral("Zeit in s");
 const QString AtMixing = QStringLiteral("Jetzt mischen");
 const QString AtClick = QStringLiteral("Klick");
@@ -54,25 +65,67 @@ std::optional<int> ReadWhole(const QString& text, int low, int high) {
     return value;
 }
 
-QString SpectrumLine(const QString& key, const StoredSpectrum& spectrum) {
-    QString line = key + u';' + QString::number(spectrum.Exposure);
-    for (int32_t reading : spectrum.Readings)
-        line += u';' + QString::number(reading);
-    return line;
+// The lines of a dark or reference: exposure and whole Digits, as a spreadsheet shows them, then what
+// the evaluation needs.
+QStringList SpectrumLines(const QString& key, const Evidence& spectrum) {
+    QString line = key + u';' + QString::number(spectrum.Exposure), means = key + MeanSuffix,
+            spreads = key + SpreadSuffix, saturated = key + SaturatedSuffix;
+    for (int c = 0; c < ChannelCount; ++c) {
+        line += u';' + QString::number(std::nearbyint(spectrum.Mean[c]), 'f', 0);
+        // Four places hold the mean of up to 16 whole Digits exactly.
+        means += u';' + Decimal(spectrum.Mean[c], 4);
+        spreads += u';' + Decimal(spectrum.Spread[c], 4);
+        saturated += spectrum.Saturated[size_t(c)] ? QStringLiteral(";1") : QStringLiteral(";0");
+    }
+    return {line, key + CountSuffix + u';' + QString::number(spectrum.Count), means, spreads, saturated};
 }
 
-std::optional<StoredSpectrum> ReadSpectrum(const QStringList& cells) {
-    if (cells.size() != 2 + ChannelCount) return std::nullopt;
-    StoredSpectrum spectrum;
-    const std::optional<int> exposure = ReadWhole(cells[1], 0, 100);
-    if (!exposure) return std::nullopt;
-    spectrum.Exposure = *exposure;
+// The per-channel cells after a key; none when there are not one per channel or one is unreadable.
+std::optional<ChannelMeans> ReadChannels(const QStringList& cells, int first, double high) {
+    if (cells.size() != first + ChannelCount) return std::nullopt;
+    ChannelMeans values{};
     for (int c = 0; c < ChannelCount; ++c) {
-        const std::optional<int> reading = ReadWhole(cells[2 + c], 0, 65535);
-        if (!reading) return std::nullopt;
-        spectrum.Readings[c] = *reading;
+        const std::optional<double> value = ReadDecimal(cells[first + c]);
+        if (!value || *value > high) return std::nullopt;
+        values[c] = *value;
     }
-    return spectrum;
+    return values;
+}
+
+// A dark or reference line: its exposure and whole Digits, taken as the mean of an unknown count until
+// the lines after it say more.
+std::optional<Evidence> ReadSpectrum(const QStringList& cells) {
+    const std::optional<int> exposure = cells.size() > 1 ? ReadWhole(cells[1], 0, 100) : std::nullopt;
+    const std::optional<ChannelMeans> readings = ReadChannels(cells, 2, 65535);
+    if (!exposure || !readings) return std::nullopt;
+    ChannelReadings whole{};
+    for (int c = 0; c < ChannelCount; ++c) {
+        if ((*readings)[c] != std::floor((*readings)[c])) return std::nullopt;
+        whole[c] = int32_t((*readings)[c]);
+    }
+    return EvidenceOfReadings(whole, *exposure);
+}
+
+// One of the lines after a dark or reference line; false when it is unreadable or has no spectrum to
+// belong to.
+bool ReadSpectrumDetail(const QStringList& cells, const QString& suffix, std::optional<Evidence>& spectrum) {
+    if (!spectrum) return false;
+    if (suffix == CountSuffix) {
+        const std::optional<int> count = cells.size() == 2 ? ReadWhole(cells[1], 0, 1 << 20) : std::nullopt;
+        if (!count) return false;
+        spectrum->Count = *count;
+        return true;
+    }
+    const std::optional<ChannelMeans> values = ReadChannels(cells, 1, suffix == SaturatedSuffix ? 1 : 65535);
+    if (!values) return false;
+    for (int c = 0; c < ChannelCount; ++c)
+        if (suffix == SaturatedSuffix) {
+            if ((*values)[c] != 0 && (*values)[c] != 1) return false;
+            spectrum->Saturated[size_t(c)] = (*values)[c] == 1;
+        }
+    if (suffix == MeanSuffix) spectrum->Mean = *values;
+    if (suffix == SpreadSuffix) spectrum->Spread = *values;
+    return true;
 }
 
 // Reads one header line into the series; false when its value is unreadable.
@@ -114,9 +167,15 @@ bool ReadHeaderLine(const QStringList& cells, TimedSeries& series) {
         if (!band) return false;
         series.BandHalfWidth = *band;
     } else if (key == DarkKey || key == ReferenceKey) {
-        const std::optional<StoredSpectrum> spectrum = ReadSpectrum(cells);
+        const std::optional<Evidence> spectrum = ReadSpectrum(cells);
         if (!spectrum) return false;
         (key == DarkKey ? series.Dark : series.Reference) = spectrum;
+    } else {
+        for (const QString* spectrumKey : {&DarkKey, &ReferenceKey})
+            for (const QString* suffix : {&CountSuffix, &MeanSuffix, &SpreadSuffix, &SaturatedSuffix})
+                if (key == *spectrumKey + *suffix)
+                    return ReadSpectrumDetail(cells, *suffix,
+                                              spectrumKey == &DarkKey ? series.Dark : series.Reference);
     }
     return true;
 }
@@ -189,7 +248,7 @@ QString CutReport(const TimedSeries& series) {
 } // namespace
 
 std::string TimeSeriesHeaderBytes(const TimedSeries& series) {
-    QStringList lines{Magic + QStringLiteral(";1"),
+    QStringList lines{Magic + QStringLiteral(";2"),
                       IntervalKey + u';' + Decimal(series.Plan.Interval, 3),
                       CountKey + u';' + QString::number(series.Plan.Count),
                       DurationKey + u';' + Decimal(series.Plan.Duration, 3),
@@ -201,8 +260,8 @@ std::string TimeSeriesHeaderBytes(const TimedSeries& series) {
     for (double wavelength : series.Wavelengths)
         wavelengths += u';' + Decimal(wavelength, 1);
     lines << wavelengths << BandKey + u';' + QString::number(series.BandHalfWidth);
-    if (series.Dark) lines << SpectrumLine(DarkKey, *series.Dark);
-    if (series.Reference) lines << SpectrumLine(ReferenceKey, *series.Reference);
+    if (series.Dark) lines << SpectrumLines(DarkKey, *series.Dark);
+    if (series.Reference) lines << SpectrumLines(ReferenceKey, *series.Reference);
     QString heads = TimeHead + QStringLiteral(";Punkt;Belichtung;Dunkelabzug;Referenz;Mittelung");
     for (int c = 0; c < ChannelCount; ++c)
         heads += QStringLiteral(";%1 nm").arg(ChannelWavelength(series.Calibration, c, 0));
@@ -269,6 +328,16 @@ TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
         problems << QStringLiteral("nur die ersten %1 MiB gelesen").arg(MaxTextFileBytes >> 20);
     if (!problems.isEmpty()) load.Report = QStringLiteral("Übersprungen:\n") + problems.join(u'\n');
     if (cutShort) load.Report += (problems.isEmpty() ? QString() : QStringLiteral("\n")) + CutReport(series);
+    // A file of the first form kept dark and reference in whole Digits alone: their noise is assumed.
+    bool estimated = false;
+    for (std::optional<Evidence>* spectrum : {&series.Dark, &series.Reference})
+        if (*spectrum) {
+            (*spectrum)->Calibration = series.Calibration;
+            estimated |=
+                (*spectrum)->Count == 0 && std::all_of((*spectrum)->Spread.begin(), (*spectrum)->Spread.end(),
+                                                       [](double spread) { return spread == 0; });
+        }
+    if (estimated) load.Report += (load.Report.isEmpty() ? QString() : QStringLiteral("\n")) + Estimated;
     load.Series = std::move(series);
     return load;
 }

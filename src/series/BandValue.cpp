@@ -1,96 +1,113 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "series/BandValue.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+
+std::string BoundText(double value, SeriesQuantity quantity) {
+    const int decimals = value > 0 ? std::clamp(1 - int(std::floor(std::log10(value))), 0, 6) : 2;
+    const double scale = std::pow(10.0, decimals);
+    char text[64];
+    std::snprintf(text, sizeof text, "%s %.*f", quantity == SeriesQuantity::Absorbance ? ">" : "<", decimals,
+                  std::nearbyint(value * scale) / scale);
+    std::string result = text;
+    std::replace(result.begin(), result.end(), '.', ',');
+    return result;
+}
 
 namespace {
 
-double ChannelNm(const WavelengthCalibration& calibration, int c) {
-    return calibration.LambdaMin + c * calibration.NmPerChannel;
+// A point of A = 1 measured at `averaging` against `reference` and `dark`, in the band.
+BandResult PointAtOne(const Evidence& reference, const Evidence* dark, int averaging, double wavelength,
+                      double halfWidth) {
+    Evidence sample;
+    sample.Exposure = reference.Exposure;
+    sample.Calibration = reference.Calibration;
+    sample.DarkSubtracted = dark && dark->Exposure == reference.Exposure;
+    sample.Count = averaging;
+    for (int c = 0; c < ChannelCount; ++c) {
+        const double d = sample.DarkSubtracted ? dark->Mean[c] : 0.0;
+        sample.Mean[c] = d + (reference.Mean[c] - d) / 10;
+    }
+    return ValueAround(Evaluate(sample, dark, &reference), wavelength, halfWidth, Quantity::Absorbance);
 }
 
-std::string MissingReason(const SpectrumQuantities& values, SeriesQuantity quantity, int c) {
-    if (quantity == SeriesQuantity::Intensity) return "kein Messwert";
-    if (!values.ReferenceValid)
-        return values.ReferenceExposure < 0
-                   ? "kein Referenzspektrum"
-                   : "Referenz nur bei Belichtung " + std::to_string(values.ReferenceExposure);
-    if (!values.Transmission[c]) return "zu wenig Licht in der Referenz";
-    return "zu dunkel";
+bool Enough(const BandResult& point) {
+    return point.Kind == Outcome::Value && point.Uncertainty <= PrecisionLimit;
 }
 
 } // namespace
 
-BandValue ValueInBand(const SpectrumQuantities& values, const WavelengthCalibration& calibration,
-                      double wavelength, double halfWidth, SeriesQuantity quantity) {
-    const ChannelValues& channel = quantity == SeriesQuantity::Intensity    ? values.Intensity
-                                   : quantity == SeriesQuantity::Absorbance ? values.Absorbance
-                                                                            : values.Transmission;
-    int first = ChannelCount, last = -1;
-    for (int c = 0; c < ChannelCount; ++c)
-        if (std::fabs(ChannelNm(calibration, c) - wavelength) <= halfWidth) {
-            first = std::min(first, c);
-            last = c;
-        }
-    if (last < 0) {
-        const double step = calibration.NmPerChannel;
-        const int nearest = int(std::nearbyint((wavelength - calibration.LambdaMin) / step));
-        if (!(step > 0) || nearest < 0 || nearest >= ChannelCount)
-            return {std::nullopt, "außerhalb des Wellenlängenbereichs"};
-        first = last = nearest;
+std::string PrecisionWarning(const Evidence* reference, const Evidence* dark, int averaging,
+                             double wavelength, double halfWidth) {
+    if (!reference) return {};
+    const BandResult now = PointAtOne(*reference, dark, averaging, wavelength, halfWidth);
+    if (Enough(now) || now.Why == Reason::OutsideRange) return {};
+    char nm[32];
+    std::snprintf(nm, sizeof nm, "%.0f", std::nearbyint(wavelength));
+    std::string warning = "Bei " + std::string(nm) + " nm werden die Punkte zu unsicher: bei A = 1 ";
+    if (now.Kind == Outcome::Value) {
+        char u[32];
+        std::snprintf(u, sizeof u, "%.2f", std::nearbyint(now.Uncertainty * 100) / 100);
+        std::string text = u;
+        std::replace(text.begin(), text.end(), '.', ',');
+        warning += "± " + text + ".";
+    } else {
+        warning +=
+            now.Kind == Outcome::Bound ? "nur eine Schranke." : "kein Wert (" + ReasonText(now.Why) + ").";
     }
-    double sum = 0;
-    for (int c = first; c <= last; ++c) {
-        if (values.Saturated[size_t(c)]) return {std::nullopt, "übersteuert"};
-        if (!channel[c]) return {std::nullopt, MissingReason(values, quantity, c)};
-        sum += *channel[c];
-    }
-    return {sum / (last - first + 1), {}};
+    // Averaging helps where the sample's own noise is what limits; otherwise only more light does.
+    for (const int more : {2, 4, 8, 16})
+        if (more > averaging && Enough(PointAtOne(*reference, dark, more, wavelength, halfWidth)))
+            return warning + " Mittelung auf " + std::to_string(more) + " erhöhen.";
+    return warning +
+           " Mehr Licht nötig: Belichtung erhöhen oder eine hellere Lampe nehmen, dann Referenz neu "
+           "aufnehmen.";
 }
 
-SeriesEvaluator::SeriesEvaluator(const TimedSeries& series) : series_(series) {
-    if (series.Dark) modes_.SetDark(*series.Dark);
-    if (series.Reference) {
-        // The measurement functions take a reference only as the mean of captured spectra: hand them
-        // the stored one that many times.
-        modes_.StartCapture(MeasurementModes::Capture::Reference);
-        for (int i = 0; i < MeasurementModes::CaptureCount; ++i)
-            modes_.Process(series.Reference->Readings, series.Reference->Exposure, series.Calibration);
-    }
-}
-
-SpectrumQuantities SeriesEvaluator::Evaluate(const SeriesSpectrum* first, size_t count) {
-    SpectrumQuantities result;
-    const int32_t exposure = first->Exposure;
-    std::array<int64_t, ChannelCount> sum{};
-    size_t used = 0;
+Evidence SeriesEvaluator::PointEvidence(const SeriesSpectrum* first, size_t count) const {
+    Evidence evidence;
+    evidence.Exposure = first->Exposure;
+    evidence.DarkSubtracted = first->DarkSubtracted;
+    evidence.Calibration = series_.Calibration;
+    std::array<double, ChannelCount> sum{}, squares{};
     for (const SeriesSpectrum* spectrum = first; spectrum != first + count; ++spectrum) {
-        // Readings of another exposure are another scale: they don't mix into this mean.
-        if (spectrum->Exposure != exposure) continue;
-        ++used;
+        // Readings of another exposure are another scale, and one with the dark taken off another
+        // quantity: they don't mix into this mean.
+        if (spectrum->Exposure != first->Exposure || spectrum->DarkSubtracted != first->DarkSubtracted)
+            continue;
+        ++evidence.Count;
         for (int c = 0; c < ChannelCount; ++c) {
-            sum[c] += spectrum->Readings[c];
-            if (spectrum->Readings[c] >= SaturatedReading) result.Saturated.set(size_t(c));
+            const double reading = spectrum->Readings[c];
+            sum[c] += reading;
+            squares[c] += reading * reading;
+            if (reading >= FullScaleDigits) evidence.Saturated.set(size_t(c));
         }
     }
-    ChannelReadings mean;
-    for (int c = 0; c < ChannelCount; ++c)
-        mean[c] = RoundHalfEven(double(sum[c]) / double(used));
-
-    modes_.SetDarkSubtraction(first->DarkSubtracted);
-    const ChannelReadings shown = modes_.Process(mean, exposure, series_.Calibration);
-    modes_.Evaluate();
-    for (int c = 0; c < ChannelCount; ++c)
-        result.Intensity[c] = shown[c];
-    result.Transmission = modes_.Transmission();
-    result.Absorbance = modes_.Absorbance();
-    result.ReferenceExposure = series_.Reference ? series_.Reference->Exposure : -1;
-    result.ReferenceValid = series_.Reference && series_.Reference->Exposure == exposure;
-    return result;
+    const double n = evidence.Count;
+    for (int c = 0; c < ChannelCount; ++c) {
+        evidence.Mean[c] = sum[c] / n;
+        if (evidence.Count > 1)
+            evidence.Spread[c] = std::sqrt(std::max(squares[c] - sum[c] * sum[c] / n, 0.0) / (n - 1));
+    }
+    return evidence;
 }
 
 BandValue SeriesEvaluator::PointValue(const SeriesPointSpectra& point, double wavelength, double halfWidth,
-                                      SeriesQuantity quantity) {
-    const SpectrumQuantities values = Evaluate(series_.Spectra.data() + point.First, point.Count);
-    return ValueInBand(values, series_.Calibration, wavelength, halfWidth, quantity);
+                                      SeriesQuantity quantity) const {
+    const Evidence sample = PointEvidence(series_.Spectra.data() + point.First, point.Count);
+    const Evaluation evaluation = Evaluate(sample, series_.Dark ? &*series_.Dark : nullptr,
+                                           series_.Reference ? &*series_.Reference : nullptr);
+    const Quantity read = quantity == SeriesQuantity::Absorbance            ? Quantity::Absorbance
+                          : quantity == SeriesQuantity::TransmissionPercent ? Quantity::Transmission
+                                                                            : Quantity::Intensity;
+    const BandResult band = ValueAround(evaluation, wavelength, halfWidth, read);
+    BandValue value;
+    value.DarkSubtracted = sample.DarkSubtracted;
+    if (band.Kind != Outcome::Gap) value.Value = band.Value;
+    value.Uncertainty = band.Uncertainty;
+    value.Bound = band.Kind == Outcome::Bound;
+    if (band.Kind != Outcome::Value) value.Reason = ReasonText(band.Why);
+    return value;
 }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "evaluation/EvaluatedMeasurement.h"
+#include "evaluation/Evaluation.h"
 #include "series/TimedSeries.h"
 
-#include <bitset>
 #include <optional>
 #include <string>
 
@@ -15,45 +14,41 @@ enum class SeriesQuantity {
     Intensity,           // "Intensität in Digits"
 };
 
-// The value of a quantity in a band, or no value and why (e.g. "übersteuert").
+// The value of a quantity in a band with its standard uncertainty, a bound, or no value and why.
 struct BandValue {
-    std::optional<double> Value;
-    std::string Reason;
+    std::optional<double> Value; // the value, or a bound's limit; none for a gap
+    double Uncertainty = 0;      // one σ; 0 for a bound or a gap
+    // Value is only a bound: the sample's light is not resolved, so A is at least Value and T at most.
+    bool Bound = false;
+    std::string Reason;          // why a gap has no value, or a bound only a bound
+    bool DarkSubtracted = false; // whether the dark was taken off the spectra it comes from
 };
 
-// The highest reading the sensor gives: a channel there is saturated and its light unknown.
-constexpr int32_t SaturatedReading = 1023;
+// A bound as it is written: "> 2,1" for an absorbance, "< 0,79" for a transmission, to two significant
+// digits, as no more of it is known.
+std::string BoundText(double value, SeriesQuantity quantity);
 
-// The per-channel values of one spectrum in every quantity, with what makes a channel lack a value.
-struct SpectrumQuantities {
-    ChannelValues Intensity{};    // Digits as shown (dark subtracted where it was)
-    ChannelValues Transmission{}; // %
-    ChannelValues Absorbance{};
-    std::bitset<ChannelCount> Saturated;
-    bool ReferenceValid = false;    // a reference valid at the spectrum's exposure
-    int32_t ReferenceExposure = -1; // the reference's exposure, −1 without one
-};
+// Before the start: a German warning when points measured now, at `averaging`, would be too uncertain
+// at `wavelength` ± halfWidth nm: at A = 1 no value, only a bound, or one less precise than
+// ± PrecisionLimit; with the remedy that works, the averaging that would do or more light. Empty when
+// they will do or there is no reference to judge by.
+constexpr double PrecisionLimit = 0.05;
+std::string PrecisionWarning(const Evidence* reference, const Evidence* dark, int averaging,
+                             double wavelength, double halfWidth);
 
-// The mean of `quantity` over the channels whose wavelength lies within ± halfWidth nm of `wavelength`
-// (the nearest channel alone when the band holds none). Any channel in the band saturated or without
-// a value makes the whole band have none, with the reason in German.
-BandValue ValueInBand(const SpectrumQuantities& values, const WavelengthCalibration& calibration,
-                      double wavelength, double halfWidth, SeriesQuantity quantity);
-
-// Turns the spectra of a series into values, with the series' dark and reference spectra as the
-// measurement functions use them.
+// Turns the spectra of a series into values through the one evaluation, against the series' dark and
+// reference as they were measured.
 class SeriesEvaluator {
 public:
-    explicit SeriesEvaluator(const TimedSeries& series);
+    explicit SeriesEvaluator(const TimedSeries& series) : series_(series) {}
 
-    // The values of the mean of `count` spectra from `first` (one point of the time course), measured
-    // at the exposure of the first.
-    SpectrumQuantities Evaluate(const SeriesSpectrum* first, size_t count);
-    // ValueInBand of one point.
+    // The evidence of one point of the time course: the unrounded mean of `count` spectra from `first`
+    // that share the first one's exposure and dark subtraction, their spread, count and saturation.
+    Evidence PointEvidence(const SeriesSpectrum* first, size_t count) const;
+    // `quantity` of one point in the band of ± halfWidth nm around `wavelength`.
     BandValue PointValue(const SeriesPointSpectra& point, double wavelength, double halfWidth,
-                         SeriesQuantity quantity);
+                         SeriesQuantity quantity) const;
 
 private:
     const TimedSeries& series_;
-    EvaluatedMeasurement modes_;
 };

@@ -20,10 +20,11 @@ const char* const NoConvergence =
 
 struct Points {
     std::vector<double> T, A;
+    std::vector<double> W; // 1/σ² of each A, their mean 1; all 1 where not every σ is known
 };
 
 Points InRange(const std::vector<double>& times, const std::vector<double>& values,
-               const KineticFitRequest& request) {
+               const KineticFitRequest& request, const std::vector<double>& uncertainties) {
     std::vector<size_t> order;
     const size_t n = std::min(times.size(), values.size());
     for (size_t i = 0; i < n; ++i)
@@ -31,12 +32,33 @@ Points InRange(const std::vector<double>& times, const std::vector<double>& valu
             order.push_back(i);
     // The test of the range's end needs the points in time order.
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return times[a] < times[b]; });
+    const bool weighed = uncertainties.size() >= n && std::all_of(order.begin(), order.end(), [&](size_t i) {
+                             return uncertainties[i] > 0 && std::isfinite(uncertainties[i]);
+                         });
     Points points;
     for (size_t i : order) {
         points.T.push_back(times[i]);
         points.A.push_back(values[i]);
+        points.W.push_back(weighed ? 1 / (uncertainties[i] * uncertainties[i]) : 1.0);
     }
+    const double mean = std::accumulate(points.W.begin(), points.W.end(), 0.0) / double(order.size());
+    for (double& w : points.W)
+        w /= mean;
     return points;
+}
+
+// Errors from one degree of freedom or none mean nothing: they are dropped, and the fit says why.
+void DropUnfoundedErrors(KineticFit& fit, int parameters) {
+    fit.DegreesOfFreedom = fit.Count - parameters;
+    if (fit.DegreesOfFreedom > 1) return;
+    fit.RateConstantError = fit.StartValueError = fit.EndValueError = fit.HalfLifeError = 0;
+    const std::string points = std::to_string(fit.Count) + " Punkte", count = std::to_string(parameters);
+    fit.NoErrorReason =
+        fit.DegreesOfFreedom == 0
+            ? "Ohne Unsicherheit: " + points + " legen die " + count +
+                  " Parameter genau fest, es bleibt keine Streuung, um sie zu schätzen."
+            : "Ohne Unsicherheit: " + points + " für " + count +
+                  " Parameter lassen nur einen Freiheitsgrad, zu wenig, um die Streuung zu schätzen.";
 }
 
 Outcome TooFew(size_t have, int need) {
@@ -46,15 +68,26 @@ Outcome TooFew(size_t have, int need) {
 
 // Zeroth and second order: a straight line of A or 1/A against t.
 Outcome FitStraight(const Points& points, ReactionOrder order) {
-    if (points.T.size() < 3) return TooFew(points.T.size(), 3);
+    if (points.T.size() < 2) return TooFew(points.T.size(), 2);
     std::vector<double> ys = points.A;
+    FitOutcome<LineFit> line = FitOutcome<LineFit>::Failure({});
     if (order == ReactionOrder::Second) {
         if (std::any_of(ys.begin(), ys.end(), [](double a) { return a <= 0; }))
             return Outcome::Failure("Für 1/A müssen alle Extinktionen im Bereich über 0 liegen.");
         for (double& y : ys)
             y = 1 / y;
+        // 1/A scatters by σ/A²: its weight is A⁴/σ². A from the line, not the measured one, whose own
+        // noise would tilt the weights toward the points that happened to read high.
+        std::vector<double> weights(ys.size());
+        for (size_t i = 0; i < ys.size(); ++i)
+            weights[i] = points.W[i] * std::pow(points.A[i], 4);
+        line = FitLine(points.T, ys, false, weights, 0);
+        for (size_t i = 0; line.Ok() && i < ys.size(); ++i)
+            weights[i] = points.W[i] * std::pow(line->At(points.T[i]), -4);
+        if (line.Ok()) line = FitLine(points.T, ys, false, weights, 0);
+    } else {
+        line = FitLine(points.T, ys, false, points.W, 0);
     }
-    const FitOutcome<LineFit> line = FitLine(points.T, ys, false);
     if (!line.Ok()) return Outcome::Failure(line.Message());
     KineticFit fit;
     fit.Order = order;
@@ -89,6 +122,7 @@ Outcome FitStraight(const Points& points, ReactionOrder order) {
         fit.HalfLifeError =
             std::sqrt(std::max(db * db * sb * sb + dk * dk * sk * sk + 2 * db * dk * cov, 0.0));
     }
+    DropUnfoundedErrors(fit, 2);
     return fit;
 }
 
@@ -144,11 +178,12 @@ template <int Count> Linearised LineariseWith(const Points& points, bool endFree
         const double e = exponentials.Next();
         const double row[3] = {e, -(p(0) - end) * t * e, 1 - e};
         const double residual = points.A[i] - (end + (p(0) - end) * e);
-        sum += residual * residual;
+        const double w = points.W[i];
+        sum += w * residual * residual;
         for (int a = 0; a < Count; ++a) {
-            gradient[a] += row[a] * residual;
+            gradient[a] += w * row[a] * residual;
             for (int b = a; b < Count; ++b)
-                normal[a][b] += row[a] * row[b];
+                normal[a][b] += w * row[a] * row[b];
         }
     }
     Linearised at{p, Eigen::MatrixXd(Count, Count), Eigen::VectorXd(Count), sum};
@@ -239,7 +274,7 @@ bool Iterate(const Points& points, bool endFree, Linearised& at) {
 
 Outcome FitFirstOrder(const Points& points, bool endFree) {
     const int parameters = endFree ? 3 : 2;
-    if (int(points.T.size()) < parameters + 1) return TooFew(points.T.size(), parameters + 1);
+    if (int(points.T.size()) < parameters) return TooFew(points.T.size(), parameters);
     const auto [low, high] = std::minmax_element(points.A.begin(), points.A.end());
     if (*low == *high) return Outcome::Failure(NoConvergence);
 
@@ -252,7 +287,7 @@ Outcome FitFirstOrder(const Points& points, bool endFree) {
 
     const int n = int(points.T.size());
     const double sum = at.Sum;
-    const double variance = sum / (n - parameters);
+    const double variance = n > parameters ? sum / (n - parameters) : 0.0;
     const Eigen::FullPivLU<Eigen::MatrixXd> lu(at.Normal);
     if (!lu.isInvertible()) return Outcome::Failure(NoConvergence);
     const Eigen::MatrixXd covariance = variance * lu.inverse();
@@ -280,7 +315,7 @@ Outcome FitFirstOrder(const Points& points, bool endFree) {
         tailMean += points.A[size_t(i)];
     tailMean /= tail;
     const double direction = fit.StartValue >= fit.EndValue ? 1 : -1;
-    const double margin = 3 * std::sqrt(variance / tail);
+    const double margin = 3 * std::sqrt(variance / tail) + 1e-9 * (*high - *low);
     if (direction * (tailMean - fit.EndValue) < -margin)
         return Outcome::Failure(direction > 0
                                     ? "A∞ liegt über den Messwerten am Ende des Bereichs: die Werte "
@@ -288,11 +323,13 @@ Outcome FitFirstOrder(const Points& points, bool endFree) {
                                     : "A∞ liegt unter den Messwerten am Ende des Bereichs: die Werte "
                                       "steigen über den Endwert, das Gesetz 1. Ordnung passt nicht.");
 
-    const double mean = std::accumulate(points.A.begin(), points.A.end(), 0.0) / n;
-    double total = 0;
-    for (double a : points.A)
-        total += (a - mean) * (a - mean);
+    double mean = 0, total = 0;
+    for (int i = 0; i < n; ++i)
+        mean += points.W[size_t(i)] * points.A[size_t(i)] / n;
+    for (int i = 0; i < n; ++i)
+        total += points.W[size_t(i)] * (points.A[size_t(i)] - mean) * (points.A[size_t(i)] - mean);
     fit.RSquared = 1 - sum / total;
+    DropUnfoundedErrors(fit, parameters);
     return fit;
 }
 
@@ -311,8 +348,9 @@ double KineticFit::At(double t) const {
 }
 
 FitOutcome<KineticFit> FitKinetics(const std::vector<double>& times, const std::vector<double>& values,
-                                   const KineticFitRequest& request) {
-    const Points points = InRange(times, values, request);
+                                   const KineticFitRequest& request,
+                                   const std::vector<double>& uncertainties) {
+    const Points points = InRange(times, values, request, uncertainties);
     if (request.Order == ReactionOrder::First) return FitFirstOrder(points, request.EndValueFree);
     return FitStraight(points, request.Order);
 }

@@ -3,6 +3,7 @@
 
 #include "series/FitOutcome.h"
 
+#include <string>
 #include <vector>
 
 // The rate laws a class tries on a time course of the absorbance A.
@@ -29,13 +30,20 @@ struct KineticFit {
     double HalfLife = 0, HalfLifeError = 0; // first order: of A − A∞; the others: to half of A₀
     double RSquared = 0;                    // of A itself for first order, of the straight line otherwise
     int Count = 0;                          // points in the range
+    int DegreesOfFreedom = 0;               // points less parameters
+    // Why the errors above are 0 and mean nothing (too few points to spare for the scatter); empty when
+    // they hold.
+    std::string NoErrorReason;
 
     // The fitted A at time t.
     double At(double t) const;
 };
 
-// Fits the points (times[i], values[i]) whose time lies in the request's range. Too few points, a fit
-// that does not converge, values that the law can't take (1/A of A ≤ 0) or an end value above the data
-// give a German message instead.
+// Fits the points (times[i], values[i]) whose time lies in the request's range, each weighed by its
+// standard uncertainty `uncertainties[i]` of A where all are given and positive, alike otherwise; the
+// scatter about the law sets the errors' scale. Fewer points than parameters, a fit that does not
+// converge, values that the law can't take (1/A of A ≤ 0) or an end value above the data give a German
+// message instead.
 FitOutcome<KineticFit> FitKinetics(const std::vector<double>& times, const std::vector<double>& values,
-                                   const KineticFitRequest& request);
+                                   const KineticFitRequest& request,
+                                   const std::vector<double>& uncertainties = {});

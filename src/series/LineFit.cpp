@@ -7,23 +7,36 @@
 #include <cmath>
 #include <numeric>
 
-FitOutcome<LineFit> FitLine(const std::vector<double>& xs, const std::vector<double>& ys,
-                            bool throughOrigin) {
+FitOutcome<LineFit> FitLine(const std::vector<double>& xs, const std::vector<double>& ys, bool throughOrigin,
+                            const std::vector<double>& weights, int spare) {
     const int n = int(std::min(xs.size(), ys.size()));
     const int parameters = throughOrigin ? 1 : 2;
-    if (n < parameters + 1)
+    if (n < parameters + spare)
         return FitOutcome<LineFit>::Failure("Zu wenige Messpunkte für eine Gerade: " + std::to_string(n) +
-                                            " (mindestens " + std::to_string(parameters + 1) + " nötig).");
+                                            " (mindestens " + std::to_string(parameters + spare) +
+                                            " nötig).");
+    // Weights scaled to a mean of 1, so that the scatter is that of a point of average weight.
+    std::vector<double> w(size_t(n), 1.0);
+    if (weights.size() >= size_t(n)) {
+        const double mean = std::accumulate(weights.begin(), weights.begin() + n, 0.0) / n;
+        if (!(mean > 0) || !std::isfinite(mean))
+            return FitOutcome<LineFit>::Failure("Die Gewichte der Messpunkte sind unbrauchbar.");
+        for (int i = 0; i < n; ++i)
+            w[size_t(i)] = weights[size_t(i)] / mean;
+    }
     LineFit fit;
     fit.ThroughOrigin = throughOrigin;
     fit.Count = n;
-    fit.MeanX = std::accumulate(xs.begin(), xs.begin() + n, 0.0) / n;
-    fit.MeanY = std::accumulate(ys.begin(), ys.begin() + n, 0.0) / n;
+    fit.DegreesOfFreedom = n - parameters;
+    for (int i = 0; i < n; ++i) {
+        fit.MeanX += w[size_t(i)] * xs[i] / n;
+        fit.MeanY += w[size_t(i)] * ys[i] / n;
+    }
     fit.MinX = *std::min_element(xs.begin(), xs.begin() + n);
     fit.MaxX = *std::max_element(xs.begin(), xs.begin() + n);
     for (int i = 0; i < n; ++i) {
         const double dx = throughOrigin ? xs[i] : xs[i] - fit.MeanX;
-        fit.SumSquaresX += dx * dx;
+        fit.SumSquaresX += w[size_t(i)] * dx * dx;
     }
     if (!(fit.SumSquaresX > 0) || (!throughOrigin && fit.MinX == fit.MaxX))
         return FitOutcome<LineFit>::Failure(
@@ -35,16 +48,18 @@ FitOutcome<LineFit> FitLine(const std::vector<double>& xs, const std::vector<dou
     Eigen::MatrixXd design(n, parameters);
     Eigen::VectorXd y(n);
     for (int i = 0; i < n; ++i) {
-        design(i, 0) = xs[i] - shift;
-        if (!throughOrigin) design(i, 1) = 1;
-        y(i) = ys[i];
+        const double root = std::sqrt(w[size_t(i)]);
+        design(i, 0) = root * (xs[i] - shift);
+        if (!throughOrigin) design(i, 1) = root;
+        y(i) = root * ys[i];
     }
     const Eigen::MatrixXd normal = design.transpose() * design;
     const Eigen::LDLT<Eigen::MatrixXd> solver(normal);
     const Eigen::VectorXd solution = solver.solve(design.transpose() * y);
-    const Eigen::VectorXd residuals = y - design * solution;
-    const double ssResidual = residuals.squaredNorm();
-    const double variance = ssResidual / (n - parameters);
+    const Eigen::VectorXd weighted = y - design * solution;
+    const double ssResidual = weighted.squaredNorm();
+    // Through as many points as parameters the line has no scatter to go by: its errors stay 0.
+    const double variance = fit.DegreesOfFreedom > 0 ? ssResidual / fit.DegreesOfFreedom : 0.0;
     const Eigen::MatrixXd covariance =
         variance * solver.solve(Eigen::MatrixXd::Identity(parameters, parameters));
 
@@ -57,10 +72,11 @@ FitOutcome<LineFit> FitLine(const std::vector<double>& xs, const std::vector<dou
         fit.SlopeInterceptCovariance = -shift * covariance(0, 0);
     }
     fit.ResidualStandardDeviation = std::sqrt(variance);
-    fit.Residuals.assign(residuals.data(), residuals.data() + n);
     double ssTotal = 0;
-    for (int i = 0; i < n; ++i)
-        ssTotal += (ys[i] - fit.MeanY) * (ys[i] - fit.MeanY);
+    for (int i = 0; i < n; ++i) {
+        fit.Residuals.push_back(ys[i] - fit.At(xs[i]));
+        ssTotal += w[size_t(i)] * (ys[i] - fit.MeanY) * (ys[i] - fit.MeanY);
+    }
     fit.RSquared = ssTotal > 0 ? 1 - ssResidual / ssTotal : 1;
     return fit;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "spectrum/MeasurementModes.h"
+#include "evaluation/Evidence.h"
 #include "spectrum/SpectrumModel.h"
 
 #include <array>
@@ -40,8 +40,9 @@ struct SeriesSpectrum {
 struct TimedSeries {
     SeriesPlan Plan;
     WavelengthCalibration Calibration;
-    std::optional<StoredSpectrum> Dark;
-    std::optional<StoredSpectrum> Reference;
+    // As measured, unrounded, with their spread and count: the evidence every point is evaluated against.
+    std::optional<Evidence> Dark;
+    std::optional<Evidence> Reference;
     std::vector<double> Wavelengths; // nm, up to three
     int BandHalfWidth = 0;           // ± nm averaged around each wavelength
     std::vector<SeriesSpectrum> Spectra;

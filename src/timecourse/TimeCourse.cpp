@@ -50,20 +50,48 @@ void TimeCourse::AddPoint(const SeriesPointSpectra& point) {
 
 bool TimeCourse::WithoutDark() const {
     return quantity_ != SeriesQuantity::Intensity &&
-           std::any_of(series_.Spectra.begin(), series_.Spectra.end(),
-                       [](const SeriesSpectrum& spectrum) { return !spectrum.DarkSubtracted; });
+           std::any_of(curves_.begin(), curves_.end(), [](const std::vector<CoursePoint>& curve) {
+               return std::any_of(curve.begin(), curve.end(), [](const CoursePoint& point) {
+                   return point.Value.Value && !point.Value.DarkSubtracted;
+               });
+           });
 }
 
-FitOutcome<KineticFit> TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {
-    std::vector<double> times;
-    std::vector<double> values;
+TimeCourse::CourseFit TimeCourse::Fit(size_t curve, const KineticFitRequest& request) const {
+    std::vector<double> times, values, uncertainties;
+    int bounds = 0, gaps = 0;
+    std::string gapReason;
+    bool withoutDark = false;
     if (curve < curves_.size())
-        for (const CoursePoint& point : curves_[curve])
-            if (point.Value.Value) {
+        for (const CoursePoint& point : curves_[curve]) {
+            if (point.Time < request.From || point.Time > request.To) continue;
+            // A bound says where the value is not, not where it is: taken for a value it would flatten
+            // the start of a decay.
+            if (point.Value.Value && point.Value.Bound) {
+                ++bounds;
+            } else if (!point.Value.Value) {
+                ++gaps;
+                gapReason = point.Value.Reason;
+            } else {
                 times.push_back(point.Time);
                 values.push_back(*point.Value.Value);
+                uncertainties.push_back(point.Value.Uncertainty);
+                withoutDark |= !point.Value.DarkSubtracted;
             }
-    return FitKinetics(times, values, request);
+        }
+    return {FitKinetics(times, values, request, uncertainties), bounds, gaps, gapReason, withoutDark};
+}
+
+std::string TimeCourse::CourseFit::LeftOutText() const {
+    const auto points = [](int count) {
+        return count == 1 ? std::string("1 Punkt") : std::to_string(count) + " Punkte";
+    };
+    std::string text;
+    if (Bounds > 0)
+        text = points(Bounds) + " ausgelassen: nur eine Schranke (mehr Extinktion, als das Licht auflöst).";
+    if (Gaps > 0)
+        text += (text.empty() ? "" : " ") + points(Gaps) + " ohne Wert ausgelassen: " + GapReason + ".";
+    return text;
 }
 
 std::optional<double> Plotted(double value, CoursePlot plot, double endValue) {
@@ -86,12 +114,30 @@ QString NmText(double nm) {
     return QString::number(nm).replace(u'.', u',');
 }
 
+const int Decimals[] = {4, 2, 1}; // per quantity, in the table
+
 } // namespace
+
+std::string PointText(const BandValue& value, SeriesQuantity quantity) {
+    if (!value.Value) return value.Reason;
+    if (value.Bound) return BoundText(*value.Value, quantity);
+    // The uncertainty to two significant digits and the value to its place; without one, a digit less
+    // than the table shows.
+    const int decimals = value.Uncertainty > 0
+                             ? std::clamp(1 - int(std::floor(std::log10(value.Uncertainty))), 0, 8)
+                             : Decimals[int(quantity)] - 1;
+    const double scale = std::pow(10.0, decimals);
+    const auto text = [&](double x) {
+        return QString::number(std::nearbyint(x * scale) / scale, 'f', decimals).replace(u'.', u',');
+    };
+    return (value.Uncertainty > 0 ? text(*value.Value) + QStringLiteral(" ± ") + text(value.Uncertainty)
+                                  : text(*value.Value))
+        .toStdString();
+}
 
 NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, const KineticFit* fit,
                         size_t fitCurve, double from, double to) {
     static const char* const Quantities[] = {"Extinktion", "Transmission %", "Intensität Digits"};
-    static const int Decimals[] = {4, 2, 1};
     const int quantity = int(course.Quantity());
     NumberTable table;
     table.Header = std::move(header);
@@ -101,7 +147,9 @@ NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, c
     for (double nm : wavelengths) {
         table.Heads.push_back(
             QStringLiteral("%1 %2 nm").arg(QString::fromUtf8(Quantities[quantity]), NmText(nm)));
+        table.Heads.push_back(QStringLiteral("u %1 nm").arg(NmText(nm)));
         table.Decimals.push_back(Decimals[quantity]);
+        table.Decimals.push_back(Decimals[quantity] + 1);
     }
     const bool fitted = fit && fitCurve < wavelengths.size();
     if (fitted) {
@@ -113,8 +161,19 @@ NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, c
     for (size_t i = 0; i < rows; ++i) {
         const double t = curves[0][i].Time;
         std::vector<double> row{t};
-        for (const std::vector<CoursePoint>& curve : curves)
-            row.push_back(curve[i].Value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+        std::vector<QString> texts{QString()};
+        for (const std::vector<CoursePoint>& curve : curves) {
+            const BandValue& value = curve[i].Value;
+            row.push_back(value.Value.value_or(std::numeric_limits<double>::quiet_NaN()));
+            // A bound has no uncertainty; a gap leaves both cells empty.
+            row.push_back(value.Value && !value.Bound ? value.Uncertainty
+                                                      : std::numeric_limits<double>::quiet_NaN());
+            texts.push_back(value.Value && value.Bound
+                                ? QString::fromStdString(BoundText(*value.Value, course.Quantity()))
+                                : QString());
+            texts.emplace_back();
+        }
+        table.Texts.push_back(std::move(texts));
         if (fitted)
             row.push_back(t >= from && t <= to ? fit->At(t) : std::numeric_limits<double>::quiet_NaN());
         table.Rows.push_back(std::move(row));

@@ -40,12 +40,22 @@ public:
     const std::vector<double>& Wavelengths() const { return wavelengths_; }
     // One curve per watched wavelength, points in time order.
     const std::vector<std::vector<CoursePoint>>& Curves() const { return curves_; }
-    // Whether a transmission or absorbance shown comes from a spectrum whose dark was not subtracted:
-    // the darker the sample, the more its absorbance then falls short.
+    // Whether a transmission or absorbance shown (a value or a bound) comes from spectra whose dark was
+    // not subtracted: the darker the sample, the more its absorbance then falls short.
     bool WithoutDark() const;
 
-    // The fit of `request` to the curve `curve`, over the points that have a value.
-    FitOutcome<KineticFit> Fit(size_t curve, const KineticFitRequest& request) const;
+    // The fit of `request` to the curve `curve`, over the points in its range that have a value, each
+    // weighed by its uncertainty; bounds and gaps are left out.
+    struct CourseFit {
+        FitOutcome<KineticFit> Outcome;
+        int Bounds = 0, Gaps = 0; // points of the range left out
+        std::string GapReason;    // the last gap's
+        bool WithoutDark = false; // a point fitted lacks the dark's subtraction
+        // What was left out and why, e.g. "3 Punkte ausgelassen: nur eine Schranke (mehr Extinktion, als
+        // das Licht auflöst)."; empty when nothing was.
+        std::string LeftOutText() const;
+    };
+    CourseFit Fit(size_t curve, const KineticFitRequest& request) const;
 
 private:
     void AddPoint(const SeriesPointSpectra& point);
@@ -59,11 +69,15 @@ private:
     std::vector<std::vector<CoursePoint>> curves_;
 };
 
+// A point's value as it is read, e.g. "0,512", "> 2,1" for a bound, or the reason it has none.
+std::string PointText(const BandValue& value, SeriesQuantity quantity);
+
 // `value` as `plot` shows it, with `endValue` the A∞ of ln(A − A∞); none where the plot has none
 // (a logarithm of A ≤ A∞, 1/A of A ≤ 0).
 std::optional<double> Plotted(double value, CoursePlot plot, double endValue);
 
-// The time course as a table for a spreadsheet: t in s, the quantity at each wavelength, and the fitted
+// The time course as a table for a spreadsheet: t in s, the quantity and its uncertainty at each
+// wavelength (a bound written as one, "> 2,1"), and the fitted
 // values of curve `fitCurve` inside the fit's range [from, to], when a fit is given. `header` is its
 // first line.
 NumberTable CourseTable(const TimeCourse& course, std::vector<QString> header, const KineticFit* fit,

@@ -37,9 +37,12 @@ QString Decimal(double value, int decimals) {
     return QString::number(rounded == 0 ? 0.0 : rounded, 'f', std::max(decimals, 0)).replace(u'.', u',');
 }
 
-// "0,2800 ± 0,0012": the uncertainty to two significant digits and the value to the same place.
+// "0,2800 ± 0,0012": the uncertainty to two significant digits and the value to the same place; without
+// an uncertainty the value to four significant digits.
 QString WithError(double value, double error) {
-    if (!(error > 0) || !std::isfinite(error)) return Decimal(value, 4);
+    if (!(error > 0) || !std::isfinite(error))
+        return Decimal(value,
+                       value == 0 ? 4 : std::clamp(3 - int(std::floor(std::log10(std::fabs(value)))), 0, 12));
     const int decimals = std::clamp(1 - int(std::floor(std::log10(error))), 0, 12);
     return Decimal(value, decimals) + QStringLiteral(" ± ") + Decimal(error, decimals);
 }
@@ -81,17 +84,25 @@ QString FitText(const KineticFit& fit, bool minutes) {
     const double scale = minutes ? 60 : 1;
     const QString unit = minutes ? QStringLiteral("min") : QStringLiteral("s");
     const QString rate = fit.Order == ReactionOrder::First ? QStringLiteral("k′") : QStringLiteral("k");
+    // A falls by k per unit of time in zeroth order, by a share k′ of itself in first, and 1/A grows by
+    // k in second.
+    const QString rateUnit = fit.Order == ReactionOrder::Zeroth  ? QStringLiteral("A/%1").arg(unit)
+                             : fit.Order == ReactionOrder::First ? QStringLiteral("1/%1").arg(unit)
+                                                                 : QStringLiteral("1/(A·%1)").arg(unit);
     QStringList lines;
-    lines << QStringLiteral("%1 = %2 1/%3")
-                 .arg(rate, WithError(fit.RateConstant * scale, fit.RateConstantError * scale), unit);
+    lines << QStringLiteral("%1 = %2 %3")
+                 .arg(rate, WithError(fit.RateConstant * scale, fit.RateConstantError * scale), rateUnit);
     lines << QStringLiteral("A₀ = %1").arg(WithError(fit.StartValue, fit.StartValueError));
     if (fit.Order == ReactionOrder::First)
         lines << (fit.EndValueFree ? QStringLiteral("A∞ = %1").arg(WithError(fit.EndValue, fit.EndValueError))
                                    : QStringLiteral("A∞ = 0 (fest)"));
     lines
         << QStringLiteral("t½ = %1 %2").arg(WithError(fit.HalfLife / scale, fit.HalfLifeError / scale), unit);
-    lines << QStringLiteral("R² = %1").arg(Decimal(fit.RSquared, 4));
+    lines << (fit.Order == ReactionOrder::Second ? QStringLiteral("R² (1/A) = %1")
+                                                 : QStringLiteral("R² = %1"))
+                 .arg(Decimal(fit.RSquared, 4));
     lines << QStringLiteral("%1 Punkte").arg(fit.Count);
+    if (!fit.NoErrorReason.empty()) lines << QString::fromStdString(fit.NoErrorReason);
     return lines.join(u'\n');
 }
 
@@ -166,7 +177,12 @@ TTimeCourseForm::TTimeCourseForm(MainWindowLink& mainWindow) : mainWindow_(mainW
         CheckTyping(
             edit, ResultLabel, [this, edit](const QString& text) { return RangeCheck(edit, text); }, [] {});
     connect(TimeUnitBox, &QComboBox::currentIndexChanged, this, Guarded([this] {
-                ClearFit();
+                // The fit stays; the range typed follows into the new unit.
+                const double factor = Minutes() ? 1.0 / 60 : 60;
+                for (QLineEdit* field : {FromEdit, ToEdit})
+                    if (const std::optional<double> value = FieldNumber(field))
+                        field->setText(Decimal(*value * factor, Minutes() ? 2 : 1));
+                ShowFit();
                 DrawCourse();
             }));
     connect(PlotBox, &QComboBox::currentIndexChanged, this, Guarded([this] { DrawCourse(); }));
@@ -318,6 +334,10 @@ void TTimeCourseForm::ClearFit(const QString& why) {
     ResultLabel->setText(why);
 }
 
+void TTimeCourseForm::ShowFit() {
+    if (fit_) ResultLabel->setText(fitNote_ + FitText(*fit_, Minutes()));
+}
+
 void TTimeCourseForm::FitButtonClick() {
     ClearFit();
     if (!course_ || course_->Curves().empty()) {
@@ -330,17 +350,23 @@ void TTimeCourseForm::FitButtonClick() {
         const KineticFitRequest request =
             FitRequest(static_cast<CourseModel>(ModelBox->currentIndex()), from, to);
         const size_t curve = size_t(std::max(0, CurveBox->currentIndex()));
-        const FitOutcome<KineticFit> outcome = course_->Fit(curve, request);
+        const TimeCourse::CourseFit courseFit = course_->Fit(curve, request);
+        const FitOutcome<KineticFit>& outcome = courseFit.Outcome;
+        const QString leftOut = QString::fromStdString(courseFit.LeftOutText());
         if (outcome.Ok()) {
             fit_ = outcome.Value();
             fitCurve_ = curve;
             fitFrom_ = request.From;
             fitTo_ = request.To;
-            const QString warning =
-                QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n");
-            ResultLabel->setText((course_->WithoutDark() ? warning : QString()) + FitText(*fit_, Minutes()));
+            fitNote_ =
+                courseFit.WithoutDark
+                    ? QStringLiteral("Ohne Dunkelabzug gemessen: A fällt zu klein aus, k′ ist verfälscht.\n")
+                    : QString();
+            if (!leftOut.isEmpty()) fitNote_ += leftOut + u'\n';
+            ShowFit();
         } else {
-            ResultLabel->setText(QString::fromStdString(outcome.Message()));
+            ResultLabel->setText(QString::fromStdString(outcome.Message()) +
+                                 (leftOut.isEmpty() ? QString() : u'\n' + leftOut));
         }
     }
     DrawCourse();
@@ -394,12 +420,32 @@ void TTimeCourseForm::DrawCourse() {
 
     TCanvas& canvas = Image->Canvas();
     frame_.emplace(canvas, content.X, content.Y);
+    // A bound is no point of the curve: it is drawn apart, as an arrow toward where the value lies.
+    struct Arrow {
+        double X, Y;
+        TColor Color;
+    };
+    std::vector<Arrow> arrows;
+    // A value's standard uncertainty as a bar through it; where the plot has no value at its lower end
+    // (1/A or a logarithm of nothing), the bar runs off the scale.
+    struct Bar {
+        double X, Low, High;
+        TColor Color;
+    };
+    std::vector<Bar> bars;
+    const double offScale = plot == CoursePlot::Reciprocal ? 1e300 : -1e300;
     for (size_t c = 0; c < curves.size() && c < envelopes_.size(); ++c) {
         frame_->ResetEnvelope(envelopes_[c]);
         for (const CoursePoint& point : curves[c]) {
             const std::optional<double> y =
                 point.Value.Value ? Plotted(*point.Value.Value, plot, endValue) : std::nullopt;
-            envelopes_[c].Add(point.Time / scale, y.value_or(NoValue));
+            if (y && point.Value.Bound) arrows.push_back({point.Time / scale, *y, CurveColours[c]});
+            if (y && !point.Value.Bound && point.Value.Uncertainty > 0) {
+                const double value = *point.Value.Value, u = point.Value.Uncertainty;
+                bars.push_back({point.Time / scale, Plotted(value - u, plot, endValue).value_or(offScale),
+                                *Plotted(value + u, plot, endValue), CurveColours[c]});
+            }
+            envelopes_[c].Add(point.Time / scale, y && !point.Value.Bound ? *y : NoValue);
         }
         ChartTrace trace;
         trace.Name = CurveBox->itemText(int(c));
@@ -420,11 +466,35 @@ void TTimeCourseForm::DrawCourse() {
         content.Fits.push_back(drawn);
     }
     frame_ = DrawChart(canvas, content);
+    // A lower bound of A points up, and so does its logarithm; 1/A and T point down.
+    const bool up = absorbance && plot != CoursePlot::Reciprocal;
+    for (const Bar& bar : bars) {
+        canvas.SetPenColor(bar.Color);
+        canvas.MoveTo(frame_->PixelX(bar.X), frame_->PixelY(bar.Low));
+        canvas.LineTo(frame_->PixelX(bar.X), frame_->PixelY(bar.High));
+    }
+    for (const Arrow& arrow : arrows) {
+        const int x = frame_->PixelX(arrow.X), y = frame_->PixelY(arrow.Y), tip = up ? y - 8 : y + 8;
+        canvas.SetPenColor(arrow.Color);
+        canvas.MoveTo(x - 3, y);
+        canvas.LineTo(x + 4, y);
+        canvas.MoveTo(x, y);
+        canvas.LineTo(x, tip);
+        canvas.MoveTo(x - 3, up ? tip + 3 : tip - 3);
+        canvas.LineTo(x, tip);
+        canvas.LineTo(x + 4, up ? tip + 4 : tip - 4);
+    }
     Image->update();
     GapLabel->setText(gaps == 0 ? QString()
                       : gaps == 1
                           ? QStringLiteral("1 Punkt ohne Wert: %1").arg(gapReason)
                           : QStringLiteral("%1 Punkte ohne Wert, zuletzt: %2").arg(gaps).arg(gapReason));
+    if (!arrows.empty())
+        GapLabel->setText(
+            GapLabel->text() + (gaps ? QStringLiteral("; ") : QString()) +
+            QStringLiteral("%1 nur als Schranke (Pfeil): mehr Extinktion, als das Licht auflöst")
+                .arg(arrows.size() == 1 ? QStringLiteral("1 Punkt")
+                                        : QStringLiteral("%1 Punkte").arg(arrows.size())));
 }
 
 void TTimeCourseForm::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
@@ -435,6 +505,19 @@ void TTimeCourseForm::ImageMouseMove(Qt::MouseButtons buttons, int x, int y) {
                        .arg(Decimal(t, decimals), Minutes() ? QStringLiteral("min") : QStringLiteral("s"),
                             PlotBox->isEnabled() ? PlotBox->currentText() : QuantityBox->currentText(),
                             Decimal(frame_->ValueY(y), 3));
+    // The measured point nearest the pointer on the curve chosen for the fit, as it is known.
+    if (course_ && size_t(std::max(CurveBox->currentIndex(), 0)) < course_->Curves().size()) {
+        const std::vector<CoursePoint>& curve =
+            course_->Curves()[size_t(std::max(CurveBox->currentIndex(), 0))];
+        const auto nearest =
+            std::min_element(curve.begin(), curve.end(), [&](const CoursePoint& a, const CoursePoint& b) {
+                return std::fabs(a.Time - t * TimeScale()) < std::fabs(b.Time - t * TimeScale());
+            });
+        if (nearest != curve.end())
+            text += QStringLiteral("   Punkt bei %1: %2")
+                        .arg(Decimal(nearest->Time / TimeScale(), decimals),
+                             QString::fromStdString(PointText(nearest->Value, course_->Quantity())));
+    }
     ReadoutLabel->setText(text);
     if ((buttons & Qt::LeftButton) && dragFrom_) {
         FromEdit->setText(Decimal(std::min(*dragFrom_, t), decimals));

@@ -108,6 +108,8 @@ private:
     void DrawCourse();
     // Drops the fit: it belonged to other values.
     void ClearFit(const QString& why = {});
+    // Shows the fit's parameters in the time unit chosen, after what it must say first.
+    void ShowFit();
     // Seconds per unit of the time axis.
     double TimeScale() const;
     std::optional<double> TimeField(const QLineEdit* field) const;
@@ -121,6 +123,7 @@ private:
     std::unique_ptr<TimeCourse> course_;
     std::array<ColumnEnvelope, CurveCount> envelopes_;
     std::optional<KineticFit> fit_;
+    QString fitNote_; // lines shown before the fit's parameters, each ending in a line break
     // The curve and the range in s the fit was made for.
     size_t fitCurve_ = 0;
     double fitFrom_ = 0, fitTo_ = 0;

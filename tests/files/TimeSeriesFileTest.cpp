@@ -16,12 +16,17 @@ TimedSeries Reaction() {
     series.Calibration.SetRange(380, 700);
     series.Wavelengths = {590, 628.5};
     series.BandHalfWidth = 3;
-    StoredSpectrum dark, reference;
+    // Dark and reference as measured: means of eight spectra, unrounded, with their spread.
+    Evidence dark, reference;
     dark.Exposure = reference.Exposure = 35;
+    dark.Count = reference.Count = 8;
     for (int c = 0; c < ChannelCount; ++c) {
-        dark.Readings[c] = 20 + c % 3;
-        reference.Readings[c] = 600 + c;
+        dark.Mean[c] = 20 + c % 3 + 0.125 * (c % 8);
+        dark.Spread[c] = 1.9 + 0.0001 * c;
+        reference.Mean[c] = 600.375 + c;
+        reference.Spread[c] = 4.1234;
     }
+    reference.Saturated.set(127);
     series.Dark = dark;
     series.Reference = reference;
     for (int i = 0; i < 3; ++i) {
@@ -54,6 +59,10 @@ TEST(TimeSeriesFileTest, RoundTripKeepsEverySpectrumAndTheHeader) {
     EXPECT_NE(bytes.find("Wellenl\xE4ngen in nm;590,0;628,5\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\nStart;Jetzt mischen\r\n"), std::string::npos);
     EXPECT_NE(bytes.find("\r\n0,250;0;35;1;1;2;100;101;"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nReferenzspektrum bei Belichtung;35;600;601;"), std::string::npos)
+        << "whole Digits for a spreadsheet, half to even";
+    EXPECT_NE(bytes.find("\r\nReferenzspektrum bei Belichtung: Mittel in Digits;600,3750;601,3750;"),
+              std::string::npos);
 
     const TimeSeriesFileLoad load = LoadTimeSeriesFile(folder.File("reihe.csv"));
     ASSERT_EQ(load.Error, 0);
@@ -70,9 +79,18 @@ TEST(TimeSeriesFileTest, RoundTripKeepsEverySpectrumAndTheHeader) {
     EXPECT_EQ(back.Wavelengths, series.Wavelengths);
     EXPECT_EQ(back.BandHalfWidth, 3);
     ASSERT_TRUE(back.Dark && back.Reference);
-    EXPECT_EQ(back.Dark->Readings, series.Dark->Readings);
-    EXPECT_EQ(back.Reference->Readings, series.Reference->Readings);
-    EXPECT_EQ(back.Reference->Exposure, 35);
+    // What the evaluation needs comes back as it was measured.
+    for (const auto& [got, want] :
+         {std::pair{&*back.Dark, &*series.Dark}, {&*back.Reference, &*series.Reference}}) {
+        EXPECT_EQ(got->Exposure, 35);
+        EXPECT_EQ(got->Count, 8);
+        EXPECT_EQ(got->Saturated, want->Saturated);
+        EXPECT_EQ(got->Calibration.LambdaMax, 700);
+        for (int c = 0; c < ChannelCount; ++c) {
+            EXPECT_EQ(got->Mean[c], want->Mean[c]) << c;
+            EXPECT_NEAR(got->Spread[c], want->Spread[c], 5e-5) << c;
+        }
+    }
     ASSERT_EQ(back.Spectra.size(), 3u);
     for (size_t i = 0; i < 3; ++i) {
         const SeriesSpectrum &got = back.Spectra[i], &want = series.Spectra[i];
@@ -93,14 +111,28 @@ struct DamageCase {
     const char* report;
 };
 
-// The lines of the reaction's file: 1–12 the header and the heads, 13–15 the spectra.
+// The header lines of dark or reference beyond their whole Digits.
+void DropDetails(std::string& bytes, const std::string& key) {
+    for (const char* suffix : {": Anzahl;", ": Mittel in Digits;", ": Streuung in Digits;",
+                               ": \xFC"
+                               "bersteuert;"}) {
+        const size_t start = bytes.find("\r\n" + key + suffix);
+        bytes.erase(start, bytes.find("\r\n", start + 2) - start);
+    }
+}
+
+const char* const Estimated =
+    "Dunkel- und Referenzspektrum sind nur in ganzen Digits gespeichert: die Unsicherheiten der Punkte sind "
+    "geschätzt.";
+
+// The lines of the reaction's file: 1–20 the header and the heads, 21–23 the spectra.
 const DamageCase damageCases[] = {
     {"cut in the middle of the last line", [](std::string& b) { b.resize(b.size() - 300); }, 2,
-     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
+     "Übersprungen:\nZeile 23 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
      "900,0 s."},
     // The last reading lost its last digits: a whole-looking line without its end.
     {"cut inside the last number", [](std::string& b) { b.resize(b.size() - 3); }, 2,
-     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
+     "Übersprungen:\nZeile 23 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: nach 0,2 von "
      "900,0 s."},
     {"cut where ten points were planned",
      [](std::string& b) {
@@ -108,16 +140,27 @@ const DamageCase damageCases[] = {
          b.resize(b.size() - 3);
      },
      2,
-     "Übersprungen:\nZeile 15 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: 9 der 10 "
+     "Übersprungen:\nZeile 23 unvollständig: „0,500;1;35;1;1;2;…“\nDie Datei endet vorzeitig: 9 der 10 "
      "Punkte fehlen."},
     {"cut after the last line end", [](std::string&) {}, 3, ""},
     {"a reading edited into text",
      [](std::string& b) { b.replace(b.find(";101;", b.find("\r\n0,250;")), 5, ";x1;"); }, 2,
-     "Übersprungen:\nZeile 14 unlesbarer Wert „x1“ in Spalte 8"},
+     "Übersprungen:\nZeile 22 unlesbarer Wert „x1“ in Spalte 8"},
     {"a row with an extra cell", [](std::string& b) { b.replace(b.find("\r\n0,500;"), 2, ";7\r\n"); }, 2,
-     "Übersprungen:\nZeile 14 hat 135 statt 134 Spalten: „0,250;0;35;1;1;2;…“"},
+     "Übersprungen:\nZeile 22 hat 135 statt 134 Spalten: „0,250;0;35;1;1;2;…“"},
     {"a time running back", [](std::string& b) { b.replace(b.find("\r\n0,500;"), 8, "\r\n0,100;"); }, 2,
-     "Übersprungen:\nZeile 15 Zeit läuft rückwärts: „0,100;1;35;1;1;2;…“"},
+     "Übersprungen:\nZeile 23 Zeit läuft rückwärts: „0,100;1;35;1;1;2;…“"},
+    {"a file of the first form, dark and reference in whole Digits",
+     [](std::string& b) {
+         DropDetails(b, "Dunkelspektrum bei Belichtung");
+         DropDetails(b, "Referenzspektrum bei Belichtung");
+     },
+     3, Estimated},
+    {"a spread edited into text", [](std::string& b) { b.replace(b.find(";4,1234;"), 8, ";4,1x;"); }, 3,
+     "Übersprungen:\nKopfzeile 18 unlesbar: „?“"},
+    {"a saturation flag of 2",
+     [](std::string& b) { b.replace(b.find("bersteuert;0;"), 13, "bersteuert;2;"); }, 3,
+     "Übersprungen:\nKopfzeile 14 unlesbar: „?“"},
     {"a spreadsheet's decimal point",
      [](std::string& b) { b.replace(b.find("\r\n0,250;"), 8, "\r\n0.250;"); }, 3, ""},
     {"an unreadable interval", [](std::string& b) { b.replace(b.find("0,500"), 5, "kurz!"); }, 3,

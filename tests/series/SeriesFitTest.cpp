@@ -24,6 +24,8 @@ struct KineticCase {
     double k, a0, aEnd;  // the expected answer; ignored where a message is expected
     double tolerance;    // relative for k, absolute for A₀ and A∞
     const char* message; // start of the expected message, or nullptr
+    // Start of why the fit states no uncertainty, or nullptr where it states one.
+    const char* noError = nullptr;
 };
 
 KineticFitRequest Request(ReactionOrder order, bool endFree = true, double from = 0, double to = 1e9) {
@@ -52,12 +54,22 @@ const KineticCase kineticCases[] = {
     {"second order exact", Request(ReactionOrder::Second), [](double t) { return 1 / (1 / 0.8 + 0.02 * t); },
      0, 300, 5, 0.02, 0.8, 0, 1e-9, nullptr},
     {"first order, three points for three parameters", Request(ReactionOrder::First),
-     Exponential(1, 0.1, 0.1), 0, 20, 10, 0, 0, 0, 0,
-     "Zu wenige Messpunkte im Bereich: 3 (mindestens 4 nötig)."},
-    {"first order held at 0, two points", Request(ReactionOrder::First, false), Exponential(1, 0, 0.1), 0, 10,
-     10, 0, 0, 0, 0, "Zu wenige Messpunkte im Bereich: 2 (mindestens 3 nötig)."},
+     Exponential(1, 0.1, 0.1), 0, 20, 10, 0.1, 1, 0.1, 1e-6, nullptr,
+     "Ohne Unsicherheit: 3 Punkte legen die 3 Parameter genau fest"},
+    {"first order held at 0, three points for two parameters", Request(ReactionOrder::First, false),
+     Exponential(1, 0, 0.1), 0, 20, 10, 0.1, 1, 0, 1e-6, nullptr,
+     "Ohne Unsicherheit: 3 Punkte für 2 Parameter lassen nur einen Freiheitsgrad"},
+    {"first order held at 0, one point", Request(ReactionOrder::First, false), Exponential(1, 0, 0.1), 0, 0,
+     10, 0, 0, 0, 0, "Zu wenige Messpunkte im Bereich: 1 (mindestens 2 nötig)."},
     {"zeroth order, range holding two points", Request(ReactionOrder::Zeroth, true, 95, 115),
-     [](double t) { return 1 - 0.001 * t; }, 0, 500, 10, 0, 0, 0, 0, "Zu wenige Messpunkte im Bereich: 2"},
+     [](double t) { return 1 - 0.001 * t; }, 0, 500, 10, 0.001, 1, 0, 1e-9, nullptr,
+     "Ohne Unsicherheit: 2 Punkte legen die 2 Parameter genau fest"},
+    {"second order, three points for two parameters", Request(ReactionOrder::Second),
+     [](double t) { return 1 / (1 / 0.8 + 0.02 * t); }, 0, 10, 5, 0.02, 0.8, 0, 1e-9, nullptr,
+     "Ohne Unsicherheit: 3 Punkte für 2 Parameter lassen nur einen Freiheitsgrad"},
+    {"zeroth order, range holding one point", Request(ReactionOrder::Zeroth, true, 95, 105),
+     [](double t) { return 1 - 0.001 * t; }, 0, 500, 10, 0, 0, 0, 0,
+     "Zu wenige Messpunkte im Bereich: 1 (mindestens 2 nötig)."},
     {"first order on a constant", Request(ReactionOrder::First), [](double) { return 0.5; }, 0, 100, 1, 0, 0,
      0, 0, "Die Anpassung 1. Ordnung konvergiert nicht"},
     {"first order on a straight decline", Request(ReactionOrder::First),
@@ -93,9 +105,18 @@ TEST_P(KineticFitTest, FitsOrExplains) {
     EXPECT_NEAR(fit->RateConstant, c.k, c.tolerance * c.k);
     EXPECT_NEAR(fit->StartValue, c.a0, c.tolerance);
     EXPECT_NEAR(fit->EndValue, c.aEnd, c.tolerance);
-    // The stated uncertainty covers the truth, and is no wider than the tolerance needs.
-    EXPECT_LE(std::fabs(fit->RateConstant - c.k), 4 * fit->RateConstantError + 1e-9 * c.k);
-    EXPECT_LE(fit->RateConstantError, c.tolerance * c.k + 1e-12);
+    const int parameters = c.request.Order != ReactionOrder::First ? 2 : c.request.EndValueFree ? 3 : 2;
+    if (c.noError) {
+        EXPECT_EQ(fit->NoErrorReason.rfind(c.noError, 0), 0u) << fit->NoErrorReason;
+        EXPECT_EQ(fit->RateConstantError, 0);
+        EXPECT_EQ(fit->StartValueError, 0);
+        EXPECT_EQ(fit->HalfLifeError, 0);
+    } else {
+        EXPECT_EQ(fit->NoErrorReason, "");
+        // The stated uncertainty covers the truth, and is no wider than the tolerance needs.
+        EXPECT_LE(std::fabs(fit->RateConstant - c.k), 4 * fit->RateConstantError + 1e-9 * c.k);
+        EXPECT_LE(fit->RateConstantError, c.tolerance * c.k + 1e-12);
+    }
     const double halfLife = c.request.Order == ReactionOrder::First    ? std::log(2.0) / c.k
                             : c.request.Order == ReactionOrder::Zeroth ? c.a0 / (2 * c.k)
                                                                        : 1 / (c.k * c.a0);
@@ -106,10 +127,77 @@ TEST_P(KineticFitTest, FitsOrExplains) {
     for (double t : times)
         inRange += t >= c.request.From && t <= c.request.To;
     EXPECT_EQ(fit->Count, inRange);
+    EXPECT_EQ(fit->DegreesOfFreedom, inRange - parameters);
 }
 
 INSTANTIATE_TEST_SUITE_P(Laws, KineticFitTest, ::testing::ValuesIn(kineticCases),
                          [](const ::testing::TestParamInfo<KineticCase>& info) {
+                             std::string name = info.param.name;
+                             for (char& ch : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                             return name;
+                         });
+
+// The stated uncertainties against the scatter of the fitted values over many noisy runs of one
+// reaction: the linearised covariance, scaled by the scatter about the law over n − p degrees of
+// freedom, must tell how far k and A₀ really wander.
+struct ScatterCase {
+    const char* name;
+    KineticFitRequest request;
+    std::function<double(double)> curve;
+    int points;
+    double step, noise;
+};
+
+const ScatterCase scatterCases[] = {
+    // 1/A weighed as its scatter σ/A² asks; a plain line through 1/A states σ of k 22 % too small.
+    {"second order", Request(ReactionOrder::Second), [](double t) { return 1 / (1 / 2.0 + 0.01 * t); }, 61, 5,
+     0.005},
+    // Few points, where n − p and n differ: 3 against 6 degrees of freedom.
+    {"first order, six points", Request(ReactionOrder::First), Exponential(1.2, 0.1, 0.01), 6, 40, 0.002},
+    {"first order held at 0, five points", Request(ReactionOrder::First, false), Exponential(1.0, 0, 0.02), 5,
+     20, 0.002},
+    {"zeroth order, four points", Request(ReactionOrder::Zeroth), [](double t) { return 0.9 - 0.002 * t; }, 4,
+     50, 0.004},
+};
+
+class KineticScatterTest : public ::testing::TestWithParam<ScatterCase> {};
+
+TEST_P(KineticScatterTest, StatedUncertaintiesMatchTheScatterOfRepeatedRuns) {
+    const ScatterCase& c = GetParam();
+    constexpr int Runs = 2000;
+    std::mt19937 random(11);
+    std::normal_distribution<double> noise(0, c.noise);
+    std::vector<double> times;
+    for (int i = 0; i < c.points; ++i)
+        times.push_back(i * c.step);
+    std::vector<double> k, a0;
+    double statedK = 0, statedA0 = 0; // mean squares
+    for (int run = 0; run < Runs; ++run) {
+        std::vector<double> values;
+        for (double t : times)
+            values.push_back(c.curve(t) + noise(random));
+        const FitOutcome<KineticFit> fit = FitKinetics(times, values, c.request);
+        ASSERT_TRUE(fit.Ok()) << fit.Message();
+        k.push_back(fit->RateConstant);
+        a0.push_back(fit->StartValue);
+        statedK += fit->RateConstantError * fit->RateConstantError / Runs;
+        statedA0 += fit->StartValueError * fit->StartValueError / Runs;
+    }
+    const auto deviation = [](const std::vector<double>& xs) {
+        double mean = 0, square = 0;
+        for (double x : xs)
+            mean += x / double(xs.size());
+        for (double x : xs)
+            square += (x - mean) * (x - mean) / double(xs.size() - 1);
+        return std::sqrt(square);
+    };
+    EXPECT_NEAR(std::sqrt(statedK) / deviation(k), 1, 0.1);
+    EXPECT_NEAR(std::sqrt(statedA0) / deviation(a0), 1, 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Laws, KineticScatterTest, ::testing::ValuesIn(scatterCases),
+                         [](const ::testing::TestParamInfo<ScatterCase>& info) {
                              std::string name = info.param.name;
                              for (char& ch : name)
                                  if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';

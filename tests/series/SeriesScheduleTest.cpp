@@ -62,17 +62,53 @@ TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenTheIntervalCantBeKept) {
               PreparationWarning(false, true) + " " + PreparationWarning(true, false));
 }
 
+// The points' precision judged before the start, at A = 1 in a band at 590 nm, against a dark of 30
+// Digits and references of various light, each reading scattered by about 2 Digits.
+TEST(SeriesScheduleTest, WarnsBeforeTheStartWhenThePointsWillBeTooUncertainAndNamesWhatHelps) {
+    struct Case {
+        double blank; // reference less dark, Digits
+        int averaging;
+        const char* warning; // start of it, or "" for none
+        const char* remedy;  // its end
+    };
+    const Case cases[] = {
+        {800, 1, "", ""},
+        {120, 1, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 ± 0,0", "Mittelung auf 4 erhöhen."},
+        {120, 4, "", ""},
+        {50, 1, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 nur eine Schranke.",
+         "Mehr Licht nötig: Belichtung erhöhen oder eine hellere Lampe nehmen, dann Referenz neu aufnehmen."},
+        {2, 16, "Bei 590 nm werden die Punkte zu unsicher: bei A = 1 kein Wert (Referenz zu schwach).",
+         "Mehr Licht nötig: Belichtung erhöhen oder eine hellere Lampe nehmen, dann Referenz neu aufnehmen."},
+    };
+    for (const Case& c : cases) {
+        ChannelReadings dark, reference;
+        dark.fill(30);
+        reference.fill(int32_t(30 + c.blank));
+        Evidence darkEvidence = EvidenceOfReadings(dark, 40, 8),
+                 referenceEvidence = EvidenceOfReadings(reference, 40, 8);
+        darkEvidence.Spread.fill(2);
+        referenceEvidence.Spread.fill(2);
+        const std::string warning = PrecisionWarning(&referenceEvidence, &darkEvidence, c.averaging, 590, 0);
+        EXPECT_EQ(warning.rfind(c.warning, 0), 0u) << c.blank << " at " << c.averaging << ": " << warning;
+        EXPECT_TRUE(
+            warning.size() >= std::string(c.remedy).size() &&
+            warning.compare(warning.size() - std::string(c.remedy).size(), std::string::npos, c.remedy) == 0)
+            << warning;
+        if (!*c.warning) EXPECT_EQ(warning, "");
+    }
+    EXPECT_EQ(PrecisionWarning(nullptr, nullptr, 1, 590, 0), "") << "no reference, nothing to judge by";
+}
+
 // A series at 360…675 nm (2.48 nm a channel): dark 10 Digits, reference 810, so 400 Digits measured
 // are T = 390/800 and A = 0.3116.
 TimedSeries Measured() {
     TimedSeries series;
-    StoredSpectrum dark, reference;
-    dark.Exposure = reference.Exposure = 20;
-    dark.Readings.fill(10);
-    reference.Readings.fill(810);
-    reference.Readings[0] = 30; // too little light to divide by
-    series.Dark = dark;
-    series.Reference = reference;
+    ChannelReadings dark, reference;
+    dark.fill(10);
+    reference.fill(810);
+    reference[0] = 12; // too little light to divide by
+    series.Dark = EvidenceOfReadings(dark, 20, 8);
+    series.Reference = EvidenceOfReadings(reference, 20, 8);
     const auto add = [&](double time, int32_t point, int32_t exposure, int32_t level) {
         ChannelReadings readings;
         readings.fill(level);
@@ -82,16 +118,20 @@ TimedSeries Measured() {
         series.Spectra.push_back(spectrum);
     };
     add(0.1, 0, 20, 400);
-    add(0.3, 0, 20, 402); // same point: averaged with the one before
+    add(0.3, 0, 20, 401); // same point: averaged with the one before, unrounded
     add(0.6, 1, 20, 210);
-    add(1.1, 2, 30, 400); // another exposure than the reference's
+    add(1.1, 2, 30, 400); // another exposure than the dark's and the reference's
+    add(1.6, 3, 20, 400);
+    series.Spectra.back().DarkSubtracted = false; // a dark there, but not taken off
+    add(2.1, 4, 30, 400);
+    series.Spectra.back().DarkSubtracted = false;
     return series;
 }
 
 TEST(SeriesValuesTest, PointsAverageOnlyTheirOwnSpectraAndGiveReasonsForGaps) {
     const TimedSeries series = Measured();
     const std::vector<SeriesPointSpectra> points = GroupByPoint(series.Spectra);
-    ASSERT_EQ(points.size(), 3u);
+    ASSERT_EQ(points.size(), 5u);
     EXPECT_EQ(points[0].Count, 2u);
     EXPECT_DOUBLE_EQ(points[0].Time, 0.2);
     EXPECT_EQ(points[1].First, 2u);
@@ -100,13 +140,28 @@ TEST(SeriesValuesTest, PointsAverageOnlyTheirOwnSpectraAndGiveReasonsForGaps) {
     const auto value = [&](size_t point, double nm, double band, SeriesQuantity quantity) {
         return evaluator.PointValue(points[point], nm, band, quantity);
     };
-    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Absorbance).Value, -std::log10(391.0 / 800), 1e-9);
-    EXPECT_NEAR(*value(0, 500, 0, SeriesQuantity::TransmissionPercent).Value, 100 * 391.0 / 800, 1e-9);
-    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Intensity).Value, 391, 1e-9);
+    // The point's two spectra in one unrounded mean, their count in its evidence.
+    const Evidence first = evaluator.PointEvidence(series.Spectra.data(), 2);
+    EXPECT_EQ(first.Count, 2);
+    EXPECT_EQ(first.Mean[60], 400.5);
+    EXPECT_NEAR(first.Spread[60], std::sqrt(0.5), 1e-12);
+    EXPECT_TRUE(first.Saturated[127]);
+    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Absorbance).Value, -std::log10(390.5 / 800), 1e-9);
+    EXPECT_NEAR(*value(0, 500, 0, SeriesQuantity::TransmissionPercent).Value, 100 * 390.5 / 800, 1e-9);
+    EXPECT_NEAR(*value(0, 500, 5, SeriesQuantity::Intensity).Value, 390.5, 1e-9);
     EXPECT_NEAR(*value(1, 590, 2, SeriesQuantity::Absorbance).Value, -std::log10(200.0 / 800), 1e-9);
+    // A point of two spectra is surer than one of one: its noise falls with their count.
+    const double two = value(0, 500, 0, SeriesQuantity::Intensity).Uncertainty;
+    const double one = value(3, 500, 0, SeriesQuantity::Intensity).Uncertainty;
+    EXPECT_NEAR(two, one / std::sqrt(2.0), 0.05 * one);
+    // A dark that is there but was not subtracted stays out.
+    EXPECT_NEAR(*value(3, 500, 5, SeriesQuantity::Absorbance).Value, -std::log10(400.0 / 810), 1e-9);
     EXPECT_EQ(value(0, 672, 5, SeriesQuantity::Intensity).Reason, "übersteuert");
-    EXPECT_EQ(value(0, 362, 3, SeriesQuantity::Absorbance).Reason, "zu wenig Licht in der Referenz");
-    EXPECT_EQ(value(2, 500, 5, SeriesQuantity::Absorbance).Reason, "Referenz nur bei Belichtung 20");
+    EXPECT_EQ(value(0, 360, 0, SeriesQuantity::Absorbance).Reason, "Referenz zu schwach");
+    EXPECT_EQ(value(2, 500, 5, SeriesQuantity::Absorbance).Reason,
+              "kein Dunkelspektrum bei dieser Belichtung")
+        << "a dark of another exposure is none";
+    EXPECT_EQ(value(4, 500, 5, SeriesQuantity::Absorbance).Reason, "keine Referenz bei dieser Belichtung");
     EXPECT_EQ(value(0, 700, 5, SeriesQuantity::Absorbance).Reason, "außerhalb des Wellenlängenbereichs");
     EXPECT_FALSE(value(0, 700, 5, SeriesQuantity::Absorbance).Value);
 }

@@ -32,7 +32,8 @@ protected:
         TimedSeries series;
         ChannelReadings blank;
         blank.fill(800);
-        series.Reference = StoredSpectrum{blank, 40};
+        series.Reference = EvidenceOfReadings(blank, 40, 8);
+        series.Dark = EvidenceOfReadings(ChannelReadings{}, 40, 8);
         for (int i = 0; i < points; ++i) {
             ChannelReadings readings;
             readings.fill(int32_t(std::nearbyint(800 * std::pow(10.0, -(0.1 + std::exp(-0.01 * i))))));
@@ -192,8 +193,13 @@ TEST_F(TimeCourseFormTest, FitsOnlyWhatItCanAndSaysWhyNot) {
     EXPECT_EQ(TimeCourseForm->Fit()->Count, 290) << "the range starts at 10 s";
     EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("k′ = 0,0"));
 
+    const double rate = TimeCourseForm->Fit()->RateConstant;
     TimeCourseForm->TimeUnitBox->setCurrentIndex(1);
-    EXPECT_FALSE(TimeCourseForm->Fit()) << "a fit in other units is made anew";
+    ASSERT_TRUE(TimeCourseForm->Fit()) << "the fit stays when the time unit changes";
+    EXPECT_EQ(TimeCourseForm->Fit()->RateConstant, rate);
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().startsWith("k′ = 0,"));
+    EXPECT_TRUE(TimeCourseForm->ResultLabel->text().contains(" 1/min\n"));
+    EXPECT_EQ(TimeCourseForm->FromEdit->text(), "0,17") << "the range follows into minutes";
     TimeCourseForm->FromEdit->setText("1");
     TimeCourseForm->FitButton->click();
     ASSERT_TRUE(TimeCourseForm->Fit());
