@@ -298,7 +298,8 @@ TimeSeriesFileLoad ParseTimeSeriesFile(std::string_view bytes) {
     qsizetype i = 1;
     for (; i < lines.size() && !lines[i].startsWith(TimeHead + u';'); ++i)
         if (!ReadHeaderLine(lines[i].split(u';'), series))
-            problems << QStringLiteral("Kopfzeile %1 unlesbar: „%2“").arg(i + 1).arg(lines[i]);
+            problems << QStringLiteral("Kopfzeile %1 unlesbar: ").arg(i + 1) +
+                            LineStart(lines[i].split(u';'));
     // A last line without its line end was cut off while it was written: its last number may be short.
     const bool cutShort = !bytes.empty() && bytes.back() != '\n';
     double lastTime = -std::numeric_limits<double>::infinity();

@@ -164,20 +164,20 @@ TEST(SeriesFileTest, UnsoundLinesAreLeftOutAndTheRestLoads) {
     const std::vector<std::string> noStandard{standard}, noSample{sample};
     const std::string cut = good.substr(0, good.find("Referenz=") + 20);
     const Case cases[] = {
-        {"short spectrum", replaced(",227\r\n", "\r\n"), 12, false, {}, 0, unit},
-        {"reading too large", replaced("Spektrum=100,", "Spektrum=65280,"), 12, false, {}, 0, unit},
-        {"negative reading", replaced("Spektrum=100,", "Spektrum=-1,"), 12, false, {}, 0, unit},
-        {"damaged dark line", replaced("Dunkel=12,", "Dunkel=12;"), 13, false, {}, 0, unit},
+        {"short spectrum", replaced(",227\r\n", "\r\n"), 28, false, {}, 0, unit},
+        {"reading too large", replaced("Spektrum=100,", "Spektrum=65280,"), 28, false, {}, 0, unit},
+        {"negative reading", replaced("Spektrum=100,", "Spektrum=-1,"), 28, false, {}, 0, unit},
+        {"damaged dark line", replaced("Dunkel=12,", "Dunkel=12;"), 29, false, {}, 0, unit},
         {"exposure above 100", replaced("Belichtung=37", "Belichtung=101"), 11, false, {}, 0, unit},
         {"concentration with a letter", replaced("Konzentration=0.1", "Konzentration=0.1O"), 9, true,
          noStandard, 0, unit},
         {"negative concentration", replaced("Konzentration=0.1", "Konzentration=-40"), 9, true, noStandard, 0,
          unit},
-        {"dilution below 1", replaced("=2.5\r\n", "=0.5\r\n"), 17, true, noSample, 0, unit},
-        {"dilution not a number", replaced("=2.5\r\n", "=2,5\r\n"), 17, true, noSample, 0, unit},
+        {"dilution below 1", replaced("=2.5\r\n", "=0.5\r\n"), 33, true, noSample, 0, unit},
+        {"dilution not a number", replaced("=2.5\r\n", "=2,5\r\n"), 33, true, noSample, 0, unit},
         {"unknown unit", replaced("\xb5mol/L", "ppm"), 3, true, {}, 0, ConcentrationUnit::MilligramPerLitre},
         {"unknown key", replaced("Ursprung=0", "Farbe=rot"), 6, true, {}, 0, unit},
-        {"cut in the reference", SplitTextLines(cut), 14, false, {}, 3, unit},
+        {"cut in the reference", SplitTextLines(cut), 30, false, {}, 3, unit},
         {"cut after a row", SplitTextLines(good.substr(0, good.find("[Probe]"))), 0, true, {}, 2, unit},
     };
     for (const Case& test : cases) {

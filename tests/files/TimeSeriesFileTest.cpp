@@ -157,10 +157,11 @@ const DamageCase damageCases[] = {
      },
      3, Estimated},
     {"a spread edited into text", [](std::string& b) { b.replace(b.find(";4,1234;"), 8, ";4,1x;"); }, 3,
-     "Übersprungen:\nKopfzeile 18 unlesbar: „?“"},
+     "Übersprungen:\nKopfzeile 18 unlesbar: „Referenzspektrum bei Belichtung: Streuung in "
+     "Digits;4,1x;4,1234;4,1234;4,1234;4,1234;…“"},
     {"a saturation flag of 2",
      [](std::string& b) { b.replace(b.find("bersteuert;0;"), 13, "bersteuert;2;"); }, 3,
-     "Übersprungen:\nKopfzeile 14 unlesbar: „?“"},
+     "Übersprungen:\nKopfzeile 14 unlesbar: „Dunkelspektrum bei Belichtung: übersteuert;2;0;0;0;0;…“"},
     {"a spreadsheet's decimal point",
      [](std::string& b) { b.replace(b.find("\r\n0,250;"), 8, "\r\n0.250;"); }, 3, ""},
     {"an unreadable interval", [](std::string& b) { b.replace(b.find("0,500"), 5, "kurz!"); }, 3,
