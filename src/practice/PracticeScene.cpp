@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "practice/PracticeScene.h"
 
-#include <QLocale>
 #include <QStringList>
 #include <algorithm>
 #include <cmath>
@@ -10,8 +9,9 @@ namespace {
 
 constexpr double FastReaction = 10;
 
+// With a decimal comma whatever the system's language, as every number of the program.
 QString Number(double value, int decimals) {
-    return QLocale().toString(value, 'f', decimals);
+    return QString::number(value, 'f', decimals).replace(u'.', u',');
 }
 
 QString LampAnswer(Lamp lamp) {
